@@ -1,0 +1,147 @@
+// Term values and the text utilities over them.
+
+// The kind checks below are the only guard against a host misreading a term, so they must
+// survive release builds, which define NDEBUG.
+#undef NDEBUG
+#include <cassert>
+
+#include "extpred.h"
+
+#include <climits>
+#include <cstring>
+
+namespace {
+
+// Copies text into a new array of length + 1 bytes.
+char* copyText(const char* text, std::size_t length)
+{
+    char* copy = new char[length + 1];
+    std::memcpy(copy, text, length);
+    copy[length] = '\0';
+    return copy;
+}
+
+bool ownsText(CONSTANT::TYPE type)
+{
+    return type == CONSTANT::Symbol || type == CONSTANT::String;
+}
+
+} // namespace
+
+CONSTANT::CONSTANT() : type(NullConst)
+{
+    static_assert(offsetof(CONSTANT, data) == sizeof(void*), "the payload follows the 32-bit kind");
+    data.string = nullptr;
+}
+
+CONSTANT::CONSTANT(const int& value) : type(Integer)
+{
+    data.string = nullptr; // clear the whole word, not just the int
+    data.integer = value;
+}
+
+CONSTANT::CONSTANT(const char* text, bool stringKind) : type(stringKind ? String : Symbol)
+{
+    std::size_t length = std::strlen(text);
+    if (length >= 2 && text[0] == '"' && text[length - 1] == '"')
+        data.string = copyText(text + 1, length - 2);
+    else
+        data.string = copyText(text, length);
+}
+
+CONSTANT::CONSTANT(const CONSTANT& other) : type(other.type)
+{
+    if (ownsText(other.type))
+        data.string = copyText(other.data.string, std::strlen(other.data.string));
+    else
+        data = other.data;
+}
+
+CONSTANT& CONSTANT::operator=(const CONSTANT& other)
+{
+    if (this == &other)
+        return *this;
+    // Allocate before releasing anything, so that a failed allocation leaves this term intact.
+    char* text = ownsText(other.type) ? copyText(other.data.string, std::strlen(other.data.string)) : nullptr;
+    if (ownsText(type)) {
+        assert(data.string);
+        delete[] data.string;
+    }
+    if (text)
+        data.string = text;
+    else
+        data = other.data;
+    type = other.type;
+    return *this;
+}
+
+CONSTANT::~CONSTANT()
+{
+    if (ownsText(type))
+        delete[] data.string;
+}
+
+CONSTANT::TYPE CONSTANT::getType() const { return type; }
+bool CONSTANT::isInt() const { return type == Integer; }
+bool CONSTANT::isString() const { return type == String; }
+bool CONSTANT::isSymbol() const { return type == Symbol; }
+bool CONSTANT::isNull() const { return type == NullConst; }
+
+int CONSTANT::toInt() const
+{
+    assert(type == Integer);
+    return data.integer;
+}
+
+const char* CONSTANT::toString() const
+{
+    assert(type == String);
+    return data.string;
+}
+
+const char* CONSTANT::toSymbol() const
+{
+    assert(type == Symbol);
+    return data.string;
+}
+
+const char* CONSTANT::toQuotedString() const
+{
+    assert(type == String);
+    std::size_t length = std::strlen(data.string);
+    char* quoted = new char[length + 3];
+    quoted[0] = '"';
+    std::memcpy(quoted + 1, data.string, length);
+    quoted[length + 1] = '"';
+    quoted[length + 2] = '\0';
+    return quoted;
+}
+
+int CONSTANT::operator!=(const CONSTANT& other) const
+{
+    if (type != other.type)
+        return type - other.type;
+    switch (type) {
+    case Integer: {
+        // The plain difference overflows for far-apart values; keep its sign.
+        long long difference = static_cast<long long>(data.integer) - other.data.integer;
+        if (difference > INT_MAX)
+            return INT_MAX;
+        if (difference < INT_MIN)
+            return INT_MIN;
+        return static_cast<int>(difference);
+    }
+    case Symbol:
+    case String:
+        return std::strcmp(data.string, other.data.string);
+    case NullConst:
+        break;
+    }
+    return 0; // two NullConst terms are equal
+}
+
+bool CONSTANT::operator==(const CONSTANT& other) const { return (*this != other) == 0; }
+bool CONSTANT::operator<(const CONSTANT& other) const { return (*this != other) < 0; }
+bool CONSTANT::operator<=(const CONSTANT& other) const { return (*this != other) <= 0; }
+bool CONSTANT::operator>(const CONSTANT& other) const { return (*this != other) > 0; }
+bool CONSTANT::operator>=(const CONSTANT& other) const { return (*this != other) >= 0; }

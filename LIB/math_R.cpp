@@ -1,0 +1,276 @@
+// Real-number predicates for the rule engine.
+//
+// The engine has no reals, so a real travels as a String term holding a decimal text: read
+// with atof, written with "%.*f" at 8 decimals. Each predicate is exported as name_pattern and
+// is a single line over the shared steps below: input check, read, guard, compute, then
+// compare (test pattern) or write (output pattern).
+
+#include "extpred.h"
+
+#include <cerrno>
+#include <cfloat>
+#include <climits>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <initializer_list>
+#include <optional>
+
+#define EXPORT extern "C" EXTPRED_API
+
+EXPORT double myRound(double num, int dec);
+
+namespace {
+
+constexpr int REAL_DECIMALS = 8;
+constexpr double REAL_SCALE = 1e8; // 10^REAL_DECIMALS, exact
+
+// Every result is written in full: "%.8f" of -DBL_MAX is a sign, 309 digits, a point and
+// 8 decimals. (17 bytes would hold only results below ten million.)
+constexpr std::size_t REAL_TEXT_SIZE = 1 + (DBL_MAX_10_EXP + 1) + 1 + REAL_DECIMALS + 1;
+
+constexpr double REAL_LN2 = 0.6931471805599453;
+// 3.14159265358979 as a double: seven units in the last place below pi. The degree
+// conversions have always used it, and rule authors' expected values depend on it.
+constexpr double REAL_PI = 3.14159265358979;
+
+// ---- reading, writing and comparing reals ----
+
+double readReal(const CONSTANT& term) { return std::atof(term.toString()); }
+
+// Input check: every listed slot holds a real term.
+bool areReals(const CONSTANT* argv, std::initializer_list<int> slots)
+{
+    for (int slot : slots)
+        if (!argv[slot].isString())
+            return false;
+    return true;
+}
+
+bool writeReal(CONSTANT& slot, double value)
+{
+    char text[REAL_TEXT_SIZE];
+    std::snprintf(text, sizeof text, "%.*f", REAL_DECIMALS, value);
+    slot = CONSTANT(text, true);
+    return true;
+}
+
+// The result of an output pattern goes into its slot; an empty optional means the
+// computation itself failed and nothing is written.
+bool writeResult(CONSTANT& slot, double value) { return writeReal(slot, value); }
+bool writeResult(CONSTANT& slot, std::optional<double> value) { return value && writeReal(slot, *value); }
+bool writeResult(CONSTANT& slot, std::optional<int> value)
+{
+    if (!value)
+        return false;
+    slot = CONSTANT(*value);
+    return true;
+}
+
+// Rounds halves upward: round() moves negative halves away from zero, so step back up.
+double roundWith(double num, double scale)
+{
+    double t = scale * num;
+    double r = std::round(t);
+    if (t - r >= 0.5)
+        r += 1;
+    return r / scale;
+}
+
+bool equalRounded(double a, double b) { return roundWith(a, REAL_SCALE) == roundWith(b, REAL_SCALE); }
+bool exactly(double a, double b) { return a == b; }
+
+// ---- the two shapes of a predicate, per arity ----
+
+using Guard1 = bool (*)(double);
+using Guard2 = bool (*)(double, double);
+using Compare = bool (*)(double, double);
+
+bool anyValue(double) { return true; }
+bool anyValues(double, double) { return true; }
+
+// Test pattern, one operand: x in slot 0, the value under test in slot 1.
+bool test1(const CONSTANT* argv, double (*formula)(double), Guard1 guard = anyValue, Compare same = equalRounded)
+{
+    if (!areReals(argv, {0, 1}))
+        return false;
+    double x = readReal(argv[0]), given = readReal(argv[1]);
+    return guard(x) && same(formula(x), given);
+}
+
+// Output pattern, one operand: x in slot 0, the result into slot 1.
+template <class Result>
+bool compute1(CONSTANT* argv, Result (*formula)(double), Guard1 guard = anyValue)
+{
+    if (!areReals(argv, {0}))
+        return false;
+    double x = readReal(argv[0]);
+    return guard(x) && writeResult(argv[1], formula(x));
+}
+
+// Test pattern, two operands: x and y in slots 0 and 1, the value under test in slot 2.
+bool test2(const CONSTANT* argv, double (*formula)(double, double), Guard2 guard = anyValues)
+{
+    if (!areReals(argv, {0, 1, 2}))
+        return false;
+    double x = readReal(argv[0]), y = readReal(argv[1]), given = readReal(argv[2]);
+    return guard(x, y) && equalRounded(formula(x, y), given);
+}
+
+// Output pattern, two operands read from slots a and b; the result goes into slot out.
+template <class Result>
+bool compute2(CONSTANT* argv, Result (*formula)(double, double), Guard2 guard = anyValues, int a = 0, int b = 1,
+              int out = 2)
+{
+    if (!areReals(argv, {a, b}))
+        return false;
+    double x = readReal(argv[a]), y = readReal(argv[b]);
+    return guard(x, y) && writeResult(argv[out], formula(x, y));
+}
+
+// Solves for the unbound argument of x + y = z or x - y = z in one double operation.
+bool solve(CONSTANT* argv, double (*formula)(double, double), int a, int b, int out)
+{
+    return compute2(argv, formula, anyValues, a, b, out);
+}
+
+// ---- formulas and guards ----
+
+double plus(double a, double b) { return a + b; }
+double minus(double a, double b) { return a - b; }
+double times(double a, double b) { return a * b; }
+double quotient(double a, double b) { return a / b; }
+
+bool nonZeroDivisor(double, double y) { return y != 0; }
+
+// pow with its error report: the maths library flags domain, pole and range errors in errno.
+std::optional<double> checkedPow(double base, double exponent)
+{
+    errno = 0;
+    double power = std::pow(base, exponent);
+    if (errno != 0)
+        return std::nullopt;
+    return power;
+}
+
+// The degree comes first and need not be an integer: the root is x^(1/n).
+double root(double n, double x) { return std::pow(x, 1 / n); }
+std::optional<double> checkedRoot(double n, double x) { return checkedPow(x, 1 / n); }
+bool nonZeroDegree(double n, double) { return n != 0; }
+
+bool nonNegative(double x) { return x >= 0; }
+bool positive(double x) { return x > 0; }
+
+// Decimals above 8 would only round below the written precision.
+double roundTo(double x, int decimals) { return myRound(x, decimals < REAL_DECIMALS ? decimals : REAL_DECIMALS); }
+
+// An integral double as an int; empty when it has none (infinite, NaN, out of range).
+std::optional<int> toIntExactly(double v)
+{
+    if (!(v >= INT_MIN && v <= INT_MAX))
+        return std::nullopt;
+    return static_cast<int>(v);
+}
+std::optional<int> floorInt(double x) { return toIntExactly(std::floor(x)); }
+std::optional<int> ceilInt(double x) { return toIntExactly(std::ceil(x)); }
+
+// Test pattern of floor and ceil: x in slot 0, the Integer under test in slot 1.
+bool integerTest(const CONSTANT* argv, std::optional<int> (*formula)(double))
+{
+    if (!(argv[0].isString() && argv[1].isInt()))
+        return false;
+    std::optional<int> value = formula(readReal(argv[0]));
+    return value && *value == argv[1].toInt();
+}
+
+double ln(double x) { return std::log(x); }
+double log2ByLn2(double x) { return std::log(x) / REAL_LN2; }
+double logBase(double b, double x) { return std::log(x) / std::log(b); }
+bool validLog(double b, double x) { return b > 0 && b != 1 && x > 0; }
+
+// Tangent is undefined where the cosine rounds to zero (either sign) at 8 decimals.
+bool cosineOffZero(double x) { return roundWith(std::cos(x), REAL_SCALE) != 0; }
+bool withinUnit(double x) { return x >= -1 && x <= 1; }
+
+double deg2rad(double x) { return x * REAL_PI / 180; }
+double rad2deg(double x) { return x * 180 / REAL_PI; }
+
+} // namespace
+
+// Rounds num to dec decimals (negative dec: tens, hundreds, ...), halves going upward.
+EXPORT double myRound(double num, int dec) { return roundWith(num, std::pow(10, dec)); }
+
+// clang-format off
+// Arithmetic: x + y = z and x - y = z solve for any one argument.
+EXPORT bool addR_iii(CONSTANT* argv, unsigned) { return test2(argv, plus); }
+EXPORT bool addR_iio(CONSTANT* argv, unsigned) { return compute2(argv, plus); }
+EXPORT bool addR_ioi(CONSTANT* argv, unsigned) { return solve(argv, minus, 2, 0, 1); }  // y = z - x
+EXPORT bool addR_oii(CONSTANT* argv, unsigned) { return solve(argv, minus, 2, 1, 0); }  // x = z - y
+EXPORT bool subtR_iii(CONSTANT* argv, unsigned) { return test2(argv, minus); }
+EXPORT bool subtR_iio(CONSTANT* argv, unsigned) { return compute2(argv, minus); }
+EXPORT bool subtR_ioi(CONSTANT* argv, unsigned) { return solve(argv, minus, 0, 2, 1); } // y = x - z
+EXPORT bool subtR_oii(CONSTANT* argv, unsigned) { return solve(argv, plus, 1, 2, 0); }  // x = y + z
+EXPORT bool timesR_iii(CONSTANT* argv, unsigned) { return test2(argv, times); }
+EXPORT bool timesR_iio(CONSTANT* argv, unsigned) { return compute2(argv, times); }
+EXPORT bool divR_iii(CONSTANT* argv, unsigned) { return test2(argv, quotient, nonZeroDivisor); }
+EXPORT bool divR_iio(CONSTANT* argv, unsigned) { return compute2(argv, quotient, nonZeroDivisor); }
+EXPORT bool modR_iii(CONSTANT* argv, unsigned) { return test2(argv, std::fmod, nonZeroDivisor); }
+EXPORT bool modR_iio(CONSTANT* argv, unsigned) { return compute2<double>(argv, std::fmod, nonZeroDivisor); }
+EXPORT bool fabs_ii(CONSTANT* argv, unsigned) { return test1(argv, std::fabs, anyValue, exactly); }
+EXPORT bool fabs_io(CONSTANT* argv, unsigned) { return compute1<double>(argv, std::fabs); }
+
+// Powers, roots and rounding. Only the output patterns of pow and root consult errno.
+EXPORT bool pow_iii(CONSTANT* argv, unsigned) { return test2(argv, std::pow); }
+EXPORT bool pow_iio(CONSTANT* argv, unsigned) { return compute2(argv, checkedPow); }
+EXPORT bool root_iii(CONSTANT* argv, unsigned) { return test2(argv, root, nonZeroDegree); }
+EXPORT bool root_iio(CONSTANT* argv, unsigned) { return compute2(argv, checkedRoot, nonZeroDegree); }
+EXPORT bool sqrt_ii(CONSTANT* argv, unsigned) { return test1(argv, std::sqrt, nonNegative); }
+EXPORT bool sqrt_io(CONSTANT* argv, unsigned) { return compute1<double>(argv, std::sqrt, nonNegative); }
+EXPORT bool floor_ii(CONSTANT* argv, unsigned) { return integerTest(argv, floorInt); }
+EXPORT bool floor_io(CONSTANT* argv, unsigned) { return compute1(argv, floorInt); }
+EXPORT bool ceil_ii(CONSTANT* argv, unsigned) { return integerTest(argv, ceilInt); }
+EXPORT bool ceil_io(CONSTANT* argv, unsigned) { return compute1(argv, ceilInt); }
+// clang-format on
+
+// round(X, D, Z): D is an Integer term, and the test compares z exactly, unrounded.
+EXPORT bool round_iii(CONSTANT* argv, unsigned)
+{
+    return argv[0].isString() && argv[1].isInt() && argv[2].isString() &&
+           roundTo(readReal(argv[0]), argv[1].toInt()) == readReal(argv[2]);
+}
+EXPORT bool round_iio(CONSTANT* argv, unsigned)
+{
+    return argv[0].isString() && argv[1].isInt() && writeReal(argv[2], roundTo(readReal(argv[0]), argv[1].toInt()));
+}
+
+// clang-format off
+// Exponential and logarithms.
+EXPORT bool exp_ii(CONSTANT* argv, unsigned) { return test1(argv, std::exp); }
+EXPORT bool exp_io(CONSTANT* argv, unsigned) { return compute1<double>(argv, std::exp); }
+EXPORT bool ln_ii(CONSTANT* argv, unsigned) { return test1(argv, ln, positive); }
+EXPORT bool ln_io(CONSTANT* argv, unsigned) { return compute1(argv, ln, positive); }
+EXPORT bool log_iii(CONSTANT* argv, unsigned) { return test2(argv, logBase, validLog); }
+EXPORT bool log_iio(CONSTANT* argv, unsigned) { return compute2(argv, logBase, validLog); }
+EXPORT bool log2_ii(CONSTANT* argv, unsigned) { return test1(argv, log2ByLn2, positive); }
+EXPORT bool log2_io(CONSTANT* argv, unsigned) { return compute1(argv, log2ByLn2, positive); }
+EXPORT bool log10_ii(CONSTANT* argv, unsigned) { return test1(argv, std::log10, positive); }
+EXPORT bool log10_io(CONSTANT* argv, unsigned) { return compute1<double>(argv, std::log10, positive); }
+
+// Trigonometry in radians; the conversions use REAL_PI.
+EXPORT bool sin_ii(CONSTANT* argv, unsigned) { return test1(argv, std::sin); }
+EXPORT bool sin_io(CONSTANT* argv, unsigned) { return compute1<double>(argv, std::sin); }
+EXPORT bool cos_ii(CONSTANT* argv, unsigned) { return test1(argv, std::cos); }
+EXPORT bool cos_io(CONSTANT* argv, unsigned) { return compute1<double>(argv, std::cos); }
+EXPORT bool tan_ii(CONSTANT* argv, unsigned) { return test1(argv, std::tan, cosineOffZero); }
+EXPORT bool tan_io(CONSTANT* argv, unsigned) { return compute1<double>(argv, std::tan, cosineOffZero); }
+EXPORT bool asin_ii(CONSTANT* argv, unsigned) { return test1(argv, std::asin, withinUnit); }
+EXPORT bool asin_io(CONSTANT* argv, unsigned) { return compute1<double>(argv, std::asin, withinUnit); }
+EXPORT bool acos_ii(CONSTANT* argv, unsigned) { return test1(argv, std::acos, withinUnit); }
+EXPORT bool acos_io(CONSTANT* argv, unsigned) { return compute1<double>(argv, std::acos, withinUnit); }
+EXPORT bool atan_ii(CONSTANT* argv, unsigned) { return test1(argv, std::atan); }
+EXPORT bool atan_io(CONSTANT* argv, unsigned) { return compute1<double>(argv, std::atan); }
+EXPORT bool deg2rad_ii(CONSTANT* argv, unsigned) { return test1(argv, deg2rad); }
+EXPORT bool deg2rad_io(CONSTANT* argv, unsigned) { return compute1(argv, deg2rad); }
+EXPORT bool rad2deg_ii(CONSTANT* argv, unsigned) { return test1(argv, rad2deg); }
+EXPORT bool rad2deg_io(CONSTANT* argv, unsigned) { return compute1(argv, rad2deg); }
+// clang-format on
