@@ -6,6 +6,7 @@
 #include <cassert>
 
 #include "extpred.h"
+#include "term_writer.h"
 
 #include <climits>
 #include <cstring>
@@ -73,6 +74,17 @@ CONSTANT& CONSTANT::operator=(const CONSTANT& other)
         data = other.data;
     type = other.type;
     return *this;
+}
+
+void TermWriter::setString(CONSTANT& term, const char* text, std::size_t length)
+{
+    char* copy = copyText(text, length);
+    if (ownsText(term.type)) {
+        assert(term.data.string);
+        delete[] term.data.string;
+    }
+    term.data.string = copy;
+    term.type = CONSTANT::String;
 }
 
 CONSTANT::~CONSTANT()

@@ -46,6 +46,10 @@ public:
     bool operator>=(const CONSTANT& other) const;
 
 private:
+    // Lets the library store a result text it has just formatted with one allocation instead of
+    // two (temporary term, then copy). TermWriter is internal to the library, not exported.
+    friend struct TermWriter;
+
     TYPE type;
     union {
         char* string;

@@ -1,18 +1,19 @@
 // Real-number predicates for the rule engine.
 //
 // The engine has no reals, so a real travels as a String term holding a decimal text: read
-// with atof, written with "%.*f" at 8 decimals. Each predicate is exported as name_pattern and
+// as atof reads it, written as "%.*f" writes it at 8 decimals (real_text.cpp does both faster,
+// with the same results). Each predicate is exported as name_pattern and
 // is a single line over the shared steps below: input check, read, guard, compute, then
 // compare (test pattern) or write (output pattern).
 
 #include "extpred.h"
+#include "real_text.h"
+#include "term_writer.h"
 
 #include <cerrno>
 #include <cfloat>
 #include <climits>
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
 #include <initializer_list>
 #include <optional>
 
@@ -22,7 +23,7 @@ EXPORT double myRound(double num, int dec);
 
 namespace {
 
-constexpr int REAL_DECIMALS = 8;
+constexpr int REAL_DECIMALS = REAL_TEXT_DECIMALS;
 constexpr double REAL_SCALE = 1e8; // 10^REAL_DECIMALS, exact
 
 // Every result is written in full: "%.8f" of -DBL_MAX is a sign, 309 digits, a point and
@@ -36,7 +37,7 @@ constexpr double REAL_PI = 3.14159265358979;
 
 // ---- reading, writing and comparing reals ----
 
-double readReal(const CONSTANT& term) { return std::atof(term.toString()); }
+double readReal(const CONSTANT& term) { return readRealText(term.toString()); }
 
 // Input check: every listed slot holds a real term.
 bool areReals(const CONSTANT* argv, std::initializer_list<int> slots)
@@ -50,8 +51,8 @@ bool areReals(const CONSTANT* argv, std::initializer_list<int> slots)
 bool writeReal(CONSTANT& slot, double value)
 {
     char text[REAL_TEXT_SIZE];
-    std::snprintf(text, sizeof text, "%.*f", REAL_DECIMALS, value);
-    slot = CONSTANT(text, true);
+    std::size_t length = writeRealText(text, sizeof text, value);
+    TermWriter::setString(slot, text, length); // the slot's copy is the only allocation
     return true;
 }
 
@@ -65,6 +66,15 @@ bool writeResult(CONSTANT& slot, std::optional<int> value)
         return false;
     slot = CONSTANT(*value);
     return true;
+}
+
+// pow(10, dec) for the decimals callers use: 10^0 to 10^22 are exact doubles, which is what
+// pow returns for them, so they need not be recomputed on every call.
+double powerOfTen(int dec)
+{
+    constexpr double EXACT[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                                1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+    return dec >= 0 && dec <= 22 ? EXACT[dec] : std::pow(10, dec);
 }
 
 // Rounds halves upward: round() moves negative halves away from zero, so step back up.
@@ -198,7 +208,7 @@ double rad2deg(double x) { return x * 180 / REAL_PI; }
 } // namespace
 
 // Rounds num to dec decimals (negative dec: tens, hundreds, ...), halves going upward.
-EXPORT double myRound(double num, int dec) { return roundWith(num, std::pow(10, dec)); }
+EXPORT double myRound(double num, int dec) { return roundWith(num, powerOfTen(dec)); }
 
 // clang-format off
 // Arithmetic: x + y = z and x - y = z solve for any one argument.

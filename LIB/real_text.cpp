@@ -1,0 +1,159 @@
+// Reading and writing real texts without the cost of strtod and printf on the common cases.
+//
+// Both fast paths compute exactly what the C library computes, and only where that is proven:
+// - reading: a plain decimal of at most 19 digits whose digits fit in 53 bits, with at most 22
+//   decimals, is one exact integer divided by an exact power of ten, which IEEE division rounds
+//   correctly, as strtod does; other complete decimal texts go to std::from_chars, which also
+//   rounds correctly; everything else (blanks, '+', hexadecimal, inf and nan words, trailing
+//   text, out of range) goes to strtod itself.
+// - writing: below 2^36, value x 10^8 is computed exactly in 128 bits and rounded half to even,
+//   as glibc's printf rounds an exact binary value; larger values, inf and nan go to snprintf.
+// Both rely on round-to-nearest and on a full stop as the decimal point, which the host may
+// change per thread (fesetround, uselocale), so they are checked on every call; the library
+// itself never changes either.
+
+#include "real_text.h"
+
+#include <cfenv>
+#include <charconv>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <langinfo.h>
+#include <system_error>
+
+namespace {
+
+__extension__ typedef unsigned __int128 Wide;
+
+// 10^0 to 10^22: the powers of ten that a double holds exactly.
+constexpr double EXACT_POWERS_OF_TEN[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                                          1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+constexpr int MAX_EXACT_POWER = 22;
+constexpr std::uint64_t MAX_EXACT_INTEGER = std::uint64_t(1) << 53;
+
+constexpr std::uint32_t FIVE_TO_THE_DECIMALS = 390625; // 5^8
+constexpr std::uint64_t TEN_TO_THE_DECIMALS = 100000000;
+constexpr int FAST_WRITE_LIMIT_EXPONENT = 36; // |value| < 2^36: value x 10^8 fits in 63 bits
+// Sign, the 11 integer digits of 2^36, point, decimals, terminator.
+constexpr std::size_t FAST_TEXT_SIZE = 1 + 11 + 1 + REAL_TEXT_DECIMALS + 1;
+
+bool nearestRounding() { return std::fegetround() == FE_TONEAREST; }
+
+// nl_langinfo follows the thread's locale (uselocale) as strtod and printf do.
+bool pointIsRadix()
+{
+    const char* radix = nl_langinfo(RADIXCHAR);
+    return radix[0] == '.' && radix[1] == '\0';
+}
+
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+
+// [-]digits[.digits] or [-].digits and nothing after; false when it is not that simple.
+bool readPlainDecimal(const char* text, double& value)
+{
+    const char* p = text;
+    bool negative = *p == '-';
+    p += negative;
+    std::uint64_t digitsValue = 0; // wraps past 19 digits, which are refused below
+    int digits = 0, decimals = 0;
+    bool point = false;
+    for (;; ++p) {
+        if (isDigit(*p)) {
+            digitsValue = digitsValue * 10 + std::uint64_t(*p - '0');
+            ++digits;
+            decimals += point;
+        } else if (*p == '.' && !point) {
+            point = true;
+        } else {
+            break;
+        }
+    }
+    if (*p != '\0' || digits == 0 || digits > 19 || digitsValue > MAX_EXACT_INTEGER || decimals > MAX_EXACT_POWER)
+        return false;
+    if (point && !pointIsRadix())
+        return false;
+    double magnitude = double(digitsValue) / EXACT_POWERS_OF_TEN[decimals];
+    value = negative ? -magnitude : magnitude;
+    return true;
+}
+
+// A whole text that from_chars takes as a decimal number (sign, digits, point, exponent).
+bool readCompleteDecimal(const char* text, double& value)
+{
+    char first = text[0] == '-' ? text[1] : text[0];
+    if (!(isDigit(first) || first == '.') || !pointIsRadix())
+        return false;
+    const char* end = text + std::strlen(text);
+    std::from_chars_result result = std::from_chars(text, end, value);
+    return result.ec == std::errc() && result.ptr == end;
+}
+
+// round(mantissa x 5^8 / 2^shift), halves to even: value x 10^8 for value = mantissa x 2^(8 - shift).
+std::uint64_t scaleAndRound(std::uint64_t mantissa, int shift)
+{
+    Wide product = Wide(mantissa) * FIVE_TO_THE_DECIMALS; // below 2^72
+    if (shift > 72)
+        return 0; // below one half
+    Wide quotient = product >> shift;
+    Wide remainder = product - (quotient << shift);
+    Wide half = Wide(1) << (shift - 1);
+    if (remainder > half || (remainder == half && (quotient & 1) != 0))
+        ++quotient;
+    return std::uint64_t(quotient);
+}
+
+std::size_t writeScaled(char* out, bool negative, std::uint64_t scaled)
+{
+    char* p = out;
+    if (negative)
+        *p++ = '-';
+    std::uint64_t whole = scaled / TEN_TO_THE_DECIMALS;
+    std::uint64_t fraction = scaled % TEN_TO_THE_DECIMALS;
+    char reversed[20];
+    int n = 0;
+    do {
+        reversed[n++] = char('0' + whole % 10);
+        whole /= 10;
+    } while (whole != 0);
+    while (n > 0)
+        *p++ = reversed[--n];
+    *p++ = '.';
+    for (int i = REAL_TEXT_DECIMALS - 1; i >= 0; --i) {
+        p[i] = char('0' + fraction % 10);
+        fraction /= 10;
+    }
+    p += REAL_TEXT_DECIMALS;
+    *p = '\0';
+    return std::size_t(p - out);
+}
+
+} // namespace
+
+double readRealText(const char* text)
+{
+    double value;
+    if (nearestRounding() && (readPlainDecimal(text, value) || readCompleteDecimal(text, value)))
+        return value;
+    return std::strtod(text, nullptr);
+}
+
+std::size_t writeRealText(char* out, std::size_t size, double value)
+{
+    std::uint64_t bits;
+    std::memcpy(&bits, &value, sizeof bits);
+    int biased = int(bits >> 52) & 0x7ff;
+    if (biased < 1023 + FAST_WRITE_LIMIT_EXPONENT && size >= FAST_TEXT_SIZE && nearestRounding() && pointIsRadix()) {
+        std::uint64_t mantissa = bits & ((std::uint64_t(1) << 52) - 1);
+        int exponent = -1074; // subnormal
+        if (biased != 0) {
+            mantissa |= std::uint64_t(1) << 52;
+            exponent = biased - 1075;
+        }
+        // value x 10^8 = mantissa x 5^8 x 2^(exponent + 8), and exponent + 8 < 0 below 2^36.
+        return writeScaled(out, (bits >> 63) != 0, scaleAndRound(mantissa, -(exponent + REAL_TEXT_DECIMALS)));
+    }
+    int length = std::snprintf(out, size, "%.*f", REAL_TEXT_DECIMALS, value);
+    return length < 0 ? 0 : std::size_t(length);
+}

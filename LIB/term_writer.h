@@ -1,0 +1,16 @@
+// Internal to the library: writes a result straight into a term.
+#ifndef TERM_WRITER_H
+#define TERM_WRITER_H
+
+#include "extpred.h"
+
+#include <cstddef>
+
+struct TermWriter {
+    // Makes `term` a String term holding a copy of the `length` bytes of `text`, as assigning
+    // CONSTANT(text, true) would for a text without enclosing quotes, but with one allocation.
+    // The copy is made before the old text is released, so a failed allocation changes nothing.
+    static void setString(CONSTANT& term, const char* text, std::size_t length);
+};
+
+#endif
