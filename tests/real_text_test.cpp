@@ -1,0 +1,231 @@
+// The fast real codec against the C library it replaces: every value and text must give the
+// same double bits as atof and the same bytes as "%.*f" at 8 decimals.
+#include "real_text.h"
+
+#include <gtest/gtest.h>
+
+#include <cfenv>
+#include <cfloat>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <limits>
+#include <random>
+#include <string>
+#include <vector>
+
+extern "C" double myRound(double num, int dec);
+
+namespace {
+
+constexpr std::size_t TEXT_SIZE = 400; // holds "%.8f" of -DBL_MAX
+
+std::uint64_t bitsOf(double v)
+{
+    std::uint64_t bits;
+    std::memcpy(&bits, &v, sizeof bits);
+    return bits;
+}
+
+double fromBits(std::uint64_t bits)
+{
+    double v;
+    std::memcpy(&v, &bits, sizeof v);
+    return v;
+}
+
+// Counts mismatches and reports the first few, so that a fault shows its inputs without
+// flooding the log with a million lines.
+struct Mismatches {
+    int count = 0;
+    void add(const std::string& what)
+    {
+        if (++count <= 10)
+            ADD_FAILURE() << what;
+    }
+};
+
+void checkWrite(double v, Mismatches& bad)
+{
+    char expected[TEXT_SIZE], actual[TEXT_SIZE];
+    int expectedLength = std::snprintf(expected, sizeof expected, "%.*f", 8, v);
+    std::memset(actual, 'x', sizeof actual);
+    std::size_t length = writeRealText(actual, sizeof actual, v);
+    if (std::strcmp(expected, actual) != 0 || length != std::size_t(expectedLength)) {
+        char hex[32];
+        std::snprintf(hex, sizeof hex, "%a", v);
+        bad.add(std::string("value ") + hex + ": snprintf '" + expected + "', fast '" + actual + "'");
+    }
+}
+
+void checkRead(const std::string& text, Mismatches& bad)
+{
+    double expected = std::atof(text.c_str());
+    double actual = readRealText(text.c_str());
+    if (bitsOf(expected) != bitsOf(actual)) {
+        char line[128];
+        std::snprintf(line, sizeof line, "': atof %a, fast %a", expected, actual);
+        bad.add("text '" + text + line);
+    }
+}
+
+// Values a writer can get wrong: both signs of zero, infinities and NaNs, the edges of every
+// range, and the neighbours of each.
+std::vector<double> edgeValues()
+{
+    const double inf = std::numeric_limits<double>::infinity();
+    std::vector<double> values = {0.0, -0.0, inf, -inf, std::nan(""), -std::nan(""), DBL_MAX, -DBL_MAX, DBL_MIN,
+                                  DBL_TRUE_MIN, -DBL_TRUE_MIN, 0x1p36, -0x1p36, 0x1p63, 5e-9, -5e-9, 4.9999999e-9,
+                                  -1e-9, 9999999.99999999, 9999999.999999995, 1.0 / 3, 2.0 / 3, 0.5, 1e-8, 0x1p-9,
+                                  0x1p-27, 0x1p-30};
+    std::vector<double> all;
+    for (double v : values)
+        for (double w : {v, std::nextafter(v, inf), std::nextafter(v, -inf), -v})
+            all.push_back(w);
+    return all;
+}
+
+TEST(RealTextWrite, SameBytesAsSnprintfForAMillionValues)
+{
+    std::mt19937_64 random(20240611);
+    Mismatches bad;
+    long checked = 0;
+    auto check = [&](double v) {
+        checkWrite(v, bad);
+        ++checked;
+    };
+
+    for (double v : edgeValues())
+        check(v);
+    // Any bit pattern: every magnitude, subnormals, infinities and NaNs of both signs.
+    for (int i = 0; i < 150000; ++i)
+        check(fromBits(random()));
+    // The range of the exact path, with the magnitudes rules use most.
+    std::uniform_int_distribution<int> exponent(-60, 37);
+    for (int i = 0; i < 300000; ++i)
+        check(std::ldexp(std::uniform_real_distribution<double>(1, 2)(random), exponent(random)) *
+              (random() & 1 ? 1 : -1));
+    // Exact ties at the ninth decimal are the odd multiples of 2^-9, and their neighbours.
+    std::uniform_int_distribution<std::int64_t> odd(0, (std::int64_t(1) << 45) - 1);
+    for (int i = 0; i < 150000; ++i) {
+        double tie = std::ldexp(double(2 * odd(random) + 1), -9) * (random() & 1 ? 1 : -1);
+        check(tie);
+        check(std::nextafter(tie, 0.0));
+        check(std::nextafter(tie, tie * 2));
+    }
+    // Subnormals and tiny values, which must print as zero with their sign.
+    for (int i = 0; i < 50000; ++i) {
+        std::uint64_t bits = random();
+        check(fromBits(bits & (((std::uint64_t(1) << 52) - 1) | (std::uint64_t(1) << 63))));
+    }
+    // Decimals as rules write them: integers over powers of ten.
+    std::uniform_int_distribution<std::int64_t> digits(-99999999999, 99999999999);
+    std::uniform_int_distribution<int> decimals(0, 12);
+    for (int i = 0; i < 150000; ++i)
+        check(double(digits(random)) / std::pow(10.0, decimals(random)));
+
+    EXPECT_GE(checked, 1000000);
+    EXPECT_EQ(bad.count, 0) << "of " << checked << " values";
+}
+
+// A text from random pieces: signs, blanks, digits, points, exponents, words, trailing junk.
+std::string randomText(std::mt19937_64& random)
+{
+    auto pick = [&](int n) { return int(random() % unsigned(n)); };
+    auto someDigits = [&](int most) {
+        std::string s;
+        for (int n = pick(most) + 1; n > 0; --n)
+            s += char('0' + pick(10));
+        return s;
+    };
+    static const char* const words[] = {"inf", "-inf", "INFINITY", "nan", "-nan", "nan(123)", "0x1.8p3", "-0x10",
+                                        "0x", "",   ".",    "-",        "+",   "e5",   "1e",       "1e+",
+                                        "-.",  "0.",   "-0",   " ",        "\t1", "1 "};
+    char buffer[64];
+    switch (pick(8)) {
+    case 0: // what the library writes
+        std::snprintf(buffer, sizeof buffer, "%.8f", std::ldexp(double(random() % 100000000), pick(60) - 40));
+        return random() & 1 ? buffer : std::string("-") + buffer;
+    case 1: // shortest round trip, often with an exponent
+        std::snprintf(buffer, sizeof buffer, "%.17g", fromBits(random()));
+        return buffer;
+    case 2:
+        return words[pick(int(sizeof words / sizeof *words))];
+    default: {
+        std::string s;
+        switch (pick(8)) {
+        case 0: s += '-'; break;
+        case 1: s += '+'; break;
+        case 2: s += ' '; break;
+        default: break;
+        }
+        s += someDigits(pick(4) == 0 ? 30 : 12);
+        if (pick(3) != 0)
+            s += "." + someDigits(pick(4) == 0 ? 30 : 10);
+        if (pick(5) == 0)
+            s += std::string(pick(2) ? "e" : "E") + (pick(2) ? "-" : "") + std::to_string(pick(420));
+        if (pick(8) == 0)
+            s += "abc";
+        return s;
+    }
+    }
+}
+
+TEST(RealTextRead, SameBitsAsAtofForAMillionTexts)
+{
+    std::mt19937_64 random(19700101);
+    Mismatches bad;
+    long checked = 0;
+    // Hand-picked: halfway cases, the 53-bit edge, subnormal and overflow edges.
+    for (const char* text :
+         {"9007199254740992", "9007199254740993", "9007199254740995", "-9007199254740993.0", "0.1", "0.3", "1.5",
+          "4.9e-324", "2.4703282292062327e-324", "2.4703282292062328e-324", "1e-400", "-1e-400", "1e309", "-1e400",
+          "1.7976931348623157e308", "1.7976931348623159e308", "0.0000000000000000000001", "1234567890123456789",
+          "12345678901234567890", "0.12345678901234567890123", "-0.000", "00000000000000000000001.5", "1.", ".5",
+          "-.5", "3.75000000", "-0.00000000"}) {
+        checkRead(text, bad);
+        ++checked;
+    }
+    for (int i = 0; i < 1000000; ++i) {
+        checkRead(randomText(random), bad);
+        ++checked;
+    }
+    EXPECT_EQ(bad.count, 0) << "of " << checked << " texts";
+}
+
+// The host may switch the rounding mode; strtod and printf follow it, and so must the codec.
+TEST(RealTextRoundingMode, FollowsTheCurrentRoundingMode)
+{
+    Mismatches bad;
+    for (int mode : {FE_UPWARD, FE_DOWNWARD, FE_TOWARDZERO}) {
+        ASSERT_EQ(std::fesetround(mode), 0);
+        for (double v : {1.0 / 3, -1.0 / 3, 2.0 / 3, 0x1p-9, -0x1p-9, 0.1, 1e-9, -1e-9})
+            checkWrite(v, bad);
+        for (const char* text : {"0.1", "-0.1", "0.3", "1.23456789", "9007199254740993", "1e-5", "2.5e-300"})
+            checkRead(text, bad);
+        std::fesetround(FE_TONEAREST);
+    }
+    EXPECT_EQ(bad.count, 0);
+}
+
+// myRound keeps pow(10, dec) exactly; a table of exact powers must not change any result.
+TEST(MyRound, SameAsWithPowOfTen)
+{
+    std::mt19937_64 random(7);
+    std::uniform_int_distribution<int> decimals(-30, 30);
+    int bad = 0;
+    for (int i = 0; i < 200000; ++i) {
+        double num = std::ldexp(std::uniform_real_distribution<double>(-2, 2)(random), int(random() % 80) - 40);
+        int dec = decimals(random);
+        double scale = std::pow(10, dec), t = scale * num, r = std::round(t);
+        if (t - r >= 0.5)
+            r += 1;
+        if (bitsOf(myRound(num, dec)) != bitsOf(r / scale) && ++bad <= 10)
+            ADD_FAILURE() << "myRound(" << num << ", " << dec << ")";
+    }
+    EXPECT_EQ(bad, 0);
+}
+
+} // namespace
