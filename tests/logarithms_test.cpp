@@ -95,10 +95,10 @@ TEST(Logarithms, LongResultsAreWrittenInFull)
 TEST(Logarithms, EveryBoundSlotIsCheckedForItsKind)
 {
     expectKindChecks({
-        {P(exp_ii), {"0", "1"}, -1},   {P(exp_io), {"0"}, 1},
-        {P(ln_ii), {"1", "0"}, -1},    {P(ln_io), {"1"}, 1},
+        {P(exp_ii), {"0", "1"}, -1}, {P(exp_io), {"0"}, 1},
+        {P(ln_ii), {"1", "0"}, -1}, {P(ln_io), {"1"}, 1},
         {P(log_iii), {"2", "8", "3"}, -1}, {P(log_iio), {"2", "8"}, 2},
-        {P(log2_ii), {"8", "3"}, -1},  {P(log2_io), {"8"}, 1},
+        {P(log2_ii), {"8", "3"}, -1}, {P(log2_io), {"8"}, 1},
         {P(log10_ii), {"10", "1"}, -1}, {P(log10_io), {"10"}, 1},
     });
 }

@@ -100,30 +100,31 @@ TEST(Trigonometry, TestPatterns)
 TEST(Trigonometry, ConversionsUseTheStoredPiExactly)
 {
     const double lower = std::nextafter(realPi, 0.0), upper = std::nextafter(realPi, 4.0);
-    const char* radians = "123182137.023";
-    double x = std::atof(radians);
-    std::string degrees = fixed8((x * 180) / realPi);
-    runOutputCases({{P(rad2deg_io), {radians}, 1, degrees}});
-    for (const std::string& other : {fixed8((x * 180) / lower), fixed8((x * 180) / upper), fixed8(x * (180 / realPi))})
-        EXPECT_NE(other, degrees) << "the angle does not tell the difference";
-
-    const char* angle = "13200000253408.032";
-    x = std::atof(angle);
-    std::string inRadians = fixed8((x * realPi) / 180);
-    runOutputCases({{P(deg2rad_io), {angle}, 1, inRadians}});
-    for (const std::string& other : {fixed8((x * lower) / 180), fixed8((x * upper) / 180), fixed8(x * (realPi / 180))})
+    const double radians = std::atof("123182137.023"), degrees = std::atof("13200000253408.032");
+    const std::string inDegrees = fixed8((radians * 180) / realPi), inRadians = fixed8((degrees * realPi) / 180);
+    runOutputCases({
+        {P(rad2deg_io), {"123182137.023"}, 1, inDegrees},
+        {P(deg2rad_io), {"13200000253408.032"}, 1, inRadians},
+    });
+    for (const std::string& other :
+         {fixed8((radians * 180) / lower), fixed8((radians * 180) / upper), fixed8(radians * (180 / realPi))})
+        EXPECT_NE(other, inDegrees) << "the angle does not tell the difference";
+    for (const std::string& other :
+         {fixed8((degrees * lower) / 180), fixed8((degrees * upper) / 180), fixed8(degrees * (realPi / 180))})
         EXPECT_NE(other, inRadians) << "the angle does not tell the difference";
 }
 
 TEST(Trigonometry, EveryBoundSlotIsCheckedForItsKind)
 {
     expectKindChecks({
-        {P(sin_ii), {"0", "0"}, -1},     {P(sin_io), {"0"}, 1},     {P(cos_ii), {"0", "1"}, -1},
-        {P(cos_io), {"0"}, 1},           {P(tan_ii), {"0", "0"}, -1}, {P(tan_io), {"0"}, 1},
-        {P(asin_ii), {"0", "0"}, -1},    {P(asin_io), {"0"}, 1},    {P(acos_ii), {"1", "0"}, -1},
-        {P(acos_io), {"1"}, 1},          {P(atan_ii), {"0", "0"}, -1}, {P(atan_io), {"0"}, 1},
-        {P(deg2rad_ii), {"0", "0"}, -1}, {P(deg2rad_io), {"0"}, 1}, {P(rad2deg_ii), {"0", "0"}, -1},
-        {P(rad2deg_io), {"0"}, 1},
+        {P(sin_ii), {"0", "0"}, -1}, {P(sin_io), {"0"}, 1},
+        {P(cos_ii), {"0", "1"}, -1}, {P(cos_io), {"0"}, 1},
+        {P(tan_ii), {"0", "0"}, -1}, {P(tan_io), {"0"}, 1},
+        {P(asin_ii), {"0", "0"}, -1}, {P(asin_io), {"0"}, 1},
+        {P(acos_ii), {"1", "0"}, -1}, {P(acos_io), {"1"}, 1},
+        {P(atan_ii), {"0", "0"}, -1}, {P(atan_io), {"0"}, 1},
+        {P(deg2rad_ii), {"0", "0"}, -1}, {P(deg2rad_io), {"0"}, 1},
+        {P(rad2deg_ii), {"0", "0"}, -1}, {P(rad2deg_io), {"0"}, 1},
     });
 }
 
