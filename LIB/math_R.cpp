@@ -198,7 +198,20 @@ double rad2deg(double x) { return x * 180 / REAL_PI; }
 } // namespace
 
 // Rounds num to dec decimals (negative dec: tens, hundreds, ...), halves going upward.
-EXPORT double myRound(double num, int dec) { return roundWith(num, std::pow(10, dec)); }
+EXPORT double myRound(double num, int dec)
+{
+    if (!std::isfinite(num))
+        return num;
+    double scale = std::pow(10, dec);
+    // Where 10^dec or num * 10^dec leaves the double range the formula gives NaN or an infinity,
+    // yet the answer is plain: everything is rounded off (zero), or nothing below num's own last
+    // digit is left to round (num itself).
+    if (scale == 0)
+        return std::copysign(0.0, num);
+    if (!std::isfinite(scale * num))
+        return num;
+    return roundWith(num, scale);
+}
 
 // clang-format off
 // Arithmetic: x + y = z and x - y = z solve for any one argument.
