@@ -168,6 +168,9 @@ TEST(Arithmetic, TestPatternsCompareAtEightDecimals)
         {P(modR_iii), {"nan", "2", "nan"}, false},
         {P(addR_iii), {"inf", "1", "inf"}, true},
         {P(addR_iii), {"inf", "1", "-inf"}, false},
+        {P(addR_iii), {"1e305", "1e305", "2e305"}, true},
+        {P(addR_iii), {"1e305", "1e305", "3e305"}, false}, // no overflow in the rounding
+        {P(addR_iii), {"1e305", "1e305", "inf"}, false},
         {P(fabs_ii), {"-1.5", "1.5"}, true},
         {P(fabs_ii), {"-0.123456789", "0.12345679"}, false}, // exact, not rounded
         {P(fabs_ii), {"-0", "0"}, true},
