@@ -94,8 +94,8 @@ TEST(Rounding, RoundTakesIntegerDecimalsUpToEight)
         {P(round_iio), {"0.123456789012", 12}, 2, "0.12345679"},
         {P(round_iio), {"0.123456789012", INT_MAX}, 2, "0.12345679"},
         {P(round_iio), {"123.456", -323}, 2, "0.00000000"},
-        {P(round_iio), {"123.456", -324}, 2, "nan"}, // 10^d is 0: zero over zero
-        {P(round_iio), {"123.456", INT_MIN}, 2, "nan"},
+        {P(round_iio), {"123.456", -324}, 2, "0.00000000"}, // 10^d is 0: all is rounded off
+        {P(round_iio), {"-123.456", INT_MIN}, 2, "-0.00000000"},
         {P(round_iio), {"-1234567.4", 0}, 2, "-1234567.00000000"},
         {P(round_iio), {"3.14159", "2"}, 2, "false"},
     });
@@ -108,6 +108,7 @@ TEST(Rounding, RoundTakesIntegerDecimalsUpToEight)
         {P(round_iii), {"0.123456789012", 12, "0.123456789012"}, false},
         {P(round_iii), {"0.123456789", 8, "0.123456789"}, false},
         {P(round_iii), {"3.14159", "2", "3.14"}, false},
+        {P(round_iii), {"1", -324, "0"}, true},
         {P(round_iii), {"1", -324, "nan"}, false},
     });
 }
