@@ -8,7 +8,6 @@
 
 namespace {
 
-
 TEST(Arithmetic, OutputPatternsWriteEightDecimals)
 {
     runOutputCases({
