@@ -1,0 +1,421 @@
+// Cost of one predicate call, for every family in its output and its test pattern, against the
+// literal path measured in the same run.
+//
+// The literal path is the straightforward build of the same predicate: atof of each input, the
+// same guard and the same maths, then for an output pattern snprintf "%.*f" into a buffer, a
+// temporary String term and operator= into the slot (two copies of the text), and for a test
+// pattern rounding both sides with pow(10, 8) computed on each call. Each family's fast call is
+// divided by its own literal call on the same inputs, so the maths, which both pay alike, stays
+// in both and the ratio shows what the codec and the allocation save where it counts: a cheap
+// formula shows most of it, an expensive one (pow, sin) less.
+//
+// Goals: output patterns at most 0.35 of their literal path, test patterns at most 0.5, and the
+// same mix on two threads at least 1.8 times the throughput of one.
+
+#include "extpred.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cerrno>
+#include <climits>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <map>
+#include <random>
+#include <string>
+#include <vector>
+
+using Predicate = bool (*)(CONSTANT* argv, unsigned int argc);
+
+#define DECLARE(name) extern "C" bool name(CONSTANT* argv, unsigned int argc);
+DECLARE(addR_iio) DECLARE(addR_iii) DECLARE(subtR_iio) DECLARE(subtR_iii) DECLARE(timesR_iio) DECLARE(timesR_iii)
+DECLARE(divR_iio) DECLARE(divR_iii) DECLARE(modR_iio) DECLARE(modR_iii) DECLARE(fabs_io) DECLARE(fabs_ii)
+DECLARE(pow_iio) DECLARE(pow_iii) DECLARE(root_iio) DECLARE(root_iii) DECLARE(sqrt_io) DECLARE(sqrt_ii)
+DECLARE(round_iio) DECLARE(round_iii) DECLARE(floor_io) DECLARE(floor_ii) DECLARE(ceil_io) DECLARE(ceil_ii)
+DECLARE(exp_io) DECLARE(exp_ii) DECLARE(ln_io) DECLARE(ln_ii) DECLARE(log_iio) DECLARE(log_iii) DECLARE(log2_io)
+DECLARE(log2_ii) DECLARE(log10_io) DECLARE(log10_ii) DECLARE(sin_io) DECLARE(sin_ii) DECLARE(cos_io)
+DECLARE(cos_ii) DECLARE(tan_io) DECLARE(tan_ii) DECLARE(asin_io) DECLARE(asin_ii) DECLARE(acos_io)
+DECLARE(acos_ii) DECLARE(atan_io) DECLARE(atan_ii) DECLARE(deg2rad_io) DECLARE(deg2rad_ii) DECLARE(rad2deg_io)
+DECLARE(rad2deg_ii)
+#undef DECLARE
+
+namespace {
+
+// ---- the literal path, with the library's guards and formulas ----
+
+double literalRound(double num, int dec)
+{
+    double scale = std::pow(10, dec), t = scale * num;
+    if (!std::isfinite(t) || scale == 0)
+        return scale == 0 && std::isfinite(num) ? std::copysign(0.0, num) : num;
+    double r = std::round(t);
+    if (t - r >= 0.5)
+        r += 1;
+    return r / scale;
+}
+
+bool literalEqualRounded(double a, double b) { return literalRound(a, 8) == literalRound(b, 8); }
+
+bool literalWrite(CONSTANT& slot, double value)
+{
+    char text[320];
+    std::snprintf(text, sizeof text, "%.*f", 8, value);
+    slot = CONSTANT(text, true);
+    return true;
+}
+
+double readLiteral(const CONSTANT& term) { return std::atof(term.toString()); }
+
+bool anyValue(double) { return true; }
+bool anyValues(double, double) { return true; }
+
+template <double (*F)(double), bool (*G)(double) = anyValue>
+bool literalOut1(CONSTANT* argv, unsigned)
+{
+    if (!argv[0].isString())
+        return false;
+    double x = readLiteral(argv[0]);
+    return G(x) && literalWrite(argv[1], F(x));
+}
+
+template <double (*F)(double), bool (*G)(double) = anyValue>
+bool literalTest1(CONSTANT* argv, unsigned)
+{
+    if (!argv[0].isString() || !argv[1].isString())
+        return false;
+    double x = readLiteral(argv[0]), given = readLiteral(argv[1]);
+    return G(x) && literalEqualRounded(F(x), given);
+}
+
+template <double (*F)(double, double), bool (*G)(double, double) = anyValues>
+bool literalOut2(CONSTANT* argv, unsigned)
+{
+    if (!argv[0].isString() || !argv[1].isString())
+        return false;
+    double x = readLiteral(argv[0]), y = readLiteral(argv[1]);
+    return G(x, y) && literalWrite(argv[2], F(x, y));
+}
+
+template <double (*F)(double, double), bool (*G)(double, double) = anyValues>
+bool literalTest2(CONSTANT* argv, unsigned)
+{
+    if (!argv[0].isString() || !argv[1].isString() || !argv[2].isString())
+        return false;
+    double x = readLiteral(argv[0]), y = readLiteral(argv[1]), given = readLiteral(argv[2]);
+    return G(x, y) && literalEqualRounded(F(x, y), given);
+}
+
+double plus(double a, double b) { return a + b; }
+double minus(double a, double b) { return a - b; }
+double times(double a, double b) { return a * b; }
+double quotient(double a, double b) { return a / b; }
+double remainder(double a, double b) { return std::fmod(a, b); }
+double absolute(double x) { return std::fabs(x); }
+double power(double b, double e) { return std::pow(b, e); }
+double root(double n, double x) { return std::pow(x, 1 / n); }
+double squareRoot(double x) { return std::sqrt(x); }
+double exponential(double x) { return std::exp(x); }
+double ln(double x) { return std::log(x); }
+double logBase(double b, double x) { return std::log(x) / std::log(b); }
+double log2ByLn2(double x) { return std::log(x) / 0.6931471805599453; }
+double decimalLog(double x) { return std::log10(x); }
+double sine(double x) { return std::sin(x); }
+double cosine(double x) { return std::cos(x); }
+double tangent(double x) { return std::tan(x); }
+double arcSine(double x) { return std::asin(x); }
+double arcCosine(double x) { return std::acos(x); }
+double arcTangent(double x) { return std::atan(x); }
+double deg2rad(double x) { return x * 3.14159265358979 / 180; }
+double rad2deg(double x) { return x * 180 / 3.14159265358979; }
+
+bool nonZeroDivisor(double, double y) { return y != 0; }
+bool nonZeroDegree(double n, double) { return n != 0; }
+bool nonNegative(double x) { return x >= 0; }
+bool positive(double x) { return x > 0; }
+bool validLog(double b, double x) { return b > 0 && b != 1 && x > 0; }
+bool cosineOffZero(double x) { return literalRound(std::cos(x), 8) != 0; }
+bool withinUnit(double x) { return x >= -1 && x <= 1; }
+
+// pow and root consult errno in their output patterns.
+bool literalPowOut(CONSTANT* argv, unsigned)
+{
+    if (!argv[0].isString() || !argv[1].isString())
+        return false;
+    double x = readLiteral(argv[0]), y = readLiteral(argv[1]);
+    errno = 0;
+    double value = std::pow(x, y);
+    return errno == 0 && literalWrite(argv[2], value);
+}
+
+bool literalRootOut(CONSTANT* argv, unsigned)
+{
+    if (!argv[0].isString() || !argv[1].isString())
+        return false;
+    double n = readLiteral(argv[0]), x = readLiteral(argv[1]);
+    if (n == 0)
+        return false;
+    errno = 0;
+    double value = std::pow(x, 1 / n);
+    return errno == 0 && literalWrite(argv[2], value);
+}
+
+// round: the decimals are an Integer term, and the test compares unrounded.
+bool literalRoundOut(CONSTANT* argv, unsigned)
+{
+    if (!argv[0].isString() || !argv[1].isInt())
+        return false;
+    int decimals = argv[1].toInt();
+    return literalWrite(argv[2], literalRound(readLiteral(argv[0]), decimals < 8 ? decimals : 8));
+}
+
+bool literalRoundTest(CONSTANT* argv, unsigned)
+{
+    if (!argv[0].isString() || !argv[1].isInt() || !argv[2].isString())
+        return false;
+    int decimals = argv[1].toInt();
+    return literalRound(readLiteral(argv[0]), decimals < 8 ? decimals : 8) == readLiteral(argv[2]);
+}
+
+// floor and ceil: an Integer result, so only the reading differs.
+template <double (*F)(double)>
+bool literalIntegerOut(CONSTANT* argv, unsigned)
+{
+    if (!argv[0].isString())
+        return false;
+    double v = F(readLiteral(argv[0]));
+    if (!(v >= INT_MIN && v <= INT_MAX))
+        return false;
+    argv[1] = CONSTANT(static_cast<int>(v));
+    return true;
+}
+
+template <double (*F)(double)>
+bool literalIntegerTest(CONSTANT* argv, unsigned)
+{
+    if (!argv[0].isString() || !argv[1].isInt())
+        return false;
+    double v = F(readLiteral(argv[0]));
+    return v >= INT_MIN && v <= INT_MAX && static_cast<int>(v) == argv[1].toInt();
+}
+
+double floorOf(double x) { return std::floor(x); }
+double ceilOf(double x) { return std::ceil(x); }
+
+bool literalFabsTest(CONSTANT* argv, unsigned)
+{
+    return argv[0].isString() && argv[1].isString() && std::fabs(readLiteral(argv[0])) == readLiteral(argv[1]);
+}
+
+// ---- inputs ----
+
+// What an input slot holds: a real drawn from [low, high), or an Integer from [low, high].
+struct Slot {
+    double low, high;
+    bool integer = false;
+};
+
+struct Family {
+    const char* name;
+    std::vector<Slot> inputs; // in slot order; the output or tested slot comes last
+    Predicate output, test, literalOutput, literalTest;
+};
+
+const std::vector<Family>& families()
+{
+    static const std::vector<Family> all = {
+        {"addR", {{-1e4, 1e4}, {-1e4, 1e4}}, addR_iio, addR_iii, literalOut2<plus>, literalTest2<plus>},
+        {"subtR", {{-1e4, 1e4}, {-1e4, 1e4}}, subtR_iio, subtR_iii, literalOut2<minus>, literalTest2<minus>},
+        {"timesR", {{-100, 100}, {-100, 100}}, timesR_iio, timesR_iii, literalOut2<times>, literalTest2<times>},
+        {"divR", {{-1e4, 1e4}, {0.5, 100}}, divR_iio, divR_iii, literalOut2<quotient, nonZeroDivisor>,
+         literalTest2<quotient, nonZeroDivisor>},
+        {"modR", {{-1e4, 1e4}, {0.5, 100}}, modR_iio, modR_iii, literalOut2<remainder, nonZeroDivisor>,
+         literalTest2<remainder, nonZeroDivisor>},
+        {"fabs", {{-1e4, 1e4}}, fabs_io, fabs_ii, literalOut1<absolute>, literalFabsTest},
+        {"pow", {{0.5, 10}, {-3, 3}}, pow_iio, pow_iii, literalPowOut, literalTest2<power>},
+        {"root", {{2, 5}, {0, 1e4}}, root_iio, root_iii, literalRootOut, literalTest2<root, nonZeroDegree>},
+        {"sqrt", {{0, 1e4}}, sqrt_io, sqrt_ii, literalOut1<squareRoot, nonNegative>,
+         literalTest1<squareRoot, nonNegative>},
+        {"round", {{-1e4, 1e4}, {0, 8, true}}, round_iio, round_iii, literalRoundOut, literalRoundTest},
+        {"floor", {{-1e6, 1e6}}, floor_io, floor_ii, literalIntegerOut<floorOf>, literalIntegerTest<floorOf>},
+        {"ceil", {{-1e6, 1e6}}, ceil_io, ceil_ii, literalIntegerOut<ceilOf>, literalIntegerTest<ceilOf>},
+        {"exp", {{-10, 10}}, exp_io, exp_ii, literalOut1<exponential>, literalTest1<exponential>},
+        {"ln", {{0.001, 1e4}}, ln_io, ln_ii, literalOut1<ln, positive>, literalTest1<ln, positive>},
+        {"log", {{1.5, 10}, {0.001, 1e4}}, log_iio, log_iii, literalOut2<logBase, validLog>,
+         literalTest2<logBase, validLog>},
+        {"log2", {{0.001, 1e4}}, log2_io, log2_ii, literalOut1<log2ByLn2, positive>,
+         literalTest1<log2ByLn2, positive>},
+        {"log10", {{0.001, 1e4}}, log10_io, log10_ii, literalOut1<decimalLog, positive>,
+         literalTest1<decimalLog, positive>},
+        {"sin", {{-10, 10}}, sin_io, sin_ii, literalOut1<sine>, literalTest1<sine>},
+        {"cos", {{-10, 10}}, cos_io, cos_ii, literalOut1<cosine>, literalTest1<cosine>},
+        {"tan", {{-1.5, 1.5}}, tan_io, tan_ii, literalOut1<tangent, cosineOffZero>,
+         literalTest1<tangent, cosineOffZero>},
+        {"asin", {{-1, 1}}, asin_io, asin_ii, literalOut1<arcSine, withinUnit>, literalTest1<arcSine, withinUnit>},
+        {"acos", {{-1, 1}}, acos_io, acos_ii, literalOut1<arcCosine, withinUnit>,
+         literalTest1<arcCosine, withinUnit>},
+        {"atan", {{-100, 100}}, atan_io, atan_ii, literalOut1<arcTangent>, literalTest1<arcTangent>},
+        {"deg2rad", {{-720, 720}}, deg2rad_io, deg2rad_ii, literalOut1<deg2rad>, literalTest1<deg2rad>},
+        {"rad2deg", {{-10, 10}}, rad2deg_io, rad2deg_ii, literalOut1<rad2deg>, literalTest1<rad2deg>},
+    };
+    return all;
+}
+
+constexpr std::size_t POOL = 64; // argument vectors cycled through, so that no input is cached
+
+// Argument vectors for one family: real texts as they circulate (mostly results of other
+// predicates, with 8 decimals; some typed by rule authors, shorter). An output pattern's slot
+// starts empty; a test pattern's holds the value that the output pattern writes, so that most
+// tests hold, as in a program that checks what it derived.
+std::vector<std::vector<CONSTANT>> argumentPool(const Family& family, bool forTest, unsigned seed)
+{
+    std::mt19937_64 random(seed);
+    std::vector<std::vector<CONSTANT>> pool;
+    while (pool.size() < POOL) {
+        std::vector<CONSTANT> argv;
+        for (const Slot& slot : family.inputs) {
+            double value = std::uniform_real_distribution<double>(slot.low, slot.high)(random);
+            if (slot.integer) {
+                argv.emplace_back(static_cast<int>(std::lround(value)));
+                continue;
+            }
+            char text[64];
+            std::snprintf(text, sizeof text, random() % 4 == 0 ? "%.3f" : "%.8f", value);
+            argv.emplace_back(text, true);
+        }
+        argv.emplace_back();
+        if (!family.output(argv.data(), static_cast<unsigned>(argv.size())))
+            continue; // off the domain (tan near a pole)
+        if (!forTest)
+            argv.back() = CONSTANT();
+        pool.push_back(argv);
+    }
+    return pool;
+}
+
+void runPredicate(benchmark::State& state, const Family& family, bool forTest, Predicate predicate)
+{
+    auto pool = argumentPool(family, forTest, 12345);
+    std::size_t i = 0;
+    for (auto _ : state) {
+        std::vector<CONSTANT>& argv = pool[i++ % POOL];
+        benchmark::DoNotOptimize(predicate(argv.data(), static_cast<unsigned>(argv.size())));
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+
+// Every pattern of every family in turn, each thread with its own argument vectors.
+void runMix(benchmark::State& state)
+{
+    struct Call {
+        Predicate predicate;
+        std::vector<std::vector<CONSTANT>> pool;
+    };
+    std::vector<Call> calls;
+    unsigned seed = 100 + static_cast<unsigned>(state.thread_index());
+    for (const Family& family : families()) {
+        calls.push_back({family.output, argumentPool(family, false, seed)});
+        calls.push_back({family.test, argumentPool(family, true, seed)});
+    }
+    std::size_t call = 0, i = 0;
+    for (auto _ : state) {
+        Call& c = calls[call];
+        std::vector<CONSTANT>& argv = c.pool[i % POOL];
+        benchmark::DoNotOptimize(c.predicate(argv.data(), static_cast<unsigned>(argv.size())));
+        if (++call == calls.size()) {
+            call = 0;
+            ++i;
+        }
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+
+// ---- the summary: ratios and goals ----
+
+// Keeps what the summary needs and prints the usual console lines.
+class SummaryReporter : public benchmark::ConsoleReporter {
+public:
+    std::map<std::string, double> nanoseconds; // CPU time per call, by benchmark name
+    std::map<int64_t, double> mixRate;         // calls per second, by thread count
+
+    void ReportRuns(const std::vector<Run>& runs) override
+    {
+        for (const Run& run : runs) {
+            if (run.error_occurred || run.run_type != Run::RT_Iteration)
+                continue;
+            std::string name = run.benchmark_name();
+            name = name.substr(0, name.find("/min_time"));
+            if (name.rfind("mix/", 0) == 0)
+                mixRate[run.threads] = run.counters.at("items_per_second");
+            else
+                nanoseconds[name] = run.GetAdjustedCPUTime();
+        }
+        ConsoleReporter::ReportRuns(runs);
+    }
+};
+
+std::string fastName(const Family& f, bool test) { return std::string(f.name) + (test ? "/test" : "/output") + "/fast"; }
+std::string literalName(const Family& f, bool test)
+{
+    return std::string(f.name) + (test ? "/test" : "/output") + "/literal";
+}
+
+constexpr double OUTPUT_GOAL = 0.35, TEST_GOAL = 0.5, THREAD_GOAL = 1.8;
+
+// Prints one line per family and pattern; returns the number of goals missed.
+int printSummary(const SummaryReporter& reporter)
+{
+    int missed = 0;
+    std::printf("\n%-8s %-8s %10s %12s %7s %7s\n", "family", "pattern", "fast ns", "literal ns", "ratio", "goal");
+    for (const Family& family : families())
+        for (bool test : {false, true}) {
+            auto fast = reporter.nanoseconds.find(fastName(family, test));
+            auto literal = reporter.nanoseconds.find(literalName(family, test));
+            if (fast == reporter.nanoseconds.end() || literal == reporter.nanoseconds.end())
+                continue; // filtered out
+            double ratio = fast->second / literal->second, goal = test ? TEST_GOAL : OUTPUT_GOAL;
+            bool met = ratio <= goal;
+            missed += !met;
+            std::printf("%-8s %-8s %10.1f %12.1f %7.2f %4s%.2f%s\n", family.name, test ? "test" : "output",
+                        fast->second, literal->second, ratio, "<=", goal, met ? "" : "  MISSED");
+        }
+    auto one = reporter.mixRate.find(1), two = reporter.mixRate.find(2);
+    if (one != reporter.mixRate.end() && two != reporter.mixRate.end()) {
+        double scaling = two->second / one->second;
+        bool met = scaling >= THREAD_GOAL;
+        missed += !met;
+        std::printf("\nmix of all patterns: 1 thread %.2f M calls/s, 2 threads %.2f M calls/s, %.2fx %s%.1f%s\n",
+                    one->second / 1e6, two->second / 1e6, scaling, ">=", THREAD_GOAL, met ? "" : "  MISSED");
+    }
+    std::printf(missed ? "\n%d goal(s) missed\n" : "\nall goals met\n", missed);
+    return missed;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    // Each family's literal run sits next to its fast run, so both see the same machine.
+    for (const Family& family : families())
+        for (bool test : {false, true}) {
+            Predicate fast = test ? family.test : family.output;
+            Predicate literal = test ? family.literalTest : family.literalOutput;
+            const Family* f = &family;
+            benchmark::RegisterBenchmark(literalName(family, test).c_str(), [=](benchmark::State& state) {
+                runPredicate(state, *f, test, literal);
+            })->MinTime(0.2);
+            benchmark::RegisterBenchmark(fastName(family, test).c_str(), [=](benchmark::State& state) {
+                runPredicate(state, *f, test, fast);
+            })->MinTime(0.2);
+        }
+    benchmark::RegisterBenchmark("mix", runMix)->Threads(1)->Threads(2)->UseRealTime()->MinTime(1);
+
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    SummaryReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    benchmark::Shutdown();
+    return printSummary(reporter) == 0 ? 0 : 1;
+}
