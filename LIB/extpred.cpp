@@ -87,6 +87,17 @@ void TermWriter::setString(CONSTANT& term, const char* text, std::size_t length)
     term.type = CONSTANT::String;
 }
 
+void TermWriter::setInteger(CONSTANT& term, int value)
+{
+    if (ownsText(term.type)) {
+        assert(term.data.string);
+        delete[] term.data.string;
+    }
+    term.data.string = nullptr; // clear the whole word, not just the int
+    term.data.integer = value;
+    term.type = CONSTANT::Integer;
+}
+
 CONSTANT::~CONSTANT()
 {
     if (ownsText(type))

@@ -37,7 +37,9 @@ constexpr double REAL_PI = 3.14159265358979;
 
 // ---- reading, writing and comparing reals ----
 
-double readReal(const CONSTANT& term) { return readRealText(term.toString()); }
+// Every shape below makes one codec per call, which checks the rounding mode and the locale once
+// for all the reals that the call reads and writes.
+double readReal(const RealCodec& codec, const CONSTANT& term) { return codec.read(term.toString()); }
 
 // Input check: every listed slot holds a real term.
 bool areReals(const CONSTANT* argv, std::initializer_list<int> slots)
@@ -48,23 +50,26 @@ bool areReals(const CONSTANT* argv, std::initializer_list<int> slots)
     return true;
 }
 
-bool writeReal(CONSTANT& slot, double value)
+bool writeReal(const RealCodec& codec, CONSTANT& slot, double value)
 {
     char text[REAL_TEXT_SIZE];
-    std::size_t length = writeRealText(text, sizeof text, value);
+    std::size_t length = codec.write(text, sizeof text, value);
     TermWriter::setString(slot, text, length); // the slot's copy is the only allocation
     return true;
 }
 
 // The result of an output pattern goes into its slot; an empty optional means the
 // computation itself failed and nothing is written.
-bool writeResult(CONSTANT& slot, double value) { return writeReal(slot, value); }
-bool writeResult(CONSTANT& slot, std::optional<double> value) { return value && writeReal(slot, *value); }
-bool writeResult(CONSTANT& slot, std::optional<int> value)
+bool writeResult(const RealCodec& codec, CONSTANT& slot, double value) { return writeReal(codec, slot, value); }
+bool writeResult(const RealCodec& codec, CONSTANT& slot, std::optional<double> value)
+{
+    return value && writeReal(codec, slot, *value);
+}
+bool writeResult(const RealCodec&, CONSTANT& slot, std::optional<int> value)
 {
     if (!value)
         return false;
-    slot = CONSTANT(*value);
+    TermWriter::setInteger(slot, *value);
     return true;
 }
 
@@ -110,7 +115,8 @@ bool test1(const CONSTANT* argv, double (*formula)(double), Guard1 guard = anyVa
 {
     if (!areReals(argv, {0, 1}))
         return false;
-    double x = readReal(argv[0]), given = readReal(argv[1]);
+    const RealCodec codec;
+    double x = readReal(codec, argv[0]), given = readReal(codec, argv[1]);
     return guard(x) && same(formula(x), given);
 }
 
@@ -120,8 +126,9 @@ bool compute1(CONSTANT* argv, Result (*formula)(double), Guard1 guard = anyValue
 {
     if (!areReals(argv, {0}))
         return false;
-    double x = readReal(argv[0]);
-    return guard(x) && writeResult(argv[1], formula(x));
+    const RealCodec codec;
+    double x = readReal(codec, argv[0]);
+    return guard(x) && writeResult(codec, argv[1], formula(x));
 }
 
 // Test pattern, two operands: x and y in slots 0 and 1, the value under test in slot 2.
@@ -129,7 +136,8 @@ bool test2(const CONSTANT* argv, double (*formula)(double, double), Guard2 guard
 {
     if (!areReals(argv, {0, 1, 2}))
         return false;
-    double x = readReal(argv[0]), y = readReal(argv[1]), given = readReal(argv[2]);
+    const RealCodec codec;
+    double x = readReal(codec, argv[0]), y = readReal(codec, argv[1]), given = readReal(codec, argv[2]);
     return guard(x, y) && equalRounded(formula(x, y), given);
 }
 
@@ -140,8 +148,9 @@ bool compute2(CONSTANT* argv, Result (*formula)(double, double), Guard2 guard = 
 {
     if (!areReals(argv, {a, b}))
         return false;
-    double x = readReal(argv[a]), y = readReal(argv[b]);
-    return guard(x, y) && writeResult(argv[out], formula(x, y));
+    const RealCodec codec;
+    double x = readReal(codec, argv[a]), y = readReal(codec, argv[b]);
+    return guard(x, y) && writeResult(codec, argv[out], formula(x, y));
 }
 
 // Solves for the unbound argument of x + y = z or x - y = z in one double operation.
@@ -195,7 +204,7 @@ bool integerTest(const CONSTANT* argv, std::optional<int> (*formula)(double))
 {
     if (!(argv[0].isString() && argv[1].isInt()))
         return false;
-    std::optional<int> value = formula(readReal(argv[0]));
+    std::optional<int> value = formula(readReal(RealCodec(), argv[0]));
     return value && *value == argv[1].toInt();
 }
 
@@ -251,12 +260,17 @@ EXPORT bool ceil_io(CONSTANT* argv, unsigned) { return compute1(argv, ceilInt); 
 // round(X, D, Z): D is an Integer term, and the test compares z exactly, unrounded.
 EXPORT bool round_iii(CONSTANT* argv, unsigned)
 {
-    return argv[0].isString() && argv[1].isInt() && argv[2].isString() &&
-           roundTo(readReal(argv[0]), argv[1].toInt()) == readReal(argv[2]);
+    if (!(argv[0].isString() && argv[1].isInt() && argv[2].isString()))
+        return false;
+    const RealCodec codec;
+    return roundTo(readReal(codec, argv[0]), argv[1].toInt()) == readReal(codec, argv[2]);
 }
 EXPORT bool round_iio(CONSTANT* argv, unsigned)
 {
-    return argv[0].isString() && argv[1].isInt() && writeReal(argv[2], roundTo(readReal(argv[0]), argv[1].toInt()));
+    if (!(argv[0].isString() && argv[1].isInt()))
+        return false;
+    const RealCodec codec;
+    return writeReal(codec, argv[2], roundTo(readReal(codec, argv[0]), argv[1].toInt()));
 }
 
 // clang-format off

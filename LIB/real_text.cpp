@@ -9,8 +9,8 @@
 // - writing: below 2^36, value x 10^8 is computed exactly in 128 bits and rounded half to even,
 //   as glibc's printf rounds an exact binary value; larger values, inf and nan go to snprintf.
 // Both rely on round-to-nearest and on a full stop as the decimal point, which the host may
-// change per thread (fesetround, uselocale), so they are checked on every call; the library
-// itself never changes either.
+// change per thread (fesetround, uselocale), so a codec checks them when it is made, once per
+// predicate call; the library itself never changes either.
 
 #include "real_text.h"
 
@@ -39,7 +39,23 @@ constexpr int FAST_WRITE_LIMIT_EXPONENT = 36; // |value| < 2^36: value x 10^8 fi
 // Sign, the 11 integer digits of 2^36, point, decimals, terminator.
 constexpr std::size_t FAST_TEXT_SIZE = 1 + 11 + 1 + REAL_TEXT_DECIMALS + 1;
 
-bool nearestRounding() { return std::fegetround() == FE_TONEAREST; }
+// Round-to-nearest in both places that matter: the mode that strtod and printf consult
+// (fegetround, which is the x87 control word on x86 and costs a library call, so it is read
+// directly there) and the mode of the SSE division that the fast reader does, probed with two
+// sums whose results differ in every other mode. fesetround sets both.
+bool nearestRounding()
+{
+#if defined(__x86_64__) || defined(__i386__)
+    unsigned short control;
+    __asm__ volatile("fnstcw %0" : "=m"(control));
+    bool library = (control & 0xc00) == 0; // FE_TONEAREST
+#else
+    bool library = std::fegetround() == FE_TONEAREST;
+#endif
+    double half = 0x1p-53; // half a unit in the last place of 1
+    __asm__("" : "+x"(half)); // computed at run time, in the current mode
+    return library && 1.0 + half == 1.0 && 1.0 + 1.5 * half != 1.0;
+}
 
 // nl_langinfo follows the thread's locale (uselocale) as strtod and printf do.
 bool pointIsRadix()
@@ -50,31 +66,78 @@ bool pointIsRadix()
 
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
-// [-]digits[.digits] or [-].digits and nothing after; false when it is not that simple.
+// The value of n decimal digits (n at most 19). Eight at a time where the byte order allows,
+// so that the multiply chain is short.
+std::uint64_t digitsValue(const char* p, std::size_t n)
+{
+    std::uint64_t value = 0;
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+    for (; n >= 8; n -= 8, p += 8) {
+        std::uint64_t chunk; // the first digit in the lowest byte
+        std::memcpy(&chunk, p, sizeof chunk);
+        chunk -= 0x3030303030303030;
+        chunk = chunk * 10 + (chunk >> 8); // pairs of digits
+        chunk = (((chunk & 0x000000FF000000FF) * (100 + (std::uint64_t(1000000) << 32))) +
+                 (((chunk >> 16) & 0x000000FF000000FF) * (1 + (std::uint64_t(10000) << 32)))) >>
+                32;
+        value = value * 100000000 + (chunk & 0xFFFFFFFF);
+    }
+#endif
+    for (; n > 0; --n, ++p)
+        value = value * 10 + std::uint64_t(*p - '0');
+    return value;
+}
+
+constexpr std::uint64_t INTEGER_POWERS_OF_TEN[] = {1,
+                                                   10,
+                                                   100,
+                                                   1000,
+                                                   10000,
+                                                   100000,
+                                                   1000000,
+                                                   10000000,
+                                                   100000000,
+                                                   1000000000,
+                                                   10000000000,
+                                                   100000000000,
+                                                   1000000000000,
+                                                   10000000000000,
+                                                   100000000000000,
+                                                   1000000000000000,
+                                                   10000000000000000,
+                                                   100000000000000000,
+                                                   1000000000000000000,
+                                                   10000000000000000000u};
+
+// [-]digits[.digits] or [-].digits and nothing after; false when it is not that simple. The
+// digits are found first and converted afterwards, so every byte read is one already seen.
 bool readPlainDecimal(const char* text, double& value)
 {
     const char* p = text;
     bool negative = *p == '-';
     p += negative;
-    std::uint64_t digitsValue = 0; // wraps past 19 digits, which are refused below
-    int digits = 0, decimals = 0;
-    bool point = false;
-    for (;; ++p) {
-        if (isDigit(*p)) {
-            digitsValue = digitsValue * 10 + std::uint64_t(*p - '0');
-            ++digits;
-            decimals += point;
-        } else if (*p == '.' && !point) {
-            point = true;
-        } else {
-            break;
-        }
+    const char* whole = p;
+    while (isDigit(*p))
+        ++p;
+    std::size_t wholeDigits = std::size_t(p - whole);
+    const char* fraction = p;
+    std::size_t decimals = 0;
+    bool point = *p == '.';
+    if (point) {
+        fraction = ++p;
+        while (isDigit(*p))
+            ++p;
+        decimals = std::size_t(p - fraction);
     }
-    if (*p != '\0' || digits == 0 || digits > 19 || digitsValue > MAX_EXACT_INTEGER || decimals > MAX_EXACT_POWER)
+    std::size_t digits = wholeDigits + decimals;
+    if (*p != '\0' || digits == 0 || digits > 19 || decimals > std::size_t(MAX_EXACT_POWER))
         return false;
-    if (point && !pointIsRadix())
+    // At most 19 digits: below 10^19, so no overflow.
+    std::uint64_t digitsAsInteger =
+        digitsValue(whole, wholeDigits) * INTEGER_POWERS_OF_TEN[decimals] + digitsValue(fraction, decimals);
+    if (digitsAsInteger > MAX_EXACT_INTEGER)
         return false;
-    double magnitude = double(digitsValue) / EXACT_POWERS_OF_TEN[decimals];
+    double magnitude = double(digitsAsInteger) / EXACT_POWERS_OF_TEN[decimals];
     value = negative ? -magnitude : magnitude;
     return true;
 }
@@ -83,7 +146,7 @@ bool readPlainDecimal(const char* text, double& value)
 bool readCompleteDecimal(const char* text, double& value)
 {
     char first = text[0] == '-' ? text[1] : text[0];
-    if (!(isDigit(first) || first == '.') || !pointIsRadix())
+    if (!(isDigit(first) || first == '.'))
         return false;
     const char* end = text + std::strlen(text);
     std::from_chars_result result = std::from_chars(text, end, value);
@@ -131,20 +194,22 @@ std::size_t writeScaled(char* out, bool negative, std::uint64_t scaled)
 
 } // namespace
 
-double readRealText(const char* text)
+RealCodec::RealCodec() : fast(nearestRounding() && pointIsRadix()) {}
+
+double RealCodec::read(const char* text) const
 {
     double value;
-    if (nearestRounding() && (readPlainDecimal(text, value) || readCompleteDecimal(text, value)))
+    if (fast && (readPlainDecimal(text, value) || readCompleteDecimal(text, value)))
         return value;
     return std::strtod(text, nullptr);
 }
 
-std::size_t writeRealText(char* out, std::size_t size, double value)
+std::size_t RealCodec::write(char* out, std::size_t size, double value) const
 {
     std::uint64_t bits;
     std::memcpy(&bits, &value, sizeof bits);
     int biased = int(bits >> 52) & 0x7ff;
-    if (biased < 1023 + FAST_WRITE_LIMIT_EXPONENT && size >= FAST_TEXT_SIZE && nearestRounding() && pointIsRadix()) {
+    if (fast && biased < 1023 + FAST_WRITE_LIMIT_EXPONENT && size >= FAST_TEXT_SIZE) {
         std::uint64_t mantissa = bits & ((std::uint64_t(1) << 52) - 1);
         int exponent = -1074; // subnormal
         if (biased != 0) {

@@ -10,12 +10,26 @@
 // Decimals of every written real.
 constexpr int REAL_TEXT_DECIMALS = 8;
 
-// The same double as std::atof(text), bit for bit, under any locale and rounding mode.
-double readRealText(const char* text);
+// Reads and writes real texts for one predicate call. The fast paths assume round-to-nearest
+// and a full stop as the decimal point; the host may change either per thread (fesetround,
+// uselocale) between calls but not during one, so they are checked once, when the codec is made.
+class RealCodec {
+public:
+    RealCodec();
 
-// Writes what std::snprintf(out, size, "%.*f", 8, value) writes and returns the same length,
-// under any locale and rounding mode. `size` must hold the whole text (a sign, 309 digits,
-// the point, 8 decimals and the terminator for -DBL_MAX).
-std::size_t writeRealText(char* out, std::size_t size, double value);
+    // The same double as std::atof(text), bit for bit.
+    double read(const char* text) const;
+
+    // Writes what std::snprintf(out, size, "%.*f", 8, value) writes and returns the same length.
+    // `size` must hold the whole text (a sign, 309 digits, the point, 8 decimals and the
+    // terminator for -DBL_MAX).
+    std::size_t write(char* out, std::size_t size, double value) const;
+
+private:
+    bool fast;
+};
+
+inline double readRealText(const char* text) { return RealCodec().read(text); }
+inline std::size_t writeRealText(char* out, std::size_t size, double value) { return RealCodec().write(out, size, value); }
 
 #endif
