@@ -27,6 +27,8 @@
 #include <string>
 #include <vector>
 
+#include <unistd.h>
+
 using Predicate = bool (*)(CONSTANT* argv, unsigned int argc);
 
 #define DECLARE(name) extern "C" bool name(CONSTANT* argv, unsigned int argc);
@@ -333,25 +335,30 @@ void runMix(benchmark::State& state)
 
 // ---- the summary: ratios and goals ----
 
-// Keeps what the summary needs and prints the usual console lines.
+// Keeps the median of each benchmark's repetitions, which other work on the machine disturbs
+// least, and prints only that line of each.
 class SummaryReporter : public benchmark::ConsoleReporter {
 public:
+    explicit SummaryReporter(OutputOptions options) : ConsoleReporter(options) {}
+
     std::map<std::string, double> nanoseconds; // CPU time per call, by benchmark name
     std::map<int64_t, double> mixRate;         // calls per second, by thread count
 
     void ReportRuns(const std::vector<Run>& runs) override
     {
+        std::vector<Run> medians;
         for (const Run& run : runs) {
-            if (run.error_occurred || run.run_type != Run::RT_Iteration)
+            if (run.error_occurred || run.run_type != Run::RT_Aggregate || run.aggregate_name != "median")
                 continue;
-            std::string name = run.benchmark_name();
-            name = name.substr(0, name.find("/min_time"));
-            if (name.rfind("mix/", 0) == 0)
+            medians.push_back(run);
+            std::string name = run.run_name.function_name;
+            if (name == "mix")
                 mixRate[run.threads] = run.counters.at("items_per_second");
             else
                 nanoseconds[name] = run.GetAdjustedCPUTime();
         }
-        ConsoleReporter::ReportRuns(runs);
+        if (!medians.empty())
+            ConsoleReporter::ReportRuns(medians);
     }
 };
 
@@ -404,17 +411,18 @@ int main(int argc, char** argv)
             const Family* f = &family;
             benchmark::RegisterBenchmark(literalName(family, test).c_str(), [=](benchmark::State& state) {
                 runPredicate(state, *f, test, literal);
-            })->MinTime(0.2);
+            })->MinTime(0.05)->Repetitions(5);
             benchmark::RegisterBenchmark(fastName(family, test).c_str(), [=](benchmark::State& state) {
                 runPredicate(state, *f, test, fast);
-            })->MinTime(0.2);
+            })->MinTime(0.05)->Repetitions(5);
         }
-    benchmark::RegisterBenchmark("mix", runMix)->Threads(1)->Threads(2)->UseRealTime()->MinTime(1);
+    benchmark::RegisterBenchmark("mix", runMix)->Threads(1)->Threads(2)->UseRealTime()->MinTime(0.3)->Repetitions(5);
 
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
         return 1;
-    SummaryReporter reporter;
+    SummaryReporter reporter(isatty(STDOUT_FILENO) ? benchmark::ConsoleReporter::OO_Color
+                                                   : benchmark::ConsoleReporter::OO_None);
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
     return printSummary(reporter) == 0 ? 0 : 1;
