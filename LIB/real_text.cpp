@@ -167,29 +167,37 @@ std::uint64_t scaleAndRound(std::uint64_t mantissa, int shift)
     return std::uint64_t(quotient);
 }
 
+constexpr char DIGIT_PAIRS[] = "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+                               "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+                               "8081828384858687888990919293949596979899";
+
+void writePair(char* p, std::uint64_t n) { std::memcpy(p, DIGIT_PAIRS + 2 * n, 2); }
+
+// Writes [-]whole.ffffffff for scaled = value x 10^8, right to left, two digits at a time.
 std::size_t writeScaled(char* out, bool negative, std::uint64_t scaled)
 {
-    char* p = out;
+    char text[FAST_TEXT_SIZE];
+    char* end = text + sizeof text - 1;
+    char* p = end - REAL_TEXT_DECIMALS;
+    std::uint64_t whole = scaled / TEN_TO_THE_DECIMALS, fraction = scaled % TEN_TO_THE_DECIMALS;
+    std::uint64_t high = fraction / 10000, low = fraction % 10000; // independent halves
+    writePair(p, high / 100);
+    writePair(p + 2, high % 100);
+    writePair(p + 4, low / 100);
+    writePair(p + 6, low % 100);
+    *--p = '.';
+    for (; whole >= 100; whole /= 100)
+        writePair(p -= 2, whole % 100);
+    if (whole >= 10)
+        writePair(p -= 2, whole);
+    else
+        *--p = char('0' + whole);
     if (negative)
-        *p++ = '-';
-    std::uint64_t whole = scaled / TEN_TO_THE_DECIMALS;
-    std::uint64_t fraction = scaled % TEN_TO_THE_DECIMALS;
-    char reversed[20];
-    int n = 0;
-    do {
-        reversed[n++] = char('0' + whole % 10);
-        whole /= 10;
-    } while (whole != 0);
-    while (n > 0)
-        *p++ = reversed[--n];
-    *p++ = '.';
-    for (int i = REAL_TEXT_DECIMALS - 1; i >= 0; --i) {
-        p[i] = char('0' + fraction % 10);
-        fraction /= 10;
-    }
-    p += REAL_TEXT_DECIMALS;
-    *p = '\0';
-    return std::size_t(p - out);
+        *--p = '-';
+    std::size_t length = std::size_t(end - p);
+    std::memcpy(out, p, length);
+    out[length] = '\0';
+    return length;
 }
 
 } // namespace
