@@ -39,22 +39,21 @@ constexpr int FAST_WRITE_LIMIT_EXPONENT = 36; // |value| < 2^36: value x 10^8 fi
 // Sign, the 11 integer digits of 2^36, point, decimals, terminator.
 constexpr std::size_t FAST_TEXT_SIZE = 1 + 11 + 1 + REAL_TEXT_DECIMALS + 1;
 
-// Round-to-nearest in both places that matter: the mode that strtod and printf consult
-// (fegetround, which is the x87 control word on x86 and costs a library call, so it is read
-// directly there) and the mode of the SSE division that the fast reader does, probed with two
-// sums whose results differ in every other mode. fesetround sets both.
+// Round-to-nearest in both places that matter. On x86-64 these are two registers, both set by
+// fesetround: the x87 control word, which fegetround reads and so strtod and printf follow (read
+// here directly, as fegetround costs a library call), and MXCSR, which rounds the fast reader's
+// division; that one is probed with two sums whose results differ in every other mode.
 bool nearestRounding()
 {
-#if defined(__x86_64__) || defined(__i386__)
+#if defined(__x86_64__)
     unsigned short control;
     __asm__ volatile("fnstcw %0" : "=m"(control));
-    bool library = (control & 0xc00) == 0; // FE_TONEAREST
-#else
-    bool library = std::fegetround() == FE_TONEAREST;
-#endif
     double half = 0x1p-53; // half a unit in the last place of 1
-    __asm__("" : "+x"(half)); // computed at run time, in the current mode
-    return library && 1.0 + half == 1.0 && 1.0 + 1.5 * half != 1.0;
+    __asm__("" : "+x"(half)); // so that the sums happen at run time, in the current mode
+    return (control & 0xc00) == 0 && 1.0 + half == 1.0 && 1.0 + 1.5 * half != 1.0;
+#else
+    return std::fegetround() == FE_TONEAREST;
+#endif
 }
 
 // nl_langinfo follows the thread's locale (uselocale) as strtod and printf do.

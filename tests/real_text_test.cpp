@@ -16,6 +16,10 @@
 #include <string>
 #include <vector>
 
+#if defined(__x86_64__)
+#include <xmmintrin.h>
+#endif
+
 extern "C" double myRound(double num, int dec);
 
 namespace {
@@ -209,6 +213,35 @@ TEST(RealTextRoundingMode, FollowsTheCurrentRoundingMode)
     }
     EXPECT_EQ(bad.count, 0);
 }
+
+#if defined(__x86_64__)
+// x86 keeps two rounding modes: the x87 one, which strtod and printf follow, and the SSE one,
+// which rounds double arithmetic. A host may set either alone; the codec must still agree.
+void expectSameWithModes(unsigned short x87Mode, unsigned sseMode)
+{
+    unsigned short savedControl;
+    __asm__ volatile("fnstcw %0" : "=m"(savedControl));
+    unsigned savedCsr = _mm_getcsr();
+    unsigned short control = static_cast<unsigned short>((savedControl & ~0xc00) | x87Mode);
+    __asm__ volatile("fldcw %0" : : "m"(control));
+    _mm_setcsr((savedCsr & ~0x6000u) | sseMode);
+    Mismatches bad;
+    for (const char* text : {"0.1", "-0.1", "0.3", "1.23456789", "3.75000001", "1e-5"})
+        checkRead(text, bad);
+    for (double v : {1.0 / 3, -1.0 / 3, 0x1p-9, 1e-9})
+        checkWrite(v, bad);
+    __asm__ volatile("fldcw %0" : : "m"(savedControl));
+    _mm_setcsr(savedCsr);
+    EXPECT_EQ(bad.count, 0) << "x87 mode " << x87Mode << ", SSE mode " << sseMode;
+}
+
+TEST(RealTextRoundingMode, FollowsEitherRoundingModeSetAlone)
+{
+    expectSameWithModes(0x800, 0);      // x87 upward, SSE to nearest
+    expectSameWithModes(0, 0x4000);     // x87 to nearest, SSE upward
+    expectSameWithModes(0, 0x2000);     // x87 to nearest, SSE downward
+}
+#endif
 
 // myRound keeps pow(10, dec) exactly; a table of exact powers must not change any result.
 TEST(MyRound, SameAsWithPowOfTen)
