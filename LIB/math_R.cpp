@@ -2,9 +2,9 @@
 //
 // The engine has no reals, so a real travels as a String term holding a decimal text: read
 // as atof reads it, written as "%.*f" writes it at 8 decimals (real_text.cpp does both faster,
-// with the same results). Each predicate is exported as name_pattern and
-// is a single line over the shared steps below: input check, read, guard, compute, then
-// compare (test pattern) or write (output pattern).
+// with the same results). Each predicate is exported as name_pattern and is a single line over
+// the shared steps below: input check, read, guard, compute, then compare (test pattern) or
+// write (output pattern).
 
 #include "extpred.h"
 #include "real_text.h"
