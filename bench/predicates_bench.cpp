@@ -411,15 +411,21 @@ int main(int argc, char** argv)
             const Family* f = &family;
             benchmark::RegisterBenchmark(literalName(family, test).c_str(), [=](benchmark::State& state) {
                 runPredicate(state, *f, test, literal);
-            })->MinTime(0.05)->Repetitions(5);
+            })->MinTime(0.05)->Repetitions(7);
             benchmark::RegisterBenchmark(fastName(family, test).c_str(), [=](benchmark::State& state) {
                 runPredicate(state, *f, test, fast);
-            })->MinTime(0.05)->Repetitions(5);
+            })->MinTime(0.05)->Repetitions(7);
         }
-    benchmark::RegisterBenchmark("mix", runMix)->Threads(1)->Threads(2)->UseRealTime()->MinTime(0.3)->Repetitions(5);
+    benchmark::RegisterBenchmark("mix", runMix)->Threads(1)->Threads(2)->UseRealTime()->MinTime(0.3)->Repetitions(7);
 
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+    // Repetitions of all benchmarks in random order, so that a burst of other work on the
+    // machine falls on fast and literal runs alike; the command line may still turn it off.
+    static char interleave[] = "--benchmark_enable_random_interleaving=true";
+    std::vector<char*> args(argv, argv + argc);
+    args.insert(args.begin() + 1, interleave);
+    int count = static_cast<int>(args.size());
+    benchmark::Initialize(&count, args.data());
+    if (benchmark::ReportUnrecognizedArguments(count, args.data()))
         return 1;
     SummaryReporter reporter(isatty(STDOUT_FILENO) ? benchmark::ConsoleReporter::OO_Color
                                                    : benchmark::ConsoleReporter::OO_None);
