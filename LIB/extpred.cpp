@@ -145,3 +145,85 @@ bool CONSTANT::operator<(const CONSTANT& other) const { return (*this != other) 
 bool CONSTANT::operator<=(const CONSTANT& other) const { return (*this != other) <= 0; }
 bool CONSTANT::operator>(const CONSTANT& other) const { return (*this != other) > 0; }
 bool CONSTANT::operator>=(const CONSTANT& other) const { return (*this != other) >= 0; }
+
+// ---- text utilities over bracketed term texts ----
+
+// The bracket pairs, opening then closing. Not const and not terminated: hosts read and may
+// patch it, and every bracket test below reads it at the time of the call.
+char StartEndSymbols[8] = {'(', ')', '{', '}', '<', '>', '[', ']'};
+
+namespace {
+
+constexpr int bracketPairs = sizeof StartEndSymbols / 2;
+
+// Pair index whose character at `side` (0 opening, 1 closing) is c, or -1.
+int bracketIndex(char c, int side)
+{
+    for (int k = 0; k < bracketPairs; ++k)
+        if (StartEndSymbols[2 * k + side] == c)
+            return k;
+    return -1;
+}
+
+// Calls element(start, length) for each top-level element of the bracketed term in text:
+// the stretches between commas at depth 0 outside double quotes, up to the partner of the
+// first opening bracket. A text without an opening bracket has no elements.
+template <class Element>
+void forEachElement(const std::string& text, Element element)
+{
+    std::size_t n = text.size(), open = 0;
+    while (open < n && !isStartSymbol(text[open]))
+        ++open;
+    if (open == n)
+        return;
+    const char close = StartEndSymbols[2 * getStartSymbolIndex(text[open]) + 1];
+
+    std::size_t start = open + 1;
+    long depth = 0; // goes negative after the closing bracket, so later commas do not split
+    bool quoted = false;
+    for (std::size_t j = open + 1; j < n; ++j) {
+        const char c = text[j];
+        if ((c == ',' || c == close) && depth == 0 && !quoted) {
+            if (start < j)
+                element(start, j - start);
+            // An empty stretch is skipped whole, so a comma never leaks into the next element.
+            start = j + 1;
+        }
+        if (isStartSymbol(c))
+            ++depth;
+        if (isEndSymbol(c))
+            --depth;
+        if (c == '"')
+            quoted = !quoted;
+    }
+}
+
+} // namespace
+
+bool isStartSymbol(char c) { return bracketIndex(c, 0) >= 0; }
+bool isEndSymbol(char c) { return bracketIndex(c, 1) >= 0; }
+int getStartSymbolIndex(char c) { return bracketIndex(c, 0); }
+
+void parseStringTerm(std::string text, STRINGVECTOR& elements)
+{
+    forEachElement(text, [&](std::size_t start, std::size_t length) { elements.emplace_back(text, start, length); });
+}
+
+int nElementsOf(std::string text)
+{
+    int count = 0;
+    forEachElement(text, [&](std::size_t, std::size_t) { ++count; });
+    return count;
+}
+
+std::string fromConstantToString(CONSTANT c)
+{
+    std::string result;
+    if (c.isSymbol())
+        result = c.toSymbol();
+    if (c.isString())
+        result.append(1, '"').append(c.toString()).append(1, '"');
+    if (c.isInt())
+        result = std::to_string(c.toInt()); // locale-free, unlike a stream under a changed global locale
+    return result;
+}

@@ -67,10 +67,16 @@ bool writeResult(CONSTANT& slot, std::optional<int> value)
     return true;
 }
 
-// Rounds halves upward: round() moves negative halves away from zero, so step back up.
+// Rounds num to a multiple of 1/scale, halves going upward: round() moves negative halves away
+// from zero, so step back up. Where scale or num * scale leaves the double range the plain
+// formula gives NaN or an infinity (so that any two reals above 1e300 would compare equal),
+// yet the answer is known: everything is rounded off (zero), or nothing below num's own last
+// digit is left to round (num itself).
 double roundWith(double num, double scale)
 {
     double t = scale * num;
+    if (!std::isfinite(t) || scale == 0)
+        return scale == 0 && std::isfinite(num) ? std::copysign(0.0, num) : num;
     double r = std::round(t);
     if (t - r >= 0.5)
         r += 1;

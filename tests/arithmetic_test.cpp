@@ -168,6 +168,9 @@ TEST(Arithmetic, TestPatternsCompareAtEightDecimals)
         {P(modR_iii), {"nan", "2", "nan"}, false},
         {P(addR_iii), {"inf", "1", "inf"}, true},
         {P(addR_iii), {"inf", "1", "-inf"}, false},
+        {P(addR_iii), {"1e305", "1e305", "2e305"}, true},
+        {P(addR_iii), {"1e305", "1e305", "3e305"}, false}, // no overflow in the rounding
+        {P(addR_iii), {"1e305", "1e305", "inf"}, false},
         {P(fabs_ii), {"-1.5", "1.5"}, true},
         {P(fabs_ii), {"-0.123456789", "0.12345679"}, false}, // exact, not rounded
         {P(fabs_ii), {"-0", "0"}, true},
@@ -194,7 +197,25 @@ TEST(Rounding, MyRoundSendsHalvesUpward)
     for (const auto& c : cases)
         EXPECT_EQ(myRound(c.num, c.dec), c.expected) << c.num << " to " << c.dec;
     EXPECT_TRUE(std::isinf(myRound(INFINITY, 8)));
+    EXPECT_TRUE(std::isinf(myRound(-INFINITY, -400)));
     EXPECT_TRUE(std::isnan(myRound(NAN, 8)));
+}
+
+// Scales beyond the double range give the plain answer, not the NaN of 0/0 or inf/inf.
+TEST(Rounding, MyRoundAtScalesADoubleCannotHold)
+{
+    const struct {
+        double num;
+        int dec;
+        double expected;
+    } cases[] = {
+        {1234.5, -324, 0}, {1234.5, -400, 0}, {1e308, -330, 0}, {1234.5, -320, 0}, {0, -400, 0},
+        {1.5, 400, 1.5},   {1e300, 10, 1e300}, {0, 400, 0},     {-2.25, 320, -2.25},
+        {1.7976931348623157e308, -308, INFINITY}, // a true overflow of the rounded value stays one
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(myRound(c.num, c.dec), c.expected) << c.num << " to " << c.dec;
+    EXPECT_TRUE(std::signbit(myRound(-1234.5, -400)));
 }
 
 } // namespace
