@@ -23,5 +23,6 @@ install(FILES ${CMAKE_CURRENT_BINARY_DIR}/math_RConfig.cmake ${CMAKE_CURRENT_BIN
 # pkg-config finds the prefix from where the .pc file lies.
 file(RELATIVE_PATH MATH_R_PC_TO_PREFIX
   ${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_LIBDIR}/pkgconfig ${CMAKE_INSTALL_PREFIX})
+string(REGEX REPLACE "/$" "" MATH_R_PC_TO_PREFIX "${MATH_R_PC_TO_PREFIX}")
 configure_file(cmake/math_R.pc.in ${CMAKE_CURRENT_BINARY_DIR}/math_R.pc @ONLY)
 install(FILES ${CMAKE_CURRENT_BINARY_DIR}/math_R.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)

@@ -98,7 +98,8 @@ private:
             bool variable = c == '_' || std::isupper(static_cast<unsigned char>(c));
             return Argument{variable ? Argument::Variable : Argument::Name, word()};
         }
-        fail("expected an argument: a \"quoted\" real, an integer or a name");
+        fail(atEnd() ? "expected an argument: the call ends early"
+                     : "expected an argument: a \"quoted\" real, an integer or a name");
     }
 
     Argument quoted()
