@@ -60,11 +60,9 @@ TEST(CallParser, MalformedCallsSayWhatAndWhere)
     const ErrorCase cases[] = {
         {"", 1, "expected a predicate name"},
         {"Addr(X)", 1, "expected a predicate name"},
-        {"\"f\"(X)", 1, "expected a predicate name"},
         {"addR X", 6, "expected '('"},
         {"addR[X]", 5, "expected '('"},
         {"f(a,)", 5, "expected an argument"},
-        {"f(,a)", 3, "expected an argument"},
         {"f(a,,b)", 5, "expected an argument"},
         {"f(#)", 3, "expected an argument"},
         {"f(a,", 5, "ends early"},
@@ -73,15 +71,11 @@ TEST(CallParser, MalformedCallsSayWhatAndWhere)
         {"f(g(a))", 4, "expected ',' or ')'"},
         {"f(\"a)", 3, "no closing"},
         {"f(\"a(b\")", 5, "bracket '('"},
-        {"f(\"a>\")", 5, "bracket '>'"},
         {"f(1.5)", 3, "double quotes"},
-        {"f(-2e3)", 3, "double quotes"},
         {"f(+)", 4, "digits"},
         {"f(2147483648)", 3, "32 bits"},
-        {"f(-2147483649)", 3, "32 bits"},
         {"f(12ab)", 5, "expected ',' or ')'"},
         {"f(a) b", 6, "after the closing ')'"},
-        {"f(a))", 5, "after the closing ')'"},
     };
     for (const ErrorCase& c : cases) {
         auto parsed = parseCall(c.text);
