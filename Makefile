@@ -1,10 +1,13 @@
-# Thin wrapper over CMake. `make` builds, `make test` builds and runs every test.
+# Thin wrapper over CMake. `make` builds, `make test` builds and runs every test, `make run`
+# builds and evaluates the guided tour, `make install PREFIX=...` installs.
 BUILD ?= build
 CMAKE_FLAGS ?=
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 FUZZ_SECONDS ?= 60
 
-.PHONY: all test sanitize tsan fuzz clean
+PREFIX ?= /usr/local
+
+.PHONY: all test run install sanitize tsan fuzz clean
 
 all: $(BUILD)/CMakeCache.txt
 	cmake --build $(BUILD) -j $(JOBS)
@@ -14,6 +17,12 @@ $(BUILD)/CMakeCache.txt:
 
 test: all
 	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
+
+run: all
+	$(BUILD)/extpred-host -f examples/tour.calls
+
+install: all
+	cmake --install $(BUILD) --prefix $(PREFIX)
 
 # The library and every test under AddressSanitizer, UndefinedBehaviorSanitizer and
 # LeakSanitizer, stopping at the first error.

@@ -1,5 +1,5 @@
 // The calling convention, the real codec and the arithmetic predicates.
-#include "predicates.h"
+#include "cases.h"
 
 #include <cmath>
 #include <cstdio>
@@ -7,35 +7,6 @@
 #include <string>
 
 namespace {
-
-struct OutputCase {
-    Predicate predicate;
-    const char* name;
-    std::vector<const char*> inputs; // real texts, in slot order, the output slot left out
-    size_t out;
-    const char* expected; // written text, or "false"
-};
-
-std::vector<CONSTANT> slotsFor(const OutputCase& c)
-{
-    std::vector<CONSTANT> slots;
-    for (const char* text : c.inputs)
-        slots.push_back(real(text));
-    slots.insert(slots.begin() + static_cast<long>(c.out), null());
-    return slots;
-}
-
-void runOutputCases(const std::vector<OutputCase>& cases)
-{
-    for (const OutputCase& c : cases) {
-        std::string inputs;
-        for (const char* text : c.inputs)
-            inputs += std::string(" '") + text + "'";
-        EXPECT_EQ(computes(c.predicate, slotsFor(c), c.out), c.expected) << c.name << inputs;
-    }
-}
-
-#define P(name) name, #name
 
 TEST(Arithmetic, OutputPatternsWriteEightDecimals)
 {
@@ -144,16 +115,9 @@ TEST(Arithmetic, OutputSlotOfAnyKindIsReplaced)
     }
 }
 
-struct TestCase {
-    Predicate predicate;
-    const char* name;
-    std::vector<const char*> texts;
-    bool holds;
-};
-
 TEST(Arithmetic, TestPatternsCompareAtEightDecimals)
 {
-    const TestCase cases[] = {
+    runTestCases({
         {P(addR_iii), {"0.1", "0.2", "0.3"}, true},
         {P(addR_iii), {"1", "1", "2.000000004"}, true},
         {P(addR_iii), {"1", "1", "2.000000006"}, false},
@@ -175,13 +139,7 @@ TEST(Arithmetic, TestPatternsCompareAtEightDecimals)
         {P(fabs_ii), {"-0.123456789", "0.12345679"}, false}, // exact, not rounded
         {P(fabs_ii), {"-0", "0"}, true},
         {P(fabs_ii), {"nan", "nan"}, false},
-    };
-    for (const TestCase& c : cases) {
-        std::vector<CONSTANT> slots;
-        for (const char* text : c.texts)
-            slots.push_back(real(text));
-        EXPECT_EQ(static_cast<bool>(holds(c.predicate, slots)), c.holds) << c.name << " " << c.texts[0];
-    }
+    });
 }
 
 TEST(Rounding, MyRoundSendsHalvesUpward)
