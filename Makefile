@@ -43,7 +43,7 @@ tsan:
 fuzz:
 	cmake -S . -B build-fuzz -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMATH_R_FUZZ=ON -DBUILD_TESTING=OFF
 	cmake --build build-fuzz -j $(JOBS)
-	fuzz/run build-fuzz $(FUZZ_SECONDS)
+	bash fuzz/run build-fuzz $(FUZZ_SECONDS)
 
 clean:
 	rm -rf $(BUILD) build-asan build-tsan build-fuzz
