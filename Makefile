@@ -1,9 +1,13 @@
-# Thin wrapper over CMake. `make` builds, `make test` builds and runs every test.
+# Thin wrapper over CMake. `make` builds, `make test` builds and runs every test, `make run`
+# builds and evaluates the guided tour, `make install PREFIX=...` installs.
 BUILD ?= build
 CMAKE_FLAGS ?=
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
+FUZZ_SECONDS ?= 60
 
-.PHONY: all test bench clean
+PREFIX ?= /usr/local
+
+.PHONY: all test run install sanitize tsan fuzz bench clean
 
 all: $(BUILD)/CMakeCache.txt
 	cmake --build $(BUILD) -j $(JOBS)
@@ -20,5 +24,32 @@ bench:
 	cmake --build $(BUILD)-bench -j $(JOBS) --target predicates_bench
 	$(BUILD)-bench/bench/predicates_bench
 
+run: all
+	$(BUILD)/extpred-host -f examples/tour.calls
+
+install: all
+	cmake --install $(BUILD) --prefix $(PREFIX)
+
+# The library and every test under AddressSanitizer, UndefinedBehaviorSanitizer and
+# LeakSanitizer, stopping at the first error.
+sanitize:
+	cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMATH_R_SANITIZE=address
+	cmake --build build-asan -j $(JOBS)
+	ASAN_OPTIONS=detect_leaks=1:detect_stack_use_after_return=1:strict_string_checks=1:check_initialization_order=1 \
+	UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
+	ctest --test-dir build-asan --output-on-failure -j $(JOBS)
+
+# The same suite, threads test included, under ThreadSanitizer (clang).
+tsan:
+	cmake -S . -B build-tsan -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMATH_R_SANITIZE=thread
+	cmake --build build-tsan -j $(JOBS)
+	TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 ctest --test-dir build-tsan --output-on-failure -j $(JOBS)
+
+# libFuzzer targets (clang), FUZZ_SECONDS each, one after another.
+fuzz:
+	cmake -S . -B build-fuzz -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMATH_R_FUZZ=ON -DBUILD_TESTING=OFF
+	cmake --build build-fuzz -j $(JOBS)
+	bash fuzz/run build-fuzz $(FUZZ_SECONDS)
+
 clean:
-	rm -rf $(BUILD) $(BUILD)-bench
+	rm -rf $(BUILD) $(BUILD)-bench build-asan build-tsan build-fuzz

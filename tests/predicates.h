@@ -4,27 +4,12 @@
 #define TESTS_PREDICATES_H
 
 #include "extpred.h"
+#include "symbols.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
-
-using Predicate = bool (*)(CONSTANT* argv, unsigned int argc);
-
-#define DECLARE(name) extern "C" bool name(CONSTANT* argv, unsigned int argc);
-#define PREDICATE_SYMBOLS(X)                                                                             \
-    X(addR_iii) X(addR_iio) X(addR_ioi) X(addR_oii) X(subtR_iii) X(subtR_iio) X(subtR_ioi) X(subtR_oii)  \
-    X(timesR_iii) X(timesR_iio) X(divR_iii) X(divR_iio) X(modR_iii) X(modR_iio) X(fabs_ii) X(fabs_io)    \
-    X(pow_iii) X(pow_iio) X(root_iii) X(root_iio) X(sqrt_ii) X(sqrt_io) X(round_iii) X(round_iio)        \
-    X(floor_ii) X(floor_io) X(ceil_ii) X(ceil_io) X(exp_ii) X(exp_io) X(ln_ii) X(ln_io) X(log_iii)       \
-    X(log_iio) X(log2_ii) X(log2_io) X(log10_ii) X(log10_io) X(sin_ii) X(sin_io) X(cos_ii) X(cos_io)     \
-    X(tan_ii) X(tan_io) X(asin_ii) X(asin_io) X(acos_ii) X(acos_io) X(atan_ii) X(atan_io)                \
-    X(deg2rad_ii) X(deg2rad_io) X(rad2deg_ii) X(rad2deg_io)
-PREDICATE_SYMBOLS(DECLARE)
-#undef DECLARE
-
-extern "C" double myRound(double num, int dec);
 
 // Terms as a rule author writes them.
 inline CONSTANT real(const char* text) { return CONSTANT(text, true); }

@@ -118,15 +118,16 @@ TEST(Term, ThreeWayComparisonAndTheOperatorsOverIt)
 }
 
 // The kind checks stop the process with the standard assertion message, even in release builds.
+// (A clang build, such as the ThreadSanitizer one, spaces the signatures as `const char *f`.)
 TEST(TermDeathTest, QueriesOnTheWrongKindStopTheProcess)
 {
     CONSTANT number(1), text("t", true), name("n", false);
     EXPECT_DEATH(text.toInt(), "LIB/extpred.cpp:[0-9]+: int CONSTANT::toInt\\(\\) const: Assertion `type == Integer' failed");
     EXPECT_DEATH(number.toSymbol(),
-                 "LIB/extpred.cpp:[0-9]+: const char\\* CONSTANT::toSymbol\\(\\) const: Assertion `type == Symbol' failed");
+                 "LIB/extpred.cpp:[0-9]+: const char ?\\* ?CONSTANT::toSymbol\\(\\) const: Assertion `type == Symbol' failed");
     EXPECT_DEATH(name.toString(),
-                 "LIB/extpred.cpp:[0-9]+: const char\\* CONSTANT::toString\\(\\) const: Assertion `type == String' failed");
-    EXPECT_DEATH(delete[] name.toQuotedString(), "LIB/extpred.cpp:[0-9]+: const char\\* "
+                 "LIB/extpred.cpp:[0-9]+: const char ?\\* ?CONSTANT::toString\\(\\) const: Assertion `type == String' failed");
+    EXPECT_DEATH(delete[] name.toQuotedString(), "LIB/extpred.cpp:[0-9]+: const char ?\\* ?"
                                                  "CONSTANT::toQuotedString\\(\\) const: Assertion `type == String' failed");
 }
 
@@ -137,7 +138,7 @@ TEST(TermDeathTest, AssigningOverATextTermWithoutItsTextStopsTheProcess)
     const CONSTANT::TYPE kind = CONSTANT::String;
     std::memcpy(raw, &kind, sizeof kind);
     CONSTANT* broken = reinterpret_cast<CONSTANT*>(raw);
-    EXPECT_DEATH(*broken = CONSTANT(1), "LIB/extpred.cpp:[0-9]+: CONSTANT& CONSTANT::operator=\\(const CONSTANT&\\): "
+    EXPECT_DEATH(*broken = CONSTANT(1), "LIB/extpred.cpp:[0-9]+: CONSTANT ?& ?CONSTANT::operator=\\(const CONSTANT ?&\\): "
                                         "Assertion `data.string' failed");
 }
 

@@ -1,0 +1,247 @@
+#include "properties.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <sstream>
+
+namespace properties {
+
+bool sameTerm(const CONSTANT& a, const CONSTANT& b)
+{
+    if (a.getType() != b.getType())
+        return false;
+    switch (a.getType()) {
+    case CONSTANT::Integer: return a.toInt() == b.toInt();
+    case CONSTANT::Symbol: return std::strcmp(a.toSymbol(), b.toSymbol()) == 0;
+    case CONSTANT::String: return std::strcmp(a.toString(), b.toString()) == 0;
+    case CONSTANT::NullConst: return true;
+    }
+    return false;
+}
+
+std::string showTerm(const CONSTANT& term)
+{
+    switch (term.getType()) {
+    case CONSTANT::Integer: return "Integer " + std::to_string(term.toInt());
+    case CONSTANT::Symbol: return std::string("Symbol '") + term.toSymbol() + "'";
+    case CONSTANT::String: return std::string("String '") + term.toString() + "'";
+    case CONSTANT::NullConst: return "NullConst";
+    }
+    return "a term of unknown kind " + std::to_string(static_cast<int>(term.getType()));
+}
+
+namespace {
+
+bool digits(const char*& p, std::size_t minimum, std::size_t maximum)
+{
+    std::size_t n = 0;
+    while (*p >= '0' && *p <= '9' && n < maximum)
+        ++p, ++n;
+    return n >= minimum;
+}
+
+bool expectedKind(const PredicateSymbol& symbol, unsigned slot, const CONSTANT& term)
+{
+    return symbol.integerInput(slot) ? term.isInt() : term.isString();
+}
+
+int sign(int v) { return (v > 0) - (v < 0); }
+
+std::string cText(const std::string& text) { return text.c_str(); } // as a term stores it
+
+} // namespace
+
+bool isNumberText(const char* text)
+{
+    for (const char* special : {"inf", "-inf", "nan", "-nan"})
+        if (std::strcmp(text, special) == 0)
+            return true;
+    const char* p = text;
+    if (*p == '-')
+        ++p;
+    return digits(p, 1, SIZE_MAX) && *p++ == '.' && digits(p, 8, 8) && *p == '\0';
+}
+
+CallCheck checkPredicateCall(const PredicateSymbol& symbol, const std::vector<CONSTANT>& slots)
+{
+    const unsigned arity = symbol.arity();
+    const int out = symbol.outputSlot();
+    if (slots.size() != arity)
+        return {false, "the test gave " + std::to_string(slots.size()) + " slots to " + symbol.name};
+
+    std::vector<CONSTANT> argv = slots;
+    const bool holds = symbol.predicate(argv.data(), arity);
+    std::ostringstream fault;
+    const char* answer = holds ? "true" : "false";
+
+    for (unsigned k = 0; k < arity; ++k) {
+        if (static_cast<int>(k) == out)
+            continue;
+        if (!sameTerm(argv[k], slots[k]))
+            fault << "input slot " << k << " changed from " << showTerm(slots[k]) << " to " << showTerm(argv[k])
+                  << "; ";
+        if (holds && !expectedKind(symbol, k, slots[k]))
+            fault << "true although slot " << k << " holds " << showTerm(slots[k]) << "; ";
+    }
+    if (out >= 0) {
+        const CONSTANT& written = argv[static_cast<unsigned>(out)];
+        if (!holds && !sameTerm(written, slots[static_cast<unsigned>(out)]))
+            fault << "a false answer wrote " << showTerm(written) << "; ";
+        if (holds && symbol.writesInteger() && !written.isInt())
+            fault << "wrote " << showTerm(written) << " instead of an Integer; ";
+        if (holds && !symbol.writesInteger() && !(written.isString() && isNumberText(written.toString())))
+            fault << "wrote " << showTerm(written) << ", not a number text; ";
+    }
+
+    std::vector<CONSTANT> again = slots;
+    const bool holdsAgain = symbol.predicate(again.data(), arity);
+    if (holdsAgain != holds || (out >= 0 && !sameTerm(again[static_cast<unsigned>(out)], argv[static_cast<unsigned>(out)])))
+        fault << "the same call answered differently the second time; ";
+
+    std::string faults = fault.str();
+    if (faults.empty())
+        return {holds, ""};
+    std::string call = std::string(symbol.name) + "(";
+    for (unsigned k = 0; k < arity; ++k)
+        call += (k ? ", " : "") + showTerm(slots[k]);
+    return {holds, call + ") answered " + answer + ": " + faults};
+}
+
+std::string checkRealCodec(const std::string& text)
+{
+    const std::string stored = cText(text);
+    CONSTANT argv[3] = {CONSTANT(stored.c_str(), true), CONSTANT("0", true), CONSTANT()};
+    const char* unquoted = argv[0].toString(); // one pair of enclosing quotes is not part of the real
+    double value = std::atof(unquoted);
+    int length = std::snprintf(nullptr, 0, "%.*f", 8, value);
+    std::string expected(static_cast<std::size_t>(length) + 1, '\0');
+    std::snprintf(&expected[0], expected.size(), "%.*f", 8, value);
+    expected.pop_back();
+
+    // x - 0 is x itself, bit for bit (negative zero and NaN included), so this writes the real read.
+    if (!subtR_iio(argv, 3))
+        return "subtR_iio failed on '" + stored + "'";
+    if (!argv[2].isString() || expected != argv[2].toString())
+        return "'" + stored + "' was written as " + showTerm(argv[2]) + ", the C library writes " + expected;
+    return "";
+}
+
+std::string checkElements(const std::string& text)
+{
+    const std::string sentinel = "earlier element";
+    STRINGVECTOR elements{sentinel};
+    parseStringTerm(text, elements);
+    if (elements.empty() || elements[0] != sentinel)
+        return "parseStringTerm changed what the vector held before";
+
+    std::size_t open = 0;
+    while (open < text.size() && !isStartSymbol(text[open]))
+        ++open;
+    std::size_t next = open + 1; // where the next element may start
+    for (std::size_t i = 1; i < elements.size(); ++i) {
+        const std::string& element = elements[i];
+        if (element.empty())
+            return "element " + std::to_string(i - 1) + " is empty";
+        std::size_t at = next <= text.size() ? text.find(element, next) : std::string::npos;
+        if (at == std::string::npos)
+            return "element " + std::to_string(i - 1) + " '" + element +
+                   "' is no stretch of the text after the previous element";
+        next = at + element.size();
+    }
+    int count = nElementsOf(text);
+    if (count < 0 || static_cast<std::size_t>(count) != elements.size() - 1)
+        return "nElementsOf gives " + std::to_string(count) + " but parseStringTerm appended " +
+               std::to_string(elements.size() - 1);
+    return "";
+}
+
+namespace {
+
+std::string checkOne(const CONSTANT& a)
+{
+    CONSTANT copy(a);
+    if (!sameTerm(copy, a))
+        return "a copy of " + showTerm(a) + " is " + showTerm(copy);
+    if (a.isString() && copy.toString() == a.toString())
+        return "a copy shares its text with the source";
+    if (a.isSymbol() && copy.toSymbol() == a.toSymbol())
+        return "a copy shares its text with the source";
+    if ((a != copy) != 0 || !(a == copy) || a < copy || a > copy || !(a <= copy) || !(a >= copy))
+        return showTerm(a) + " does not compare equal to its copy";
+
+    CONSTANT self(a);
+    CONSTANT& alias = self;
+    self = alias;
+    if (!sameTerm(self, a))
+        return "assigning " + showTerm(a) + " to itself changed it";
+
+    std::string form = fromConstantToString(a);
+    std::string expected;
+    if (a.isSymbol())
+        expected = a.toSymbol();
+    if (a.isString()) {
+        std::unique_ptr<const char[]> quoted(a.toQuotedString());
+        expected = quoted.get();
+        if (expected != "\"" + std::string(a.toString()) + "\"")
+            return "toQuotedString of " + showTerm(a) + " is " + expected;
+        if (!sameTerm(CONSTANT(form.c_str(), true), a))
+            return "the text form of " + showTerm(a) + " does not read back as the same String";
+    }
+    if (a.isInt())
+        expected = std::to_string(a.toInt());
+    if (form != expected)
+        return "the text form of " + showTerm(a) + " is '" + form + "'";
+    return "";
+}
+
+std::string checkPair(const CONSTANT& a, const CONSTANT& b)
+{
+    const std::string pair = showTerm(a) + " and " + showTerm(b);
+    const int ab = a != b, ba = b != a;
+    if (sign(ab) != -sign(ba))
+        return pair + ": a != b is " + std::to_string(ab) + " but b != a is " + std::to_string(ba);
+    if ((a == b) != (ab == 0) || (a < b) != (ab < 0) || (a <= b) != (ab <= 0) || (a > b) != (ab > 0) ||
+        (a >= b) != (ab >= 0))
+        return pair + ": the operators disagree with the three-way result " + std::to_string(ab);
+    if (a.getType() != b.getType() && sign(ab) != sign(a.getType() - b.getType()))
+        return pair + ": terms of different kinds must order by kind";
+    if ((ab == 0) != sameTerm(a, b))
+        return pair + ": equal exactly when kind and payload are";
+
+    CONSTANT target(a);
+    const CONSTANT source(b);
+    CONSTANT& result = (target = source);
+    if (&result != &target || !sameTerm(target, b) || !sameTerm(source, b))
+        return "assigning " + showTerm(b) + " over " + showTerm(a) + " gave " + showTerm(target);
+    if (source.isString() && target.toString() == source.toString())
+        return "an assigned String shares its text with the source";
+    if (source.isSymbol() && target.toSymbol() == source.toSymbol())
+        return "an assigned Symbol shares its text with the source";
+    return "";
+}
+
+} // namespace
+
+std::string checkTerms(const std::vector<CONSTANT>& terms)
+{
+    for (const CONSTANT& a : terms) {
+        std::string fault = checkOne(a);
+        if (!fault.empty())
+            return fault;
+    }
+    for (const CONSTANT& a : terms)
+        for (const CONSTANT& b : terms) {
+            std::string fault = checkPair(a, b);
+            if (!fault.empty())
+                return fault;
+        }
+    for (const CONSTANT& a : terms)
+        for (const CONSTANT& b : terms)
+            for (const CONSTANT& c : terms)
+                if (a <= b && b <= c && !(a <= c))
+                    return showTerm(a) + " <= " + showTerm(b) + " <= " + showTerm(c) + " but not the first <= the last";
+    return "";
+}
+
+} // namespace properties

@@ -1,0 +1,243 @@
+// extpred-host: a stand-in for the rule engine. It loads the plug-in, answers calls written as
+// the engine writes atoms, and shows a host author how the library is driven.
+//
+// The host links math_R for CONSTANT and the text utilities and dlopens the plug-in only for
+// the predicates. That is how the engine itself works: the term value and the text
+// utilities are the interface it shares with every plug-in, so a term the host builds and a
+// term a plug-in writes use one implementation (and one allocator), whichever library --lib
+// names. Taking the class from the dlopened file instead would mean calling mangled C++
+// constructors through dlsym.
+#include "call_parser.h"
+#include "evaluation.h"
+#include "predicate_library.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+#include <iostream>
+#include <memory>
+#include <string>
+#include <variant>
+#include <vector>
+
+namespace {
+
+const char* const PROGRAM = "extpred-host";
+
+enum ExitStatus { ALL_ANSWERED = 0, SOME_CALL_FAILED = 1, UNUSABLE = 2 };
+
+// Calls longer than this do not push every answer of a transcript further right.
+const std::size_t WIDEST_ALIGNED_CALL = 44;
+
+void printUsage(std::ostream& out)
+{
+    out << "usage: " << PROGRAM << " [--lib PATH] [-f FILE] [CALL ...]\n"
+           "\n"
+           "Loads the plug-in (by default math_R.so beside this program or in its ../lib) and\n"
+           "answers each CALL. Without CALL it reads calls from FILE, or from standard input,\n"
+           "one per line; blank lines and lines starting with % are skipped.\n"
+           "\n"
+           "A call is written as the engine writes an atom: \"...\" is a real (a String term),\n"
+           "42 an Integer, a name starting with a capital letter or _ a variable, any other\n"
+           "name a Symbol. Variables are the outputs: addR(\"1\", X, \"3\") calls addR_ioi.\n"
+           "\n"
+           "examples:\n"
+           "  " << PROGRAM << " 'sqrt(\"2\", X)'                 X = \"1.41421356\"\n"
+           "  " << PROGRAM << " 'addR(\"0.1\", \"0.2\", \"0.3\")'     true\n"
+           "  " << PROGRAM << " 'floor(\"-2.5\", K)'             K = -3\n"
+           "  " << PROGRAM << " -f examples/tour.calls\n"
+           "\n"
+           "options:\n"
+           "  --lib PATH  the plug-in to load (a bare file name is taken from the current folder)\n"
+           "  -f FILE     read calls from FILE\n"
+           "  --help      show this text\n"
+           "\n"
+           "exit status: 0 every call was answered (true or false), 1 some call was malformed or\n"
+           "named no predicate, 2 bad usage or a plug-in that cannot be loaded.\n";
+}
+
+int usageError(const std::string& message)
+{
+    std::cerr << PROGRAM << ": " << message << "\n"
+              << "usage: " << PROGRAM << " [--lib PATH] [-f FILE] [CALL ...]  (see --help)\n";
+    return UNUSABLE;
+}
+
+struct Options {
+    std::string library;
+    std::string file;
+    bool fromFile = false;
+    std::vector<std::string> calls;
+};
+
+bool isBlankOrComment(const std::string& line)
+{
+    std::size_t first = line.find_first_not_of(" \t");
+    return first == std::string::npos || line[first] == '%';
+}
+
+std::string withoutLineEnd(std::string line)
+{
+    std::size_t end = line.find_last_not_of(" \t\r");
+    line.erase(end == std::string::npos ? 0 : end + 1);
+    return line;
+}
+
+// Answers calls against one library and remembers whether any of them went wrong.
+class Session {
+public:
+    explicit Session(const PredicateLibrary& library) : library_(library) {}
+
+    // The answer, or false after the problem went to standard error.
+    bool answer(const std::string& text, const std::string& where, std::string& answerText)
+    {
+        std::variant<Call, CallError> parsed = parseCall(text);
+        if (const CallError* error = std::get_if<CallError>(&parsed)) {
+            std::string caret;
+            for (std::size_t k = 0; k + 1 < error->column; ++k)
+                caret += k < text.size() && text[k] == '\t' ? '\t' : ' ';
+            report(where + ", character " + std::to_string(error->column) + ": " + error->message + "\n    " +
+                   text + "\n    " + caret + "^");
+            return false;
+        }
+        Outcome outcome = evaluate(std::get<Call>(parsed), library_);
+        if (!outcome.answered) {
+            report(where + ": " + outcome.text);
+            return false;
+        }
+        answerText = outcome.text;
+        return true;
+    }
+
+    int status() const { return failed_ ? SOME_CALL_FAILED : ALL_ANSWERED; }
+
+private:
+    void report(const std::string& message)
+    {
+        failed_ = true;
+        std::cout.flush(); // keep the message next to its call when both streams share a terminal
+        std::cerr << PROGRAM << ": " << message << std::endl;
+    }
+
+    const PredicateLibrary& library_;
+    bool failed_ = false;
+};
+
+int answerArguments(Session& session, const std::vector<std::string>& calls)
+{
+    std::string answer;
+    for (std::size_t k = 0; k < calls.size(); ++k)
+        if (session.answer(calls[k], "argument " + std::to_string(k + 1), answer))
+            std::cout << answer << "\n";
+    return session.status();
+}
+
+// A script of calls: every answer follows its call in one column, and comments and blank
+// lines stay, so the output reads as the script with its answers filled in.
+int answerTranscript(Session& session, std::istream& in, const std::string& source)
+{
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(withoutLineEnd(line));
+
+    std::size_t width = 0;
+    for (const std::string& line : lines)
+        if (!isBlankOrComment(line))
+            width = std::max(width, std::min(line.size(), WIDEST_ALIGNED_CALL));
+
+    std::string answer;
+    for (std::size_t k = 0; k < lines.size(); ++k) {
+        const std::string& line = lines[k];
+        if (isBlankOrComment(line)) {
+            std::cout << line << "\n";
+            continue;
+        }
+        if (session.answer(line, source + " line " + std::to_string(k + 1), answer))
+            std::cout << line << std::string(width > line.size() ? width - line.size() : 0, ' ') << "  " << answer
+                      << "\n";
+    }
+    return session.status();
+}
+
+int answerInteractively(Session& session)
+{
+    std::string answer;
+    std::size_t number = 0;
+    for (;;) {
+        std::cout << "?- " << std::flush;
+        std::string line;
+        if (!std::getline(std::cin, line))
+            break;
+        ++number;
+        line = withoutLineEnd(line);
+        if (!isBlankOrComment(line) && session.answer(line, "line " + std::to_string(number), answer))
+            std::cout << answer << std::endl;
+    }
+    std::cout << "\n";
+    return session.status();
+}
+
+// Returns -1 when the options are usable, else the exit status.
+int readOptions(int argc, char** argv, Options& options)
+{
+    bool optionsEnded = false;
+    for (int k = 1; k < argc; ++k) {
+        std::string argument = argv[k];
+        if (optionsEnded || argument.empty() || argument[0] != '-') {
+            options.calls.push_back(argument);
+        } else if (argument == "--") {
+            optionsEnded = true;
+        } else if (argument == "--help" || argument == "-h") {
+            printUsage(std::cout);
+            return ALL_ANSWERED;
+        } else if (argument == "--lib" || argument == "-f") {
+            if (k + 1 == argc)
+                return usageError(argument + " needs a value");
+            (argument == "-f" ? options.file : options.library) = argv[++k];
+            options.fromFile = options.fromFile || argument == "-f";
+        } else if (argument.rfind("--lib=", 0) == 0) {
+            options.library = argument.substr(6);
+        } else {
+            return usageError("unknown option " + argument);
+        }
+    }
+    if (options.fromFile && !options.calls.empty())
+        return usageError("give calls either with -f or as arguments, not both");
+    return -1;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    Options options;
+    int status = readOptions(argc, argv, options);
+    if (status >= 0)
+        return status;
+
+    std::unique_ptr<PredicateLibrary> library;
+    try {
+        library = std::make_unique<PredicateLibrary>(options.library.empty() ? defaultLibraryPath() : options.library);
+    } catch (const LoadError& error) {
+        std::cerr << PROGRAM << ": cannot load the plug-in: " << error.what() << "\n";
+        return UNUSABLE;
+    }
+
+    Session session(*library);
+    if (!options.calls.empty())
+        return answerArguments(session, options.calls);
+    if (options.fromFile) {
+        std::ifstream file(options.file);
+        if (!file) {
+            std::cerr << PROGRAM << ": cannot read " << options.file << ": " << std::strerror(errno) << "\n";
+            return UNUSABLE;
+        }
+        return answerTranscript(session, file, options.file);
+    }
+    if (isatty(STDIN_FILENO))
+        return answerInteractively(session);
+    return answerTranscript(session, std::cin, "standard input");
+}

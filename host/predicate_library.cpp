@@ -1,0 +1,75 @@
+#include "predicate_library.h"
+
+#include <dlfcn.h>
+#include <link.h>
+#include <unistd.h>
+
+#include <climits>
+#include <cstring>
+
+#ifndef EXTPRED_HOST_LIBDIR
+#define EXTPRED_HOST_LIBDIR "../lib"
+#endif
+
+namespace {
+
+const char* const LIBRARY_FILE = "math_R.so";
+
+std::string baseName(const std::string& path)
+{
+    std::size_t slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+std::string folderOf(const std::string& path)
+{
+    std::size_t slash = path.rfind('/');
+    return slash == std::string::npos ? "." : path.substr(0, slash);
+}
+
+} // namespace
+
+PredicateLibrary::PredicateLibrary(const std::string& path) : name_(baseName(path))
+{
+    std::string file = path.find('/') == std::string::npos ? "./" + path : path;
+    handle_ = dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (handle_ == nullptr) {
+        const char* message = dlerror();
+        throw LoadError(message ? message : "cannot load " + path);
+    }
+    link_map* map = nullptr;
+    if (dlinfo(handle_, RTLD_DI_LINKMAP, &map) == 0 && map != nullptr && map->l_name != nullptr)
+        loadedAs_ = map->l_name;
+}
+
+PredicateLibrary::~PredicateLibrary() { dlclose(handle_); }
+
+Predicate PredicateLibrary::find(const std::string& symbol) const
+{
+    void* address = dlsym(handle_, symbol.c_str());
+    if (address == nullptr)
+        return nullptr;
+    // dlsym also searches the library's dependencies: a C library function that happens to
+    // be called name_pattern must not be called with an array of terms.
+    Dl_info owner;
+    if (!loadedAs_.empty() && (dladdr(address, &owner) == 0 || owner.dli_fname == nullptr || loadedAs_ != owner.dli_fname))
+        return nullptr;
+    return reinterpret_cast<Predicate>(address);
+}
+
+std::string defaultLibraryPath()
+{
+    char self[PATH_MAX];
+    ssize_t length = readlink("/proc/self/exe", self, sizeof self - 1);
+    if (length <= 0)
+        throw LoadError("cannot tell where this program lives (/proc/self/exe); give --lib PATH");
+    self[length] = '\0';
+    std::string folder = folderOf(self);
+    std::string beside = folder + '/' + LIBRARY_FILE;
+    std::string installed = folder + '/' + EXTPRED_HOST_LIBDIR + '/' + LIBRARY_FILE;
+    for (const std::string& candidate : {beside, installed})
+        if (access(candidate.c_str(), F_OK) == 0)
+            return candidate;
+    throw LoadError(std::string("cannot find ") + LIBRARY_FILE + " at " + beside + " nor at " + installed +
+                    "; give --lib PATH");
+}

@@ -1,0 +1,42 @@
+// The plug-in as the engine meets it: loaded at run time, predicates found by symbol name.
+#ifndef HOST_PREDICATE_LIBRARY_H
+#define HOST_PREDICATE_LIBRARY_H
+
+#include "extpred.h"
+
+#include <stdexcept>
+#include <string>
+
+using Predicate = bool (*)(CONSTANT* argv, unsigned int argc);
+
+struct LoadError : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+class PredicateLibrary {
+public:
+    // Throws LoadError with the loader's message. A bare file name means the file in the
+    // current directory, not a search of the loader's paths.
+    explicit PredicateLibrary(const std::string& path);
+    ~PredicateLibrary();
+    PredicateLibrary(const PredicateLibrary&) = delete;
+    PredicateLibrary& operator=(const PredicateLibrary&) = delete;
+
+    // The predicate exported under `symbol` by this library itself (not by one of the
+    // libraries it depends on), or null.
+    Predicate find(const std::string& symbol) const;
+
+    // The file name, for messages.
+    const std::string& name() const { return name_; }
+
+private:
+    void* handle_;
+    std::string loadedAs_;
+    std::string name_;
+};
+
+// math_R.so beside this executable, else in the library folder relative to it where
+// `make install` puts it. Throws LoadError naming the places looked at.
+std::string defaultLibraryPath();
+
+#endif

@@ -1,0 +1,89 @@
+// The host's call syntax: what each written call becomes, and where a malformed one goes wrong.
+#include "call_parser.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+
+namespace {
+
+struct ShapeCase {
+    const char* text;
+    const char* symbol;
+    std::vector<std::string> arguments; // as the terms will be built from them
+};
+
+TEST(CallParser, SplitsAndClassifiesArguments)
+{
+    const ShapeCase cases[] = {
+        {"addR(\"1.5\", \"2.25\", X)", "addR_iio", {"\"1.5\"", "\"2.25\"", "X"}},
+        {"  f ( \"a,b\" ,\t-3 , _Y, abc )  ", "f_iioi", {"\"a,b\"", "-3", "_Y", "abc"}},
+        {"round(\"2.5\",+0,_)", "round_iio", {"\"2.5\"", "+0", "_"}},
+        {"log2(\"\", x1)", "log2_ii", {"\"\"", "x1"}},
+        {"f()", "f_", {}},
+        {"g( )", "g_", {}},
+    };
+    for (const ShapeCase& c : cases) {
+        auto parsed = parseCall(c.text);
+        ASSERT_TRUE(std::holds_alternative<Call>(parsed)) << c.text << ": " << std::get<CallError>(parsed).message;
+        const Call& call = std::get<Call>(parsed);
+        EXPECT_EQ(call.symbol(), c.symbol) << c.text;
+        std::vector<std::string> texts;
+        for (const Argument& argument : call.arguments)
+            texts.push_back(argument.text);
+        EXPECT_EQ(texts, c.arguments) << c.text;
+    }
+}
+
+TEST(CallParser, KindsAndIntegerValues)
+{
+    auto parsed = parseCall("p(\"x\", -2147483648, +7, Var, _, sym)");
+    ASSERT_TRUE(std::holds_alternative<Call>(parsed));
+    const std::vector<Argument>& arguments = std::get<Call>(parsed).arguments;
+    ASSERT_EQ(arguments.size(), 6u);
+    const Argument::Kind kinds[] = {Argument::Text,     Argument::Integer,  Argument::Integer,
+                                    Argument::Variable, Argument::Variable, Argument::Name};
+    for (std::size_t k = 0; k < 6; ++k)
+        EXPECT_EQ(arguments[k].kind, kinds[k]) << k;
+    EXPECT_EQ(arguments[1].value, INT_MIN);
+    EXPECT_EQ(arguments[2].value, 7);
+}
+
+struct ErrorCase {
+    const char* text;
+    std::size_t column;
+    const char* message; // a part of it
+};
+
+TEST(CallParser, MalformedCallsSayWhatAndWhere)
+{
+    const ErrorCase cases[] = {
+        {"", 1, "expected a predicate name"},
+        {"Addr(X)", 1, "expected a predicate name"},
+        {"addR X", 6, "expected '('"},
+        {"addR[X]", 5, "expected '('"},
+        {"f(a,)", 5, "expected an argument"},
+        {"f(a,,b)", 5, "expected an argument"},
+        {"f(#)", 3, "expected an argument"},
+        {"f(a,", 5, "ends early"},
+        {"f(a", 4, "ends early"},
+        {"f(a b)", 5, "expected ',' or ')'"},
+        {"f(g(a))", 4, "expected ',' or ')'"},
+        {"f(\"a)", 3, "no closing"},
+        {"f(\"a(b\")", 5, "bracket '('"},
+        {"f(1.5)", 3, "double quotes"},
+        {"f(+)", 4, "digits"},
+        {"f(2147483648)", 3, "32 bits"},
+        {"f(12ab)", 5, "expected ',' or ')'"},
+        {"f(a) b", 6, "after the closing ')'"},
+    };
+    for (const ErrorCase& c : cases) {
+        auto parsed = parseCall(c.text);
+        ASSERT_TRUE(std::holds_alternative<CallError>(parsed)) << c.text;
+        const CallError& error = std::get<CallError>(parsed);
+        EXPECT_EQ(error.column, c.column) << c.text << ": " << error.message;
+        EXPECT_NE(error.message.find(c.message), std::string::npos) << c.text << ": " << error.message;
+    }
+}
+
+} // namespace

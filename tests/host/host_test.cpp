@@ -1,0 +1,191 @@
+// extpred-host end to end, through its binary: answers, transcripts, every error path and
+// its exit status.
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+extern char** environ;
+
+namespace {
+
+struct HostRun {
+    int status;
+    std::string out;
+    std::string err;
+};
+
+std::string readFile(const std::string& path)
+{
+    std::ifstream file(path, std::ios::binary);
+    std::ostringstream text;
+    text << file.rdbuf();
+    return text.str();
+}
+
+std::string temporaryFile(const std::string& content)
+{
+    std::string path = ::testing::TempDir() + "host_test_XXXXXX";
+    int fd = mkstemp(path.data());
+    EXPECT_GE(fd, 0);
+    EXPECT_EQ(write(fd, content.data(), content.size()), static_cast<ssize_t>(content.size()));
+    close(fd);
+    return path;
+}
+
+// Runs the host with `arguments`, feeding `input` on standard input (a file, so not a terminal).
+HostRun runHost(const std::vector<std::string>& arguments, const std::string& input = "")
+{
+    std::string in = temporaryFile(input), out = temporaryFile(""), err = temporaryFile("");
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 0, in.c_str(), O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_TRUNC, 0);
+    posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_TRUNC, 0);
+
+    std::vector<char*> argv{const_cast<char*>(HOST_PATH)};
+    for (const std::string& argument : arguments)
+        argv.push_back(const_cast<char*>(argument.c_str()));
+    argv.push_back(nullptr);
+
+    pid_t pid = 0;
+    HostRun run{-1, "", ""};
+    if (posix_spawn(&pid, HOST_PATH, &actions, nullptr, argv.data(), environ) == 0) {
+        int status = 0;
+        waitpid(pid, &status, 0);
+        run.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    }
+    posix_spawn_file_actions_destroy(&actions);
+    run.out = readFile(out);
+    run.err = readFile(err);
+    for (const std::string& path : {in, out, err})
+        unlink(path.c_str());
+    return run;
+}
+
+struct HostCase {
+    std::vector<std::string> arguments;
+    std::string input;
+    int status;
+    std::string out;
+    std::string err; // a part of standard error; empty: nothing at all
+};
+
+void expectRun(const HostCase& c)
+{
+    std::string call;
+    for (const std::string& argument : c.arguments)
+        call += " '" + argument + "'";
+    HostRun run = runHost(c.arguments, c.input);
+    EXPECT_EQ(run.status, c.status) << call << "\n" << run.err;
+    EXPECT_EQ(run.out, c.out) << call;
+    if (c.err.empty())
+        EXPECT_EQ(run.err, "") << call;
+    else
+        EXPECT_NE(run.err.find(c.err), std::string::npos) << call << "\nstandard error:\n" << run.err;
+}
+
+TEST(Host, AnswersCallsGivenAsArguments)
+{
+    const HostCase cases[] = {
+        {{"sqrt(\"2\", X)"}, "", 0, "X = \"1.41421356\"\n", ""},
+        {{"addR(\"0.1\", \"0.2\", \"0.3\")", "subtR(\"5\", \"2\", \"4\")"}, "", 0, "true\nfalse\n", ""},
+        {{"floor(\"-2.5\", K)"}, "", 0, "K = -3\n", ""},
+        {{"round(\"1234.5\", -2, Z)", "round(\"2.5\", +0, _)"}, "", 0, "Z = \"1200.00000000\"\ntrue\n", ""},
+        // Wrong kinds of term are answers too: the predicate fails.
+        {{"sqrt(4, X)", "floor(abc, K)", "divR(\"1\", \"0\", Z)"}, "", 0, "false\nfalse\nfalse\n", ""},
+        {{"--lib", MATH_R_PATH, "exp(\"1\", E)"}, "", 0, "E = \"2.71828183\"\n", ""},
+        {{"--lib=" MATH_R_PATH, "--", "exp(\"0\", \"1\")"}, "", 0, "true\n", ""},
+    };
+    for (const HostCase& c : cases)
+        expectRun(c);
+}
+
+TEST(Host, BadCallsAreReportedAndTheOthersStillAnswered)
+{
+    const HostCase cases[] = {
+        {{"addR(X, Y, \"1\")"}, "", 1, "", "argument 1: no predicate addR_ooi in math_R.so\n"},
+        {{"sqrt(\"4\", X)", "nope(\"1\")", "floor(\"-2.5\", K)"},
+         "", 1, "X = \"2.00000000\"\nK = -3\n", "argument 2: no predicate nope_i in math_R.so"},
+        {{"addR(\"1\", \"2\" X)"},
+         "", 1, "", "argument 1, character 15: expected ',' or ')' after an argument\n"
+                    "    addR(\"1\", \"2\" X)\n"
+                    "                  ^\n"},
+        {{"sqrt(1.5, X)"}, "", 1, "", "argument 1, character 6: a real is written in double quotes"},
+        {{"round(\"1\", 2147483648, X)", "sqrt(\"9\", X)"},
+         "", 1, "X = \"3.00000000\"\n", "argument 1, character 12: this integer does not fit in 32 bits"},
+    };
+    for (const HostCase& c : cases)
+        expectRun(c);
+}
+
+TEST(Host, UnusableSetupsExitWithTwo)
+{
+    std::string calls = std::string(TESTS_DIR) + "/host/calls.txt";
+    const HostCase cases[] = {
+        {{"--lib", "/nonexistent/math_R.so", "sqrt(\"2\", X)"},
+         "", 2, "", "cannot load the plug-in: /nonexistent/math_R.so: cannot open shared object file"},
+        {{"--lib", calls, "sqrt(\"2\", X)"}, "", 2, "", "cannot load the plug-in: " + calls},
+        {{"--frobnicate"}, "", 2, "", "unknown option --frobnicate"},
+        {{"--lib"}, "", 2, "", "--lib needs a value"},
+        {{"-f", calls, "sqrt(\"2\", X)"}, "", 2, "", "either with -f or as arguments"},
+        {{"-f", "/nonexistent/calls"}, "", 2, "", "cannot read /nonexistent/calls: No such file"},
+    };
+    for (const HostCase& c : cases)
+        expectRun(c);
+}
+
+TEST(Host, HelpShowsUsageWithExamples)
+{
+    HostRun run = runHost({"--help"});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out.rfind("usage: extpred-host [--lib PATH] [-f FILE] [CALL ...]", 0), 0u) << run.out;
+    EXPECT_NE(run.out.find("X = \"1.41421356\""), std::string::npos);
+    EXPECT_EQ(run.err, "");
+}
+
+TEST(Host, CallsFileGivesItsTranscript)
+{
+    std::string dir = std::string(TESTS_DIR) + "/host/";
+    HostRun run = runHost({"-f", dir + "calls.txt"});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, readFile(dir + "calls.expected"));
+    EXPECT_EQ(run.err, "");
+}
+
+TEST(Host, StandardInputIsAnsweredAsATranscript)
+{
+    const HostCase cases[] = {
+        {{}, "% roots\nsqrt(\"2\", X)\r\n\n  fabs(\"-1\", \"1\")  \n", 0,
+         "% roots\nsqrt(\"2\", X)       X = \"1.41421356\"\n\n  fabs(\"-1\", \"1\")  true\n", ""},
+        {{}, "bad(\nsqrt(\"4\", X)\n", 1, "sqrt(\"4\", X)  X = \"2.00000000\"\n",
+         "standard input line 1, character 5: expected an argument: the call ends early"},
+        {{}, "", 0, "", ""},
+    };
+    for (const HostCase& c : cases)
+        expectRun(c);
+}
+
+TEST(Host, SurvivesAMisbehavingPlugin)
+{
+    const std::string lib = MISBEHAVING_PLUGIN_PATH;
+    const HostCase cases[] = {
+        {{"--lib", lib, "grab(X)", "answer(\"q\", A)"}, "", 1, "A = 42\n", "out of memory while answering grab_o"},
+        {{"--lib", lib, "lazy(X)"}, "", 1, "", "lazy_o held but left X unbound"},
+        {{"--lib", lib, "lazy(_)"}, "", 0, "true\n", ""},
+        // Found only in a library the plug-in depends on: not one of its predicates.
+        {{"--lib", lib, "addR(\"1\", \"2\", X)"}, "", 1, "", "no predicate addR_iio in misbehaving_plugin.so"},
+    };
+    for (const HostCase& c : cases)
+        expectRun(c);
+}
+
+} // namespace

@@ -1,0 +1,54 @@
+// The library's exported C interface as a host declares it: the 54 predicates and myRound.
+// Free of any test framework, so that the fuzz targets share it.
+#ifndef TESTS_SYMBOLS_H
+#define TESTS_SYMBOLS_H
+
+#include "extpred.h"
+
+#include <cstring>
+
+using Predicate = bool (*)(CONSTANT* argv, unsigned int argc);
+
+#define DECLARE(name) extern "C" bool name(CONSTANT* argv, unsigned int argc);
+#define PREDICATE_SYMBOLS(X)                                                                             \
+    X(addR_iii) X(addR_iio) X(addR_ioi) X(addR_oii) X(subtR_iii) X(subtR_iio) X(subtR_ioi) X(subtR_oii)  \
+    X(timesR_iii) X(timesR_iio) X(divR_iii) X(divR_iio) X(modR_iii) X(modR_iio) X(fabs_ii) X(fabs_io)    \
+    X(pow_iii) X(pow_iio) X(root_iii) X(root_iio) X(sqrt_ii) X(sqrt_io) X(round_iii) X(round_iio)        \
+    X(floor_ii) X(floor_io) X(ceil_ii) X(ceil_io) X(exp_ii) X(exp_io) X(ln_ii) X(ln_io) X(log_iii)       \
+    X(log_iio) X(log2_ii) X(log2_io) X(log10_ii) X(log10_io) X(sin_ii) X(sin_io) X(cos_ii) X(cos_io)     \
+    X(tan_ii) X(tan_io) X(asin_ii) X(asin_io) X(acos_ii) X(acos_io) X(atan_ii) X(atan_io)                \
+    X(deg2rad_ii) X(deg2rad_io) X(rad2deg_ii) X(rad2deg_io)
+PREDICATE_SYMBOLS(DECLARE)
+#undef DECLARE
+
+extern "C" double myRound(double num, int dec);
+
+// One exported predicate with what its name tells: the slot count and the output slot.
+struct PredicateSymbol {
+    const char* name;
+    Predicate predicate;
+
+    const char* pattern() const { return std::strchr(name, '_') + 1; }
+    unsigned arity() const { return static_cast<unsigned>(std::strlen(pattern())); }
+    int outputSlot() const // -1 for a test pattern
+    {
+        const char* o = std::strchr(pattern(), 'o');
+        return o ? static_cast<int>(o - pattern()) : -1;
+    }
+    // floor and ceil write an Integer; every other output pattern writes a real.
+    bool writesInteger() const { return std::strncmp(name, "floor_", 6) == 0 || std::strncmp(name, "ceil_", 5) == 0; }
+    // Slot 1 holds an Integer for round (the decimals) and for the tests of floor and ceil.
+    bool integerInput(unsigned slot) const
+    {
+        bool rounding = std::strncmp(name, "round_", 6) == 0;
+        return slot == 1 && (rounding || (writesInteger() && outputSlot() < 0));
+    }
+};
+
+#define SYMBOL_ENTRY(name) {#name, name},
+inline const PredicateSymbol predicateSymbols[] = {PREDICATE_SYMBOLS(SYMBOL_ENTRY)};
+#undef SYMBOL_ENTRY
+constexpr unsigned predicateCount = sizeof predicateSymbols / sizeof predicateSymbols[0];
+static_assert(predicateCount == 54, "the library exports 54 predicates");
+
+#endif
