@@ -12,7 +12,7 @@
 // Goals: output patterns at most 0.35 of their literal path, test patterns at most 0.5, and the
 // same mix on two threads at least 1.8 times the throughput of one.
 
-#include "extpred.h"
+#include "symbols.h"
 
 #include <benchmark/benchmark.h>
 
@@ -28,20 +28,6 @@
 #include <vector>
 
 #include <unistd.h>
-
-using Predicate = bool (*)(CONSTANT* argv, unsigned int argc);
-
-#define DECLARE(name) extern "C" bool name(CONSTANT* argv, unsigned int argc);
-DECLARE(addR_iio) DECLARE(addR_iii) DECLARE(subtR_iio) DECLARE(subtR_iii) DECLARE(timesR_iio) DECLARE(timesR_iii)
-DECLARE(divR_iio) DECLARE(divR_iii) DECLARE(modR_iio) DECLARE(modR_iii) DECLARE(fabs_io) DECLARE(fabs_ii)
-DECLARE(pow_iio) DECLARE(pow_iii) DECLARE(root_iio) DECLARE(root_iii) DECLARE(sqrt_io) DECLARE(sqrt_ii)
-DECLARE(round_iio) DECLARE(round_iii) DECLARE(floor_io) DECLARE(floor_ii) DECLARE(ceil_io) DECLARE(ceil_ii)
-DECLARE(exp_io) DECLARE(exp_ii) DECLARE(ln_io) DECLARE(ln_ii) DECLARE(log_iio) DECLARE(log_iii) DECLARE(log2_io)
-DECLARE(log2_ii) DECLARE(log10_io) DECLARE(log10_ii) DECLARE(sin_io) DECLARE(sin_ii) DECLARE(cos_io)
-DECLARE(cos_ii) DECLARE(tan_io) DECLARE(tan_ii) DECLARE(asin_io) DECLARE(asin_ii) DECLARE(acos_io)
-DECLARE(acos_ii) DECLARE(atan_io) DECLARE(atan_ii) DECLARE(deg2rad_io) DECLARE(deg2rad_ii) DECLARE(rad2deg_io)
-DECLARE(rad2deg_ii)
-#undef DECLARE
 
 namespace {
 
