@@ -24,7 +24,7 @@ EXPORT double myRound(double num, int dec);
 namespace {
 
 constexpr int REAL_DECIMALS = REAL_TEXT_DECIMALS;
-constexpr double REAL_SCALE = 1e8; // 10^REAL_DECIMALS, exact
+constexpr double REAL_SCALE = EXACT_POWERS_OF_TEN[REAL_DECIMALS];
 
 // Every result is written in full: "%.8f" of -DBL_MAX is a sign, 309 digits, a point and
 // 8 decimals. (17 bytes would hold only results below ten million.)
@@ -73,13 +73,10 @@ bool writeResult(const RealCodec&, CONSTANT& slot, std::optional<int> value)
     return true;
 }
 
-// pow(10, dec) for the decimals callers use: 10^0 to 10^22 are exact doubles, which is what
-// pow returns for them, so they need not be recomputed on every call.
+// pow(10, dec), without recomputing the exact powers that callers use on every call.
 double powerOfTen(int dec)
 {
-    constexpr double EXACT[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
-                                1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
-    return dec >= 0 && dec <= 22 ? EXACT[dec] : std::pow(10, dec);
+    return dec >= 0 && dec <= MAX_EXACT_POWER ? EXACT_POWERS_OF_TEN[dec] : std::pow(10, dec);
 }
 
 // Rounds num to a multiple of 1/scale, halves going upward: round() moves negative halves away

@@ -27,10 +27,6 @@ namespace {
 
 __extension__ typedef unsigned __int128 Wide;
 
-// 10^0 to 10^22: the powers of ten that a double holds exactly.
-constexpr double EXACT_POWERS_OF_TEN[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
-                                          1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
-constexpr int MAX_EXACT_POWER = 22;
 constexpr std::uint64_t MAX_EXACT_INTEGER = std::uint64_t(1) << 53;
 
 constexpr std::uint32_t FIVE_TO_THE_DECIMALS = 390625; // 5^8

@@ -10,6 +10,12 @@
 // Decimals of every written real.
 constexpr int REAL_TEXT_DECIMALS = 8;
 
+// 10^0 to 10^22: the powers of ten that a double holds exactly (so pow returns these too).
+inline constexpr double EXACT_POWERS_OF_TEN[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                                 1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                                 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+constexpr int MAX_EXACT_POWER = 22;
+
 // Reads and writes real texts for one predicate call. The fast paths assume round-to-nearest
 // and a full stop as the decimal point; the host may change either per thread (fesetround,
 // uselocale) between calls but not during one, so they are checked once, when the codec is made.
