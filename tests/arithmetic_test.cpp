@@ -1,8 +1,10 @@
 // The calling convention, the real codec and the arithmetic predicates.
 #include "cases.h"
 
+#include <cfenv>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -128,6 +130,13 @@ TEST(Arithmetic, TestPatternsCompareAtEightDecimals)
         {P(divR_iii), {"1", "3", "0.33333334"}, false},
         {P(divR_iii), {"2", "3", "0.66666667"}, true},
         {P(divR_iii), {"2", "3", "0.66666666"}, false},
+        // At a tie the written text (half to even) and rounding halves upward differ: both hold.
+        {P(divR_iii), {"1", "512", "0.00195312"}, true},
+        {P(divR_iii), {"1", "512", "0.00195313"}, true},
+        {P(divR_iii), {"1", "512", "0.00195311"}, false},
+        {P(divR_iii), {"-1", "512", "-0.00195312"}, true},
+        {P(addR_iii), {"3.000000015", "0", "3.00000001"}, true}, // the double lies below the tie
+        {P(addR_iii), {"3.000000015", "0", "3.00000002"}, true},
         {P(modR_iii), {"7.5", "2", "1.5"}, true},
         {P(modR_iii), {"nan", "2", "nan"}, false},
         {P(addR_iii), {"inf", "1", "inf"}, true},
@@ -162,6 +171,33 @@ TEST(Rounding, MyRound)
         EXPECT_EQ(myRound(c.num, c.dec), c.expected) << c.num << " to " << c.dec;
     EXPECT_TRUE(std::isnan(myRound(NAN, 8)));
     EXPECT_TRUE(std::signbit(myRound(-1234.5, -400)));
+}
+
+// Rounding upward, downward or toward zero, a product past the double range stops at DBL_MAX
+// instead of becoming infinite; it is past the range all the same, and nothing is left to round.
+TEST(Rounding, EveryRoundingModeRoundsAlike)
+{
+    const struct {
+        double num;
+        int dec;
+        double expected;
+    } cases[] = {
+        {1e308, 1, 1e308}, {-1e308, 8, -1e308}, {1.7976931348623157e308, 8, 1.7976931348623157e308},
+        {1e-310, 400, 1e-310}, {1234.5, -400, 0}, {2.5, 0, 3}, {-2.5, 0, -2}, {0.5, 8, 0.5},
+    };
+    for (int mode : {FE_TONEAREST, FE_UPWARD, FE_DOWNWARD, FE_TOWARDZERO}) {
+        ASSERT_EQ(std::fesetround(mode), 0);
+        for (const auto& c : cases)
+            EXPECT_EQ(myRound(c.num, c.dec), c.expected) << c.num << " to " << c.dec << " in mode " << mode;
+        runTestCases({
+            {P(addR_iii), {"1e308", "0", "5e307"}, false},
+            {P(addR_iii), {"-1e308", "0", "-1e308"}, true},
+            {P(timesR_iii), {"1e308", "1", "1e308"}, true},
+        });
+        // Texts read and print in the mode too, as atof and printf do.
+        runOutputCases({{P(round_iio), {"1e308", 1}, 2, fixed8(std::strtod("1e308", nullptr))}});
+        std::fesetround(FE_TONEAREST);
+    }
 }
 
 } // namespace
