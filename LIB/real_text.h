@@ -10,7 +10,8 @@
 // Decimals of every written real.
 constexpr int REAL_TEXT_DECIMALS = 8;
 
-// 10^0 to 10^22: the powers of ten that a double holds exactly (so pow returns these too).
+// 10^0 to 10^22: the powers of ten that a double holds exactly. pow(10, n) returns these only
+// when rounding to nearest; in the other modes it may be a unit in the last place off.
 inline constexpr double EXACT_POWERS_OF_TEN[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
                                                  1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
                                                  1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
