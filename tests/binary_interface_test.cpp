@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <fstream>
 #include <map>
+#include <new>
 #include <sstream>
 #include <type_traits>
 
@@ -146,6 +147,21 @@ TEST(Layout, HostReadsResultsFromItsArray)
     ASSERT_TRUE(floor_io(floorArgv, 2));
     EXPECT_EQ(asHost(floorArgv[1]).kind, 0);
     EXPECT_EQ(asHost(floorArgv[1]).data.integer, -3);
+}
+
+// An Integer written over a String leaves no byte of the old text pointer behind: the record
+// is the one CONSTANT(value) makes, all 16 bytes, so a host may compare or hash it as memory.
+TEST(Layout, IntegerResultIsTheRecordOfItsValue)
+{
+    // Zeroed storage, so that the padding after the kind is zero in both.
+    alignas(CONSTANT) unsigned char slots[2 * sizeof(CONSTANT)] = {}, expected[sizeof(CONSTANT)] = {};
+    CONSTANT* argv = new (slots) CONSTANT(real("-2.5"));
+    new (slots + sizeof(CONSTANT)) CONSTANT(real("a text whose pointer fills the payload word"));
+    new (expected) CONSTANT(-3);
+    ASSERT_TRUE(floor_io(argv, 2));
+    EXPECT_EQ(std::memcmp(&argv[1], expected, sizeof(CONSTANT)), 0);
+    argv[0].~CONSTANT();
+    argv[1].~CONSTANT();
 }
 
 } // namespace

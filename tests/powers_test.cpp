@@ -138,6 +138,8 @@ TEST(Rounding, FloorAndCeilGiveIntegersInRangeOnly)
         {P(floor_ii), {"2.9", 2}, true},
         {P(ceil_ii), {"2.1", 3}, true},
         {P(floor_ii), {"2.9", 3}, false},
+        {P(floor_ii), {"2.9", 1}, false}, // below the floor: the comparison is ==, not >=
+        {P(ceil_ii), {"2.1", 4}, false},  // above the ceiling
         {P(floor_ii), {"2.9", "2"}, false}, // a real term is not an Integer
         {P(floor_ii), {"-2147483648", INT_MIN}, true},
         {P(ceil_ii), {"2147483647", INT_MAX}, true},
