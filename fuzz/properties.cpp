@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <sstream>
 
@@ -49,6 +50,21 @@ bool expectedKind(const PredicateSymbol& symbol, unsigned slot, const CONSTANT& 
 int sign(int v) { return (v > 0) - (v < 0); }
 
 std::string cText(const std::string& text) { return text.c_str(); } // as a term stores it
+
+// The test pattern of the same name, for an output pattern that writes its last slot and whose
+// test recomputes the same formula: not the solving patterns (addR_ioi), not fabs, whose test
+// is exact by design.
+const PredicateSymbol* ownTest(const PredicateSymbol& symbol)
+{
+    if (symbol.outputSlot() != static_cast<int>(symbol.arity()) - 1 || std::strncmp(symbol.name, "fabs_", 5) == 0)
+        return nullptr;
+    std::string name = symbol.name;
+    name.back() = 'i';
+    for (const PredicateSymbol& test : predicateSymbols)
+        if (name == test.name)
+            return &test;
+    return nullptr;
+}
 
 } // namespace
 
@@ -98,6 +114,15 @@ CallCheck checkPredicateCall(const PredicateSymbol& symbol, const std::vector<CO
     const bool holdsAgain = symbol.predicate(again.data(), arity);
     if (holdsAgain != holds || (out >= 0 && !sameTerm(again[static_cast<unsigned>(out)], argv[static_cast<unsigned>(out)])))
         fault << "the same call answered differently the second time; ";
+
+    // A rule program hands an answer on to a test: its own test must hold for it.
+    const PredicateSymbol* test = holds ? ownTest(symbol) : nullptr;
+    const CONSTANT& answerTerm = argv[arity - 1];
+    if (test && !(answerTerm.isString() && std::strstr(answerTerm.toString(), "nan"))) {
+        std::vector<CONSTANT> checked = argv;
+        if (!test->predicate(checked.data(), arity))
+            fault << test->name << " rejects the answer " << showTerm(answerTerm) << "; ";
+    }
 
     std::string faults = fault.str();
     if (faults.empty())

@@ -26,8 +26,9 @@ struct CallCheck {
 // Calls the predicate with a copy of slots (one per letter of its pattern; the output slot holds
 // the host's previous term) and checks: input slots are untouched; an input slot of the wrong
 // kind makes it fail; a false answer leaves the output slot as it was; a true answer of an
-// output pattern leaves a number text (an Integer for floor and ceil); the same call answers
-// the same again.
+// output pattern leaves a number text (an Integer for floor and ceil), which the test pattern of
+// the same name holds for (but NaN, and fabs, whose test is exact); the same call answers the
+// same again.
 CallCheck checkPredicateCall(const PredicateSymbol& symbol, const std::vector<CONSTANT>& slots);
 
 // A real read from text and written back is exactly what the C library makes of it:
