@@ -151,15 +151,17 @@ TEST(Arithmetic, TestPatternsCompareAtEightDecimals)
     });
 }
 
+struct RoundingCase {
+    double num;
+    int dec;
+    double expected;
+};
+
 // Halves go upward; scales beyond the double range give the plain answer, not the NaN of 0/0
 // or inf/inf.
 TEST(Rounding, MyRound)
 {
-    const struct {
-        double num;
-        int dec;
-        double expected;
-    } cases[] = {
+    const RoundingCase cases[] = {
         {2.5, 0, 3},       {-2.5, 0, -2},      {-1.5, 0, -1},       {-0.5, 0, 0},        {1.23456789, 4, 1.2346},
         {125, -1, 130},    {-125, -1, -120},   {0.125, 2, 0.13},    {-0.125, 2, -0.12},  {INFINITY, 8, INFINITY},
         {-INFINITY, -400, -INFINITY},          {1234.5, -324, 0},   {1234.5, -400, 0},   {1e308, -330, 0},
@@ -177,11 +179,7 @@ TEST(Rounding, MyRound)
 // instead of becoming infinite; it is past the range all the same, and nothing is left to round.
 TEST(Rounding, EveryRoundingModeRoundsAlike)
 {
-    const struct {
-        double num;
-        int dec;
-        double expected;
-    } cases[] = {
+    const RoundingCase cases[] = {
         {1e308, 1, 1e308}, {-1e308, 8, -1e308}, {1.7976931348623157e308, 8, 1.7976931348623157e308},
         {1e-310, 400, 1e-310}, {1234.5, -400, 0}, {2.5, 0, 3}, {-2.5, 0, -2}, {0.5, 8, 0.5},
     };
