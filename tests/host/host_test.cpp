@@ -152,12 +152,24 @@ TEST(Host, HelpShowsUsageWithExamples)
     EXPECT_EQ(run.err, "");
 }
 
+// sin of inf is an invalid operation, whose NaN takes its sign from the processor: negative on
+// x86-64, positive on aarch64. That one answer is compared without its sign.
+std::string withoutInvalidNanSign(std::string transcript)
+{
+    const std::string call = "sin(\"inf\", S)", negative = "S = \"-nan\"";
+    std::size_t line = transcript.find(call);
+    std::size_t answer = line == std::string::npos ? line : transcript.find(negative, line);
+    if (answer != std::string::npos && answer < transcript.find('\n', line))
+        transcript.erase(answer + negative.find('-'), 1);
+    return transcript;
+}
+
 TEST(Host, CallsFileGivesItsTranscript)
 {
     std::string dir = std::string(TESTS_DIR) + "/host/";
     HostRun run = runHost({"-f", dir + "calls.txt"});
     EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(run.out, readFile(dir + "calls.expected"));
+    EXPECT_EQ(withoutInvalidNanSign(run.out), readFile(dir + "calls.expected"));
     EXPECT_EQ(run.err, "");
 }
 
