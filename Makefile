@@ -7,7 +7,7 @@ FUZZ_SECONDS ?= 60
 
 PREFIX ?= /usr/local
 
-.PHONY: all test run install sanitize tsan fuzz bench clean
+.PHONY: all test run install sanitize tsan fuzz bench test-aarch64 clean
 
 all: $(BUILD)/CMakeCache.txt
 	cmake --build $(BUILD) -j $(JOBS)
@@ -51,5 +51,16 @@ fuzz:
 	cmake --build build-fuzz -j $(JOBS)
 	bash fuzz/run build-fuzz $(FUZZ_SECONDS)
 
+# The suite cross-built for aarch64 and run under qemu-user; then the tour must answer byte for
+# byte as the build machine's host does.
+AARCH64_RUN = qemu-aarch64 -L /usr/aarch64-linux-gnu
+test-aarch64: all
+	cmake -S . -B build-aarch64 -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/aarch64-linux-gnu.cmake
+	cmake --build build-aarch64 -j $(JOBS)
+	ctest --test-dir build-aarch64 --output-on-failure -j $(JOBS)
+	$(BUILD)/extpred-host -f examples/tour.calls > build-aarch64/tour.native
+	$(AARCH64_RUN) build-aarch64/extpred-host -f examples/tour.calls > build-aarch64/tour.aarch64
+	diff build-aarch64/tour.native build-aarch64/tour.aarch64
+
 clean:
-	rm -rf $(BUILD) $(BUILD)-bench build-asan build-tsan build-fuzz
+	rm -rf $(BUILD) $(BUILD)-bench build-asan build-tsan build-fuzz build-aarch64

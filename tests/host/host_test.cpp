@@ -41,6 +41,19 @@ std::string temporaryFile(const std::string& content)
     return path;
 }
 
+// A cross build cannot spawn the host itself: it runs it through its emulator, whose command
+// comes as words separated by spaces.
+std::vector<std::string> launcherWords()
+{
+    std::vector<std::string> words;
+#ifdef HOST_LAUNCHER
+    std::istringstream launcher(HOST_LAUNCHER);
+    for (std::string word; launcher >> word;)
+        words.push_back(word);
+#endif
+    return words;
+}
+
 // Runs the host with `arguments`, feeding `input` on standard input (a file, so not a terminal).
 HostRun runHost(const std::vector<std::string>& arguments, const std::string& input = "")
 {
@@ -51,14 +64,18 @@ HostRun runHost(const std::vector<std::string>& arguments, const std::string& in
     posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_TRUNC, 0);
     posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_TRUNC, 0);
 
-    std::vector<char*> argv{const_cast<char*>(HOST_PATH)};
+    std::vector<char*> argv;
+    std::vector<std::string> launcher = launcherWords();
+    for (std::string& word : launcher)
+        argv.push_back(word.data());
+    argv.push_back(const_cast<char*>(HOST_PATH));
     for (const std::string& argument : arguments)
         argv.push_back(const_cast<char*>(argument.c_str()));
     argv.push_back(nullptr);
 
     pid_t pid = 0;
     HostRun run{-1, "", ""};
-    if (posix_spawn(&pid, HOST_PATH, &actions, nullptr, argv.data(), environ) == 0) {
+    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) == 0) {
         int status = 0;
         waitpid(pid, &status, 0);
         run.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
@@ -152,12 +169,24 @@ TEST(Host, HelpShowsUsageWithExamples)
     EXPECT_EQ(run.err, "");
 }
 
+// sin of inf is an invalid operation, whose NaN takes its sign from the processor: negative on
+// x86-64, positive on aarch64. That one answer is compared without its sign.
+std::string withoutInvalidNanSign(std::string transcript)
+{
+    const std::string call = "sin(\"inf\", S)", negative = "S = \"-nan\"";
+    std::size_t line = transcript.find(call);
+    std::size_t answer = line == std::string::npos ? line : transcript.find(negative, line);
+    if (answer != std::string::npos && answer < transcript.find('\n', line))
+        transcript.erase(answer + negative.find('-'), 1);
+    return transcript;
+}
+
 TEST(Host, CallsFileGivesItsTranscript)
 {
     std::string dir = std::string(TESTS_DIR) + "/host/";
     HostRun run = runHost({"-f", dir + "calls.txt"});
     EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(run.out, readFile(dir + "calls.expected"));
+    EXPECT_EQ(withoutInvalidNanSign(run.out), readFile(dir + "calls.expected"));
     EXPECT_EQ(run.err, "");
 }
 
