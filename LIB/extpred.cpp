@@ -76,23 +76,25 @@ CONSTANT& CONSTANT::operator=(const CONSTANT& other)
     return *this;
 }
 
-void TermWriter::setString(CONSTANT& term, const char* text, std::size_t length)
+void TermWriter::releaseText(CONSTANT& term)
 {
-    char* copy = copyText(text, length);
     if (ownsText(term.type)) {
         assert(term.data.string);
         delete[] term.data.string;
     }
+}
+
+void TermWriter::setString(CONSTANT& term, const char* text, std::size_t length)
+{
+    char* copy = copyText(text, length);
+    releaseText(term);
     term.data.string = copy;
     term.type = CONSTANT::String;
 }
 
 void TermWriter::setInteger(CONSTANT& term, int value)
 {
-    if (ownsText(term.type)) {
-        assert(term.data.string);
-        delete[] term.data.string;
-    }
+    releaseText(term);
     term.data.string = nullptr; // clear the whole word, not just the int
     term.data.integer = value;
     term.type = CONSTANT::Integer;

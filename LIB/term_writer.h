@@ -14,6 +14,10 @@ struct TermWriter {
     // Makes `term` an Integer term holding `value`, as assigning CONSTANT(value) would. The
     // temporary's construction and destruction are a sixth of a floor_io call (make bench).
     static void setInteger(CONSTANT& term, int value);
+
+private:
+    // Releases the text that `term` owns, if any, before its payload is overwritten.
+    static void releaseText(CONSTANT& term);
 };
 
 #endif
