@@ -1,19 +1,14 @@
 // The fast real codec against the C library it replaces: every value and text must give the
 // same double bits as atof and the same bytes as "%.*f" at 8 decimals.
-#include "real_text.h"
+#include "real_text_check.h"
 
 #include <gtest/gtest.h>
 
 #include <cfenv>
 #include <cfloat>
 #include <cmath>
-#include <cstdint>
-#include <cstdio>
-#include <cstdlib>
-#include <cstring>
 #include <limits>
 #include <random>
-#include <string>
 #include <vector>
 
 #if defined(__x86_64__)
@@ -24,56 +19,16 @@ extern "C" double myRound(double num, int dec);
 
 namespace {
 
-constexpr std::size_t TEXT_SIZE = 400; // holds "%.8f" of -DBL_MAX
-
-std::uint64_t bitsOf(double v)
-{
-    std::uint64_t bits;
-    std::memcpy(&bits, &v, sizeof bits);
-    return bits;
-}
-
-double fromBits(std::uint64_t bits)
-{
-    double v;
-    std::memcpy(&v, &bits, sizeof v);
-    return v;
-}
-
 // Counts mismatches and reports the first few, so that a fault shows its inputs without
 // flooding the log with a million lines.
 struct Mismatches {
     int count = 0;
-    void add(const std::string& what)
+    void add(const std::string& fault)
     {
-        if (++count <= 10)
-            ADD_FAILURE() << what;
+        if (!fault.empty() && ++count <= 10)
+            ADD_FAILURE() << fault;
     }
 };
-
-void checkWrite(double v, Mismatches& bad)
-{
-    char expected[TEXT_SIZE], actual[TEXT_SIZE];
-    int expectedLength = std::snprintf(expected, sizeof expected, "%.*f", 8, v);
-    std::memset(actual, 'x', sizeof actual);
-    std::size_t length = writeRealText(actual, sizeof actual, v);
-    if (std::strcmp(expected, actual) != 0 || length != std::size_t(expectedLength)) {
-        char hex[32];
-        std::snprintf(hex, sizeof hex, "%a", v);
-        bad.add(std::string("value ") + hex + ": snprintf '" + expected + "', fast '" + actual + "'");
-    }
-}
-
-void checkRead(const std::string& text, Mismatches& bad)
-{
-    double expected = std::atof(text.c_str());
-    double actual = readRealText(text.c_str());
-    if (bitsOf(expected) != bitsOf(actual)) {
-        char line[128];
-        std::snprintf(line, sizeof line, "': atof %a, fast %a", expected, actual);
-        bad.add("text '" + text + line);
-    }
-}
 
 // Values a writer can get wrong: both signs of zero, infinities and NaNs, the edges of every
 // range, and the neighbours of each.
@@ -95,11 +50,7 @@ TEST(RealTextWrite, SameBytesAsSnprintfForAMillionValues)
 {
     std::mt19937_64 random(20240611);
     Mismatches bad;
-    long checked = 0;
-    auto check = [&](double v) {
-        checkWrite(v, bad);
-        ++checked;
-    };
+    auto check = [&](double v) { bad.add(checkWrite(v)); };
 
     for (double v : edgeValues())
         check(v);
@@ -130,8 +81,7 @@ TEST(RealTextWrite, SameBytesAsSnprintfForAMillionValues)
     for (int i = 0; i < 150000; ++i)
         check(double(digits(random)) / std::pow(10.0, decimals(random)));
 
-    EXPECT_GE(checked, 1000000);
-    EXPECT_EQ(bad.count, 0) << "of " << checked << " values";
+    EXPECT_EQ(bad.count, 0);
 }
 
 // A text from random pieces: signs, blanks, digits, points, exponents, words, trailing junk.
@@ -181,65 +131,66 @@ TEST(RealTextRead, SameBitsAsAtofForAMillionTexts)
 {
     std::mt19937_64 random(19700101);
     Mismatches bad;
-    long checked = 0;
     // Hand-picked: halfway cases, the 53-bit edge, subnormal and overflow edges.
     for (const char* text :
          {"9007199254740992", "9007199254740993", "9007199254740995", "-9007199254740993.0", "0.1", "0.3", "1.5",
           "4.9e-324", "2.4703282292062327e-324", "2.4703282292062328e-324", "1e-400", "-1e-400", "1e309", "-1e400",
           "1.7976931348623157e308", "1.7976931348623159e308", "0.0000000000000000000001", "1234567890123456789",
           "12345678901234567890", "0.12345678901234567890123", "-0.000", "00000000000000000000001.5", "1.", ".5",
-          "-.5", "3.75000000", "-0.00000000"}) {
-        checkRead(text, bad);
-        ++checked;
-    }
-    for (int i = 0; i < 1000000; ++i) {
-        checkRead(randomText(random), bad);
-        ++checked;
-    }
-    EXPECT_EQ(bad.count, 0) << "of " << checked << " texts";
+          "-.5", "3.75000000", "-0.00000000"})
+        bad.add(checkRead(text));
+    for (int i = 0; i < 1000000; ++i)
+        bad.add(checkRead(randomText(random).c_str()));
+    EXPECT_EQ(bad.count, 0);
+}
+
+// Texts and values whose reading or writing rounds, for the rounding-mode tests.
+void checkRoundedSamples(Mismatches& bad)
+{
+    for (const char* text : {"0.1", "-0.1", "0.3", "1.23456789", "3.75000001", "9007199254740993", "1e-5", "2.5e-300"})
+        bad.add(checkRead(text));
+    for (double v : {1.0 / 3, -1.0 / 3, 2.0 / 3, 0x1p-9, -0x1p-9, 0.1, 1e-9, -1e-9})
+        bad.add(checkWrite(v));
 }
 
 // The host may switch the rounding mode; strtod and printf follow it, and so must the codec.
 TEST(RealTextRoundingMode, FollowsTheCurrentRoundingMode)
 {
-    Mismatches bad;
     for (int mode : {FE_UPWARD, FE_DOWNWARD, FE_TOWARDZERO}) {
         ASSERT_EQ(std::fesetround(mode), 0);
-        for (double v : {1.0 / 3, -1.0 / 3, 2.0 / 3, 0x1p-9, -0x1p-9, 0.1, 1e-9, -1e-9})
-            checkWrite(v, bad);
-        for (const char* text : {"0.1", "-0.1", "0.3", "1.23456789", "9007199254740993", "1e-5", "2.5e-300"})
-            checkRead(text, bad);
+        Mismatches bad;
+        checkRoundedSamples(bad);
         std::fesetround(FE_TONEAREST);
+        EXPECT_EQ(bad.count, 0) << "mode " << mode;
     }
-    EXPECT_EQ(bad.count, 0);
 }
 
 #if defined(__x86_64__)
 // x86 keeps two rounding modes: the x87 one, which strtod and printf follow, and the SSE one,
 // which rounds double arithmetic. A host may set either alone; the codec must still agree.
-void expectSameWithModes(unsigned short x87Mode, unsigned sseMode)
-{
-    unsigned short savedControl;
-    __asm__ volatile("fnstcw %0" : "=m"(savedControl));
-    unsigned savedCsr = _mm_getcsr();
-    unsigned short control = static_cast<unsigned short>((savedControl & ~0xc00) | x87Mode);
-    __asm__ volatile("fldcw %0" : : "m"(control));
-    _mm_setcsr((savedCsr & ~0x6000u) | sseMode);
-    Mismatches bad;
-    for (const char* text : {"0.1", "-0.1", "0.3", "1.23456789", "3.75000001", "1e-5"})
-        checkRead(text, bad);
-    for (double v : {1.0 / 3, -1.0 / 3, 0x1p-9, 1e-9})
-        checkWrite(v, bad);
-    __asm__ volatile("fldcw %0" : : "m"(savedControl));
-    _mm_setcsr(savedCsr);
-    EXPECT_EQ(bad.count, 0) << "x87 mode " << x87Mode << ", SSE mode " << sseMode;
-}
-
 TEST(RealTextRoundingMode, FollowsEitherRoundingModeSetAlone)
 {
-    expectSameWithModes(0x800, 0);      // x87 upward, SSE to nearest
-    expectSameWithModes(0, 0x4000);     // x87 to nearest, SSE upward
-    expectSameWithModes(0, 0x2000);     // x87 to nearest, SSE downward
+    const struct {
+        unsigned short x87;
+        unsigned sse;
+    } modes[] = {
+        {0x800, 0},  // x87 upward, SSE to nearest
+        {0, 0x4000}, // x87 to nearest, SSE upward
+        {0, 0x2000}, // x87 to nearest, SSE downward
+    };
+    unsigned short savedControl;
+    __asm__ volatile("fnstcw %0" : "=m"(savedControl));
+    const unsigned savedCsr = _mm_getcsr();
+    for (const auto& m : modes) {
+        unsigned short control = static_cast<unsigned short>((savedControl & ~0xc00) | m.x87);
+        __asm__ volatile("fldcw %0" : : "m"(control));
+        _mm_setcsr((savedCsr & ~0x6000u) | m.sse);
+        Mismatches bad;
+        checkRoundedSamples(bad);
+        __asm__ volatile("fldcw %0" : : "m"(savedControl));
+        _mm_setcsr(savedCsr);
+        EXPECT_EQ(bad.count, 0) << "x87 mode " << m.x87 << ", SSE mode " << m.sse;
+    }
 }
 #endif
 
