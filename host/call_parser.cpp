@@ -4,7 +4,6 @@
 
 #include <cctype>
 #include <charconv>
-#include <cstring>
 
 namespace {
 
@@ -23,11 +22,6 @@ std::string trimmed(const std::string& text)
     return text.substr(begin, end - begin);
 }
 
-struct ShapeError {
-    std::size_t at; // 0-based
-    std::string message;
-};
-
 // Walks the call once and records each argument. The library's splitter reports nothing
 // for a text it cannot split cleanly (it drops or merges stretches), so every such text
 // is refused here first, with the place where it goes wrong.
@@ -43,34 +37,24 @@ public:
         Call call;
         call.name = word();
         skipBlanks();
-        if (peek() != '(')
+        if (!accept('('))
             fail("expected '(' after the predicate name");
-        ++at_;
-        skipBlanks();
-        if (peek() != ')') {
-            for (;;) {
+        if (!accept(')')) {
+            do {
                 call.arguments.push_back(argument());
                 skipBlanks();
-                if (peek() == ',') {
-                    ++at_;
-                    skipBlanks();
-                    continue;
-                }
-                if (peek() == ')')
-                    break;
+            } while (accept(','));
+            if (!accept(')'))
                 fail(atEnd() ? "expected ',' or ')': the call ends early" : "expected ',' or ')' after an argument");
-            }
         }
-        ++at_;
-        skipBlanks();
         if (!atEnd())
             fail("unexpected text after the closing ')'");
         return call;
     }
 
 private:
-    [[noreturn]] void fail(const std::string& message) const { throw ShapeError{at_, message}; }
-    [[noreturn]] void failAt(std::size_t at, const std::string& message) const { throw ShapeError{at, message}; }
+    [[noreturn]] void failAt(std::size_t at, const std::string& message) const { throw CallError{at + 1, message}; }
+    [[noreturn]] void fail(const std::string& message) const { failAt(at_, message); }
 
     bool atEnd() const { return at_ >= text_.size(); }
     char peek() const { return atEnd() ? '\0' : text_[at_]; }
@@ -78,6 +62,15 @@ private:
     {
         while (!atEnd() && isBlank(text_[at_]))
             ++at_;
+    }
+    // Steps over c and the blanks after it, if c comes next.
+    bool accept(char c)
+    {
+        if (peek() != c)
+            return false;
+        ++at_;
+        skipBlanks();
+        return true;
     }
     std::string word()
     {
@@ -127,14 +120,12 @@ private:
             ++at_;
         if (peek() == '.' || peek() == 'e' || peek() == 'E')
             failAt(begin, "a real is written in double quotes, as in \"1.5\"");
-        std::string written = text_.substr(begin, at_ - begin);
         // from_chars takes no leading plus.
-        const char* first = written.c_str() + (written[0] == '+' ? 1 : 0);
+        const char* first = text_.data() + begin + (text_[begin] == '+');
         int value = 0;
-        auto [end, error] = std::from_chars(first, written.c_str() + written.size(), value);
-        if (error != std::errc() || end != written.c_str() + written.size())
+        if (std::from_chars(first, text_.data() + at_, value).ec != std::errc())
             failAt(begin, "this integer does not fit in 32 bits");
-        return Argument{Argument::Integer, written, value};
+        return Argument{Argument::Integer, text_.substr(begin, at_ - begin), value};
     }
 
     const std::string& text_;
@@ -143,23 +134,21 @@ private:
 
 } // namespace
 
-std::string Call::pattern() const
+std::string Call::symbol() const
 {
-    std::string letters;
+    std::string symbol = name + '_';
     for (const Argument& argument : arguments)
-        letters += argument.kind == Argument::Variable ? 'o' : 'i';
-    return letters;
+        symbol += argument.kind == Argument::Variable ? 'o' : 'i';
+    return symbol;
 }
-
-std::string Call::symbol() const { return name + '_' + pattern(); }
 
 std::variant<Call, CallError> parseCall(const std::string& text)
 {
     Call call;
     try {
         call = Scanner(text).scan();
-    } catch (const ShapeError& error) {
-        return CallError{error.at + 1, error.message};
+    } catch (const CallError& error) {
+        return error;
     }
     if (call.arguments.empty())
         return call; // "f( )" would split into one blank element
@@ -167,11 +156,8 @@ std::variant<Call, CallError> parseCall(const std::string& text)
     STRINGVECTOR elements;
     parseStringTerm(text, elements);
     bool same = elements.size() == call.arguments.size();
-    for (std::size_t k = 0; same && k < elements.size(); ++k) {
-        std::string element = trimmed(elements[k]);
-        same = element == call.arguments[k].text;
-        call.arguments[k].text = element;
-    }
+    for (std::size_t k = 0; same && k < elements.size(); ++k)
+        same = trimmed(elements[k]) == call.arguments[k].text;
     if (!same)
         return CallError{text.find('(') + 2, "parseStringTerm split the arguments differently from how they are written"};
     return call;

@@ -18,9 +18,8 @@ struct Call {
     std::string name;
     std::vector<Argument> arguments;
 
-    // 'o' for each variable, 'i' for every other argument.
-    std::string pattern() const;
-    // The exported name of the predicate that answers this call, e.g. addR_iio.
+    // The exported name of the predicate that answers this call: the name, '_', and 'o' for
+    // each variable, 'i' for every other argument, e.g. addR_iio.
     std::string symbol() const;
 };
 

@@ -5,7 +5,6 @@
 #include <unistd.h>
 
 #include <climits>
-#include <cstring>
 
 #ifndef EXTPRED_HOST_LIBDIR
 #define EXTPRED_HOST_LIBDIR "../lib"
