@@ -20,7 +20,8 @@ CONSTANT termFor(const Argument& argument)
     return CONSTANT();
 }
 
-// The variables' values after a predicate held; "_" is anonymous and not reported.
+// The variables' values after a predicate held, or true when there are none to report ("_" is
+// anonymous).
 Outcome bindings(const Call& call, const std::vector<CONSTANT>& slots, const std::string& symbol)
 {
     std::string text;
@@ -51,9 +52,8 @@ Outcome evaluate(const Call& call, const PredicateLibrary& library)
         for (const Argument& argument : call.arguments)
             slots.push_back(termFor(argument));
 
-        bool held = predicate(slots.data(), static_cast<unsigned int>(slots.size()));
-        if (call.pattern().find('o') == std::string::npos || !held)
-            return {true, held ? "true" : "false"};
+        if (!predicate(slots.data(), static_cast<unsigned int>(slots.size())))
+            return {true, "false"};
         return bindings(call, slots, symbol);
     } catch (const std::bad_alloc&) {
         return {false, "out of memory while answering " + symbol};
