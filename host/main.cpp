@@ -18,7 +18,7 @@
 #include <cstring>
 #include <fstream>
 #include <iostream>
-#include <memory>
+#include <optional>
 #include <string>
 #include <variant>
 #include <vector>
@@ -26,50 +26,47 @@
 namespace {
 
 const char* const PROGRAM = "extpred-host";
+const char* const USAGE = "usage: extpred-host [--lib PATH] [-f FILE] [CALL ...]";
 
 enum ExitStatus { ALL_ANSWERED = 0, SOME_CALL_FAILED = 1, UNUSABLE = 2 };
 
 // Calls longer than this do not push every answer of a transcript further right.
 const std::size_t WIDEST_ALIGNED_CALL = 44;
 
-void printUsage(std::ostream& out)
-{
-    out << "usage: " << PROGRAM << " [--lib PATH] [-f FILE] [CALL ...]\n"
-           "\n"
-           "Loads the plug-in (by default math_R.so beside this program or in its ../lib) and\n"
-           "answers each CALL. Without CALL it reads calls from FILE, or from standard input,\n"
-           "one per line; blank lines and lines starting with % are skipped.\n"
-           "\n"
-           "A call is written as the engine writes an atom: \"...\" is a real (a String term),\n"
-           "42 an Integer, a name starting with a capital letter or _ a variable, any other\n"
-           "name a Symbol. Variables are the outputs: addR(\"1\", X, \"3\") calls addR_ioi.\n"
-           "\n"
-           "examples:\n"
-           "  " << PROGRAM << " 'sqrt(\"2\", X)'                 X = \"1.41421356\"\n"
-           "  " << PROGRAM << " 'addR(\"0.1\", \"0.2\", \"0.3\")'     true\n"
-           "  " << PROGRAM << " 'floor(\"-2.5\", K)'             K = -3\n"
-           "  " << PROGRAM << " -f examples/tour.calls\n"
-           "\n"
-           "options:\n"
-           "  --lib PATH  the plug-in to load (a bare file name is taken from the current folder)\n"
-           "  -f FILE     read calls from FILE\n"
-           "  --help      show this text\n"
-           "\n"
-           "exit status: 0 every call was answered (true or false), 1 some call was malformed or\n"
-           "named no predicate, 2 bad usage or a plug-in that cannot be loaded.\n";
-}
+const char* const HELP = R"(
+
+Loads the plug-in (by default math_R.so beside this program or in its ../lib) and
+answers each CALL. Without CALL it reads calls from FILE, or from standard input,
+one per line; blank lines and lines starting with % are skipped.
+
+A call is written as the engine writes an atom: "..." is a real (a String term),
+42 an Integer, a name starting with a capital letter or _ a variable, any other
+name a Symbol. Variables are the outputs: addR("1", X, "3") calls addR_ioi.
+
+examples:
+  extpred-host 'sqrt("2", X)'                 X = "1.41421356"
+  extpred-host 'addR("0.1", "0.2", "0.3")'     true
+  extpred-host 'floor("-2.5", K)'             K = -3
+  extpred-host -f examples/tour.calls
+
+options:
+  --lib PATH  the plug-in to load (a bare file name is taken from the current folder)
+  -f FILE     read calls from FILE
+  --help      show this text
+
+exit status: 0 every call was answered (true or false), 1 some call was malformed or
+named no predicate, 2 bad usage or a plug-in that cannot be loaded.
+)";
 
 int usageError(const std::string& message)
 {
-    std::cerr << PROGRAM << ": " << message << "\n"
-              << "usage: " << PROGRAM << " [--lib PATH] [-f FILE] [CALL ...]  (see --help)\n";
+    std::cerr << PROGRAM << ": " << message << "\n" << USAGE << "  (see --help)\n";
     return UNUSABLE;
 }
 
 struct Options {
     std::string library;
-    std::string file;
-    bool fromFile = false;
+    std::optional<std::string> file; // -f
     std::vector<std::string> calls;
 };
 
@@ -91,8 +88,8 @@ class Session {
 public:
     explicit Session(const PredicateLibrary& library) : library_(library) {}
 
-    // The answer, or false after the problem went to standard error.
-    bool answer(const std::string& text, const std::string& where, std::string& answerText)
+    // The answer, or nothing after the problem went to standard error.
+    std::optional<std::string> answer(const std::string& text, const std::string& where)
     {
         std::variant<Call, CallError> parsed = parseCall(text);
         if (const CallError* error = std::get_if<CallError>(&parsed)) {
@@ -101,15 +98,14 @@ public:
                 caret += k < text.size() && text[k] == '\t' ? '\t' : ' ';
             report(where + ", character " + std::to_string(error->column) + ": " + error->message + "\n    " +
                    text + "\n    " + caret + "^");
-            return false;
+            return std::nullopt;
         }
         Outcome outcome = evaluate(std::get<Call>(parsed), library_);
         if (!outcome.answered) {
             report(where + ": " + outcome.text);
-            return false;
+            return std::nullopt;
         }
-        answerText = outcome.text;
-        return true;
+        return outcome.text;
     }
 
     int status() const { return failed_ ? SOME_CALL_FAILED : ALL_ANSWERED; }
@@ -128,10 +124,9 @@ private:
 
 int answerArguments(Session& session, const std::vector<std::string>& calls)
 {
-    std::string answer;
     for (std::size_t k = 0; k < calls.size(); ++k)
-        if (session.answer(calls[k], "argument " + std::to_string(k + 1), answer))
-            std::cout << answer << "\n";
+        if (auto answer = session.answer(calls[k], "argument " + std::to_string(k + 1)))
+            std::cout << *answer << "\n";
     return session.status();
 }
 
@@ -148,33 +143,28 @@ int answerTranscript(Session& session, std::istream& in, const std::string& sour
         if (!isBlankOrComment(line))
             width = std::max(width, std::min(line.size(), WIDEST_ALIGNED_CALL));
 
-    std::string answer;
     for (std::size_t k = 0; k < lines.size(); ++k) {
         const std::string& line = lines[k];
-        if (isBlankOrComment(line)) {
+        if (isBlankOrComment(line))
             std::cout << line << "\n";
-            continue;
-        }
-        if (session.answer(line, source + " line " + std::to_string(k + 1), answer))
-            std::cout << line << std::string(width > line.size() ? width - line.size() : 0, ' ') << "  " << answer
-                      << "\n";
+        else if (auto answer = session.answer(line, source + " line " + std::to_string(k + 1)))
+            std::cout << line << std::string(width - std::min(width, line.size()), ' ') << "  " << *answer << "\n";
     }
     return session.status();
 }
 
 int answerInteractively(Session& session)
 {
-    std::string answer;
-    std::size_t number = 0;
-    for (;;) {
+    std::string line;
+    for (std::size_t number = 1;; ++number) {
         std::cout << "?- " << std::flush;
-        std::string line;
         if (!std::getline(std::cin, line))
             break;
-        ++number;
         line = withoutLineEnd(line);
-        if (!isBlankOrComment(line) && session.answer(line, "line " + std::to_string(number), answer))
-            std::cout << answer << std::endl;
+        if (isBlankOrComment(line))
+            continue;
+        if (auto answer = session.answer(line, "line " + std::to_string(number)))
+            std::cout << *answer << std::endl;
     }
     std::cout << "\n";
     return session.status();
@@ -191,22 +181,41 @@ int readOptions(int argc, char** argv, Options& options)
         } else if (argument == "--") {
             optionsEnded = true;
         } else if (argument == "--help" || argument == "-h") {
-            printUsage(std::cout);
+            std::cout << USAGE << HELP;
             return ALL_ANSWERED;
         } else if (argument == "--lib" || argument == "-f") {
             if (k + 1 == argc)
                 return usageError(argument + " needs a value");
-            (argument == "-f" ? options.file : options.library) = argv[++k];
-            options.fromFile = options.fromFile || argument == "-f";
+            if (argument == "-f")
+                options.file = argv[++k];
+            else
+                options.library = argv[++k];
         } else if (argument.rfind("--lib=", 0) == 0) {
             options.library = argument.substr(6);
         } else {
             return usageError("unknown option " + argument);
         }
     }
-    if (options.fromFile && !options.calls.empty())
+    if (options.file && !options.calls.empty())
         return usageError("give calls either with -f or as arguments, not both");
     return -1;
+}
+
+int answerCalls(Session& session, const Options& options)
+{
+    if (!options.calls.empty())
+        return answerArguments(session, options.calls);
+    if (options.file) {
+        std::ifstream file(*options.file);
+        if (!file) {
+            std::cerr << PROGRAM << ": cannot read " << *options.file << ": " << std::strerror(errno) << "\n";
+            return UNUSABLE;
+        }
+        return answerTranscript(session, file, *options.file);
+    }
+    if (isatty(STDIN_FILENO))
+        return answerInteractively(session);
+    return answerTranscript(session, std::cin, "standard input");
 }
 
 } // namespace
@@ -217,27 +226,12 @@ int main(int argc, char** argv)
     int status = readOptions(argc, argv, options);
     if (status >= 0)
         return status;
-
-    std::unique_ptr<PredicateLibrary> library;
     try {
-        library = std::make_unique<PredicateLibrary>(options.library.empty() ? defaultLibraryPath() : options.library);
+        PredicateLibrary library(options.library.empty() ? defaultLibraryPath() : options.library);
+        Session session(library);
+        return answerCalls(session, options);
     } catch (const LoadError& error) {
         std::cerr << PROGRAM << ": cannot load the plug-in: " << error.what() << "\n";
         return UNUSABLE;
     }
-
-    Session session(*library);
-    if (!options.calls.empty())
-        return answerArguments(session, options.calls);
-    if (options.fromFile) {
-        std::ifstream file(options.file);
-        if (!file) {
-            std::cerr << PROGRAM << ": cannot read " << options.file << ": " << std::strerror(errno) << "\n";
-            return UNUSABLE;
-        }
-        return answerTranscript(session, file, options.file);
-    }
-    if (isatty(STDIN_FILENO))
-        return answerInteractively(session);
-    return answerTranscript(session, std::cin, "standard input");
 }
