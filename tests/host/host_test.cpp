@@ -90,10 +90,10 @@ HostRun runHost(const std::vector<std::string>& arguments, const std::string& in
 
 struct HostCase {
     std::vector<std::string> arguments;
-    std::string input;
     int status;
     std::string out;
-    std::string err; // a part of standard error; empty: nothing at all
+    std::string err = "";   // a part of standard error; empty: nothing at all
+    std::string input = ""; // standard input
 };
 
 void expectRun(const HostCase& c)
@@ -113,14 +113,14 @@ void expectRun(const HostCase& c)
 TEST(Host, AnswersCallsGivenAsArguments)
 {
     const HostCase cases[] = {
-        {{"sqrt(\"2\", X)"}, "", 0, "X = \"1.41421356\"\n", ""},
-        {{"addR(\"0.1\", \"0.2\", \"0.3\")", "subtR(\"5\", \"2\", \"4\")"}, "", 0, "true\nfalse\n", ""},
-        {{"floor(\"-2.5\", K)"}, "", 0, "K = -3\n", ""},
-        {{"round(\"1234.5\", -2, Z)", "round(\"2.5\", +0, _)"}, "", 0, "Z = \"1200.00000000\"\ntrue\n", ""},
+        {{"sqrt(\"2\", X)"}, 0, "X = \"1.41421356\"\n"},
+        {{"addR(\"0.1\", \"0.2\", \"0.3\")", "subtR(\"5\", \"2\", \"4\")"}, 0, "true\nfalse\n"},
+        {{"floor(\"-2.5\", K)"}, 0, "K = -3\n"},
+        {{"round(\"1234.5\", -2, Z)", "round(\"2.5\", +0, _)"}, 0, "Z = \"1200.00000000\"\ntrue\n"},
         // Wrong kinds of term are answers too: the predicate fails.
-        {{"sqrt(4, X)", "floor(abc, K)", "divR(\"1\", \"0\", Z)"}, "", 0, "false\nfalse\nfalse\n", ""},
-        {{"--lib", MATH_R_PATH, "exp(\"1\", E)"}, "", 0, "E = \"2.71828183\"\n", ""},
-        {{"--lib=" MATH_R_PATH, "--", "exp(\"0\", \"1\")"}, "", 0, "true\n", ""},
+        {{"sqrt(4, X)", "floor(abc, K)", "divR(\"1\", \"0\", Z)"}, 0, "false\nfalse\nfalse\n"},
+        {{"--lib", MATH_R_PATH, "exp(\"1\", E)"}, 0, "E = \"2.71828183\"\n"},
+        {{"--lib=" MATH_R_PATH, "--", "exp(\"0\", \"1\")"}, 0, "true\n"},
     };
     for (const HostCase& c : cases)
         expectRun(c);
@@ -129,16 +129,16 @@ TEST(Host, AnswersCallsGivenAsArguments)
 TEST(Host, BadCallsAreReportedAndTheOthersStillAnswered)
 {
     const HostCase cases[] = {
-        {{"addR(X, Y, \"1\")"}, "", 1, "", "argument 1: no predicate addR_ooi in math_R.so\n"},
+        {{"addR(X, Y, \"1\")"}, 1, "", "argument 1: no predicate addR_ooi in math_R.so\n"},
         {{"sqrt(\"4\", X)", "nope(\"1\")", "floor(\"-2.5\", K)"},
-         "", 1, "X = \"2.00000000\"\nK = -3\n", "argument 2: no predicate nope_i in math_R.so"},
+         1, "X = \"2.00000000\"\nK = -3\n", "argument 2: no predicate nope_i in math_R.so"},
         {{"addR(\"1\", \"2\" X)"},
-         "", 1, "", "argument 1, character 15: expected ',' or ')' after an argument\n"
-                    "    addR(\"1\", \"2\" X)\n"
-                    "                  ^\n"},
-        {{"sqrt(1.5, X)"}, "", 1, "", "argument 1, character 6: a real is written in double quotes"},
+         1, "", "argument 1, character 15: expected ',' or ')' after an argument\n"
+                "    addR(\"1\", \"2\" X)\n"
+                "                  ^\n"},
+        {{"sqrt(1.5, X)"}, 1, "", "argument 1, character 6: a real is written in double quotes"},
         {{"round(\"1\", 2147483648, X)", "sqrt(\"9\", X)"},
-         "", 1, "X = \"3.00000000\"\n", "argument 1, character 12: this integer does not fit in 32 bits"},
+         1, "X = \"3.00000000\"\n", "argument 1, character 12: this integer does not fit in 32 bits"},
     };
     for (const HostCase& c : cases)
         expectRun(c);
@@ -149,12 +149,12 @@ TEST(Host, UnusableSetupsExitWithTwo)
     std::string calls = std::string(TESTS_DIR) + "/host/calls.txt";
     const HostCase cases[] = {
         {{"--lib", "/nonexistent/math_R.so", "sqrt(\"2\", X)"},
-         "", 2, "", "cannot load the plug-in: /nonexistent/math_R.so: cannot open shared object file"},
-        {{"--lib", calls, "sqrt(\"2\", X)"}, "", 2, "", "cannot load the plug-in: " + calls},
-        {{"--frobnicate"}, "", 2, "", "unknown option --frobnicate"},
-        {{"--lib"}, "", 2, "", "--lib needs a value"},
-        {{"-f", calls, "sqrt(\"2\", X)"}, "", 2, "", "either with -f or as arguments"},
-        {{"-f", "/nonexistent/calls"}, "", 2, "", "cannot read /nonexistent/calls: No such file"},
+         2, "", "cannot load the plug-in: /nonexistent/math_R.so: cannot open shared object file"},
+        {{"--lib", calls, "sqrt(\"2\", X)"}, 2, "", "cannot load the plug-in: " + calls},
+        {{"--frobnicate"}, 2, "", "unknown option --frobnicate"},
+        {{"--lib"}, 2, "", "--lib needs a value"},
+        {{"-f", calls, "sqrt(\"2\", X)"}, 2, "", "either with -f or as arguments"},
+        {{"-f", "/nonexistent/calls"}, 2, "", "cannot read /nonexistent/calls: No such file"},
     };
     for (const HostCase& c : cases)
         expectRun(c);
@@ -193,11 +193,11 @@ TEST(Host, CallsFileGivesItsTranscript)
 TEST(Host, StandardInputIsAnsweredAsATranscript)
 {
     const HostCase cases[] = {
-        {{}, "% roots\nsqrt(\"2\", X)\r\n\n  fabs(\"-1\", \"1\")  \n", 0,
-         "% roots\nsqrt(\"2\", X)       X = \"1.41421356\"\n\n  fabs(\"-1\", \"1\")  true\n", ""},
-        {{}, "bad(\nsqrt(\"4\", X)\n", 1, "sqrt(\"4\", X)  X = \"2.00000000\"\n",
-         "standard input line 1, character 5: expected an argument: the call ends early"},
-        {{}, "", 0, "", ""},
+        {{}, 0, "% roots\nsqrt(\"2\", X)       X = \"1.41421356\"\n\n  fabs(\"-1\", \"1\")  true\n", "",
+         "% roots\nsqrt(\"2\", X)\r\n\n  fabs(\"-1\", \"1\")  \n"},
+        {{}, 1, "sqrt(\"4\", X)  X = \"2.00000000\"\n",
+         "standard input line 1, character 5: expected an argument: the call ends early", "bad(\nsqrt(\"4\", X)\n"},
+        {{}, 0, ""},
     };
     for (const HostCase& c : cases)
         expectRun(c);
@@ -207,11 +207,11 @@ TEST(Host, SurvivesAMisbehavingPlugin)
 {
     const std::string lib = MISBEHAVING_PLUGIN_PATH;
     const HostCase cases[] = {
-        {{"--lib", lib, "grab(X)", "answer(\"q\", A)"}, "", 1, "A = 42\n", "out of memory while answering grab_o"},
-        {{"--lib", lib, "lazy(X)"}, "", 1, "", "lazy_o held but left X unbound"},
-        {{"--lib", lib, "lazy(_)"}, "", 0, "true\n", ""},
+        {{"--lib", lib, "grab(X)", "answer(\"q\", A)"}, 1, "A = 42\n", "out of memory while answering grab_o"},
+        {{"--lib", lib, "lazy(X)"}, 1, "", "lazy_o held but left X unbound"},
+        {{"--lib", lib, "lazy(_)"}, 0, "true\n"},
         // Found only in a library the plug-in depends on: not one of its predicates.
-        {{"--lib", lib, "addR(\"1\", \"2\", X)"}, "", 1, "", "no predicate addR_iio in misbehaving_plugin.so"},
+        {{"--lib", lib, "addR(\"1\", \"2\", X)"}, 1, "", "no predicate addR_iio in misbehaving_plugin.so"},
     };
     for (const HostCase& c : cases)
         expectRun(c);
