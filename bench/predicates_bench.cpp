@@ -23,7 +23,6 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <functional>
 #include <map>
 #include <random>
 #include <string>
@@ -129,25 +128,16 @@ bool cosineOffZero(double x) { return literalRound(std::cos(x), 8) != 0; }
 bool withinUnit(double x) { return x >= -1 && x <= 1; }
 
 // pow and root consult errno in their output patterns.
-bool literalPowOut(CONSTANT* argv, unsigned)
+template <double (*F)(double, double), bool (*G)(double, double) = anyValues>
+bool literalCheckedOut2(CONSTANT* argv, unsigned)
 {
     if (!argv[0].isString() || !argv[1].isString())
         return false;
     double x = readLiteral(argv[0]), y = readLiteral(argv[1]);
-    errno = 0;
-    double value = std::pow(x, y);
-    return errno == 0 && literalWrite(argv[2], value);
-}
-
-bool literalRootOut(CONSTANT* argv, unsigned)
-{
-    if (!argv[0].isString() || !argv[1].isString())
-        return false;
-    double n = readLiteral(argv[0]), x = readLiteral(argv[1]);
-    if (n == 0)
+    if (!G(x, y))
         return false;
     errno = 0;
-    double value = std::pow(x, 1 / n);
+    double value = F(x, y);
     return errno == 0 && literalWrite(argv[2], value);
 }
 
@@ -223,8 +213,9 @@ const std::vector<Family>& families()
         {"modR", {{-1e4, 1e4}, {0.5, 100}}, modR_iio, modR_iii, literalOut2<remainder, nonZeroDivisor>,
          literalTest2<remainder, nonZeroDivisor>},
         {"fabs", {{-1e4, 1e4}}, fabs_io, fabs_ii, literalOut1<absolute>, literalFabsTest},
-        {"pow", {{0.5, 10}, {-3, 3}}, pow_iio, pow_iii, literalPowOut, literalTest2<power>},
-        {"root", {{2, 5}, {0, 1e4}}, root_iio, root_iii, literalRootOut, literalTest2<root, nonZeroDegree>},
+        {"pow", {{0.5, 10}, {-3, 3}}, pow_iio, pow_iii, literalCheckedOut2<power>, literalTest2<power>},
+        {"root", {{2, 5}, {0, 1e4}}, root_iio, root_iii, literalCheckedOut2<root, nonZeroDegree>,
+         literalTest2<root, nonZeroDegree>},
         {"sqrt", {{0, 1e4}}, sqrt_io, sqrt_ii, literalOut1<squareRoot, nonNegative>,
          literalTest1<squareRoot, nonNegative>},
         {"round", {{-1e4, 1e4}, {0, 8, true}}, round_iio, round_iii, literalRoundOut, literalRoundTest},
@@ -261,6 +252,11 @@ const Pattern patterns[] = {Pattern::output, Pattern::test, Pattern::failingTest
 const char* patternName(Pattern p)
 {
     return p == Pattern::output ? "output" : p == Pattern::test ? "test" : "failing";
+}
+// path: "fast" or "literal".
+std::string benchmarkName(const Family& f, Pattern p, const char* path)
+{
+    return std::string(f.name) + "/" + patternName(p) + "/" + path;
 }
 
 // Argument vectors for one family: real texts as they circulate (mostly results of other
@@ -310,6 +306,14 @@ void runPredicate(benchmark::State& state, const Family& family, Pattern pattern
         benchmark::DoNotOptimize(predicate(argv.data(), static_cast<unsigned>(argv.size())));
     }
     state.SetItemsProcessed(state.iterations());
+}
+
+void registerRun(const Family& family, Pattern pattern, const char* path, Predicate predicate)
+{
+    auto run = [&family, pattern, predicate](benchmark::State& state) {
+        runPredicate(state, family, pattern, predicate);
+    };
+    benchmark::RegisterBenchmark(benchmarkName(family, pattern, path).c_str(), run)->MinTime(0.05)->Repetitions(7);
 }
 
 // Every pattern of every family in turn, each thread with its own argument vectors.
@@ -367,9 +371,6 @@ public:
     }
 };
 
-std::string fastName(const Family& f, Pattern p) { return std::string(f.name) + "/" + patternName(p) + "/fast"; }
-std::string literalName(const Family& f, Pattern p) { return std::string(f.name) + "/" + patternName(p) + "/literal"; }
-
 constexpr double OUTPUT_GOAL = 0.35, TEST_GOAL = 0.5, THREAD_GOAL = 1.8;
 
 // Prints one line per family and pattern; returns the number of goals missed.
@@ -379,8 +380,8 @@ int printSummary(const SummaryReporter& reporter)
     std::printf("\n%-8s %-8s %10s %12s %7s %7s\n", "family", "pattern", "fast ns", "literal ns", "ratio", "goal");
     for (const Family& family : families())
         for (Pattern pattern : patterns) {
-            auto fast = reporter.nanoseconds.find(fastName(family, pattern));
-            auto literal = reporter.nanoseconds.find(literalName(family, pattern));
+            auto fast = reporter.nanoseconds.find(benchmarkName(family, pattern, "fast"));
+            auto literal = reporter.nanoseconds.find(benchmarkName(family, pattern, "literal"));
             if (fast == reporter.nanoseconds.end() || literal == reporter.nanoseconds.end())
                 continue; // filtered out
             double ratio = fast->second / literal->second, goal = pattern == Pattern::output ? OUTPUT_GOAL : TEST_GOAL;
@@ -409,15 +410,8 @@ int main(int argc, char** argv)
     for (const Family& family : families())
         for (Pattern pattern : patterns) {
             bool output = pattern == Pattern::output;
-            Predicate fast = output ? family.output : family.test;
-            Predicate literal = output ? family.literalOutput : family.literalTest;
-            const Family* f = &family;
-            benchmark::RegisterBenchmark(literalName(family, pattern).c_str(), [=](benchmark::State& state) {
-                runPredicate(state, *f, pattern, literal);
-            })->MinTime(0.05)->Repetitions(7);
-            benchmark::RegisterBenchmark(fastName(family, pattern).c_str(), [=](benchmark::State& state) {
-                runPredicate(state, *f, pattern, fast);
-            })->MinTime(0.05)->Repetitions(7);
+            registerRun(family, pattern, "literal", output ? family.literalOutput : family.literalTest);
+            registerRun(family, pattern, "fast", output ? family.output : family.test);
         }
     benchmark::RegisterBenchmark("mix", runMix)->Threads(1)->Threads(2)->UseRealTime()->MinTime(0.3)->Repetitions(7);
 
