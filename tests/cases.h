@@ -1,4 +1,4 @@
-// Table rows for the predicate families: a predicate, its bound slots and what the call should do.
+// Table rows for the predicate families: a call and its answer.
 #ifndef TESTS_CASES_H
 #define TESTS_CASES_H
 
@@ -36,7 +36,7 @@ inline std::string rowName(const char* name, const std::vector<Arg>& args)
 }
 
 // The slots of a call: the bound ones, and a NullConst at `out` unless out is negative.
-inline std::vector<CONSTANT> slotsOf(const std::vector<Arg>& args, long out = -1)
+inline std::vector<CONSTANT> slotsOf(const std::vector<Arg>& args, int out = -1)
 {
     std::vector<CONSTANT> slots;
     for (const Arg& a : args)
@@ -46,68 +46,43 @@ inline std::vector<CONSTANT> slotsOf(const std::vector<Arg>& args, long out = -1
     return slots;
 }
 
-struct OutputCase {
+// The output slot, if any, is the one that the name's pattern marks `o`.
+struct Case {
     Predicate predicate;
     const char* name;
-    std::vector<Arg> inputs; // bound slots in slot order, the output slot left out
-    size_t out;
-    std::string expected; // written text, "false", or "nan" for a NaN of either sign
+    std::vector<Arg> args; // bound slots in slot order, the output slot left out
+    std::string answer;    // "true" or "false" for a test; the written text or "false" for an
+                           // output pattern, "nan" standing for a NaN of either sign
 };
 
-inline void runOutputCases(const std::vector<OutputCase>& cases)
+inline void runCases(const std::vector<Case>& cases)
 {
-    for (const OutputCase& c : cases) {
-        std::string written = computes(c.predicate, slotsOf(c.inputs, static_cast<long>(c.out)), c.out);
-        if (c.expected == "nan" && written == "-nan")
-            written = "nan";
-        EXPECT_EQ(written, c.expected) << rowName(c.name, c.inputs);
-    }
-}
-
-struct TestCase {
-    Predicate predicate;
-    const char* name;
-    std::vector<Arg> args;
-    bool holds;
-};
-
-inline void runTestCases(const std::vector<TestCase>& cases)
-{
-    for (const TestCase& c : cases) {
-        EXPECT_EQ(static_cast<bool>(holds(c.predicate, slotsOf(c.args))), c.holds) << rowName(c.name, c.args);
+    for (const Case& c : cases) {
+        const int out = PredicateSymbol{c.name, c.predicate}.outputSlot();
+        std::string answer = out < 0 ? (holds(c.predicate, slotsOf(c.args)) ? "true" : "false")
+                                     : computes(c.predicate, slotsOf(c.args, out), static_cast<size_t>(out));
+        if (c.answer == "nan" && answer == "-nan")
+            answer = "nan";
+        EXPECT_EQ(answer, c.answer) << rowName(c.name, c.args);
     }
 }
 
 // Every bound slot is checked for its kind before anything else: a wrong kind in any one of
-// them fails the call, and an output pattern then leaves its slot alone.
-struct Shape {
-    Predicate predicate;
-    const char* name;
-    std::vector<Arg> good; // a call that succeeds, the output slot (if any) left out
-    int out;               // -1 for a test pattern
-};
-
-inline void expectKindChecks(const std::vector<Shape>& shapes)
+// them fails the call, and an output pattern then leaves its slot alone. Each row is a call and
+// its answer with every slot of the right kind.
+inline void expectKindChecks(const std::vector<Case>& rows)
 {
     const CONSTANT wrongReal[] = {integer(1), sym("1"), null()};
     const CONSTANT wrongInteger[] = {real("1"), sym("1"), null()};
-    for (const Shape& s : shapes) {
-        for (size_t k = 0; k < s.good.size(); ++k) {
-            bool wantsInteger = s.good[k].term.isInt();
-            for (const CONSTANT& bad : wantsInteger ? wrongInteger : wrongReal) {
-                std::vector<Arg> args = s.good;
-                args[k] = bad;
-                if (s.out < 0)
-                    runTestCases({{s.predicate, s.name, args, false}});
-                else
-                    runOutputCases({{s.predicate, s.name, args, static_cast<size_t>(s.out), "false"}});
+    for (const Case& row : rows) {
+        runCases({row});
+        for (size_t k = 0; k < row.args.size(); ++k)
+            for (const CONSTANT& bad : row.args[k].term.isInt() ? wrongInteger : wrongReal) {
+                Case wrong = row;
+                wrong.args[k] = bad;
+                wrong.answer = "false";
+                runCases({wrong});
             }
-        }
-        // The unaltered row really succeeds, so the failures above come from the kinds.
-        if (s.out < 0)
-            runTestCases({{s.predicate, s.name, s.good, true}});
-        else
-            EXPECT_NE(computes(s.predicate, slotsOf(s.good, s.out), static_cast<size_t>(s.out)), "false") << s.name;
     }
 }
 

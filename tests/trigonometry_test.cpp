@@ -20,33 +20,33 @@ const double realPi = fromBits(0x400921FB54442D11);
 
 TEST(Trigonometry, OutputPatterns)
 {
-    runOutputCases({
-        {P(sin_io), {"0"}, 1, "0.00000000"},
-        {P(sin_io), {"1.5707963267948966"}, 1, "1.00000000"},
-        {P(sin_io), {"-3.14159265358979"}, 1, "-0.00000000"},
-        {P(sin_io), {"inf"}, 1, "nan"},
-        {P(cos_io), {"abc"}, 1, "1.00000000"},
-        {P(cos_io), {"3.141592653589793"}, 1, "-1.00000000"},
-        {P(cos_io), {"1.5707963267948966"}, 1, "0.00000000"},
-        {P(cos_io), {"-inf"}, 1, "nan"},
-        {P(tan_io), {"1"}, 1, "1.55740772"},
-        {P(tan_io), {"0.7853981633974483"}, 1, "1.00000000"},
-        {P(tan_io), {"inf"}, 1, "nan"}, // the cosine is NaN, which is not zero
-        {P(asin_io), {"1"}, 1, "1.57079633"},
-        {P(asin_io), {"-1"}, 1, "-1.57079633"},
-        {P(acos_io), {"-1"}, 1, "3.14159265"},
-        {P(acos_io), {"abc"}, 1, "1.57079633"},
-        {P(atan_io), {"1"}, 1, "0.78539816"},
-        {P(atan_io), {"1e300"}, 1, "1.57079633"},
-        {P(atan_io), {"-inf"}, 1, "-1.57079633"},
-        {P(deg2rad_io), {"180"}, 1, "3.14159265"},
-        {P(deg2rad_io), {"90"}, 1, "1.57079633"},
-        {P(deg2rad_io), {"-45"}, 1, "-0.78539816"},
-        {P(deg2rad_io), {"-inf"}, 1, "-inf"},
-        {P(rad2deg_io), {"1"}, 1, "57.29577951"},
-        {P(rad2deg_io), {"3.14159265358979"}, 1, "180.00000000"},
-        {P(rad2deg_io), {"100000"}, 1, "5729577.95130824"}, // the nearest pi gives ...823
-        {P(rad2deg_io), {"nan"}, 1, "nan"},
+    runCases({
+        {P(sin_io), {"0"}, "0.00000000"},
+        {P(sin_io), {"1.5707963267948966"}, "1.00000000"},
+        {P(sin_io), {"-3.14159265358979"}, "-0.00000000"},
+        {P(sin_io), {"inf"}, "nan"},
+        {P(cos_io), {"abc"}, "1.00000000"},
+        {P(cos_io), {"3.141592653589793"}, "-1.00000000"},
+        {P(cos_io), {"1.5707963267948966"}, "0.00000000"},
+        {P(cos_io), {"-inf"}, "nan"},
+        {P(tan_io), {"1"}, "1.55740772"},
+        {P(tan_io), {"0.7853981633974483"}, "1.00000000"},
+        {P(tan_io), {"inf"}, "nan"}, // the cosine is NaN, which is not zero
+        {P(asin_io), {"1"}, "1.57079633"},
+        {P(asin_io), {"-1"}, "-1.57079633"},
+        {P(acos_io), {"-1"}, "3.14159265"},
+        {P(acos_io), {"abc"}, "1.57079633"},
+        {P(atan_io), {"1"}, "0.78539816"},
+        {P(atan_io), {"1e300"}, "1.57079633"},
+        {P(atan_io), {"-inf"}, "-1.57079633"},
+        {P(deg2rad_io), {"180"}, "3.14159265"},
+        {P(deg2rad_io), {"90"}, "1.57079633"},
+        {P(deg2rad_io), {"-45"}, "-0.78539816"},
+        {P(deg2rad_io), {"-inf"}, "-inf"},
+        {P(rad2deg_io), {"1"}, "57.29577951"},
+        {P(rad2deg_io), {"3.14159265358979"}, "180.00000000"},
+        {P(rad2deg_io), {"100000"}, "5729577.95130824"}, // the nearest pi gives ...823
+        {P(rad2deg_io), {"nan"}, "nan"},
     });
 }
 
@@ -56,13 +56,13 @@ TEST(Trigonometry, TangentGuardIsTheRoundedCosine)
 {
     for (const char* pole : {"1.57079633", "1.5707963267948966", "4.71238898", "-1.57079633",
                              "1.5707963227948966", "1.5707963307948966"}) { // cosine +-4e-9
-        runOutputCases({{P(tan_io), {pole}, 1, "false"}});
+        runCases({{P(tan_io), {pole}, "false"}});
         for (const char* given : {"0", "inf", "-inf", "nan"})
-            runTestCases({{P(tan_ii), {pole, given}, false}});
+            runCases({{P(tan_ii), {pole, given}, "false"}});
     }
     for (const char* near : {"1.5707963", "1.57079632", "1.5707963207948966", "1.5707963327948966"}) {
         double tangent = std::tan(std::atof(near));
-        runOutputCases({{P(tan_io), {near}, 1, fixed8(tangent)}});
+        runCases({{P(tan_io), {near}, fixed8(tangent)}});
         EXPECT_GT(std::fabs(tangent), 1e7) << near;
     }
 }
@@ -70,27 +70,27 @@ TEST(Trigonometry, TangentGuardIsTheRoundedCosine)
 TEST(Trigonometry, InverseSineAndCosineNeedTheUnitInterval)
 {
     for (const char* outside : {"1.0000001", "-1.0000001", "-2", "2", "nan", "inf"})
-        runOutputCases({{P(asin_io), {outside}, 1, "false"}, {P(acos_io), {outside}, 1, "false"}});
+        runCases({{P(asin_io), {outside}, "false"}, {P(acos_io), {outside}, "false"}});
 }
 
 TEST(Trigonometry, TestPatterns)
 {
-    runTestCases({
-        {P(sin_ii), {"3.14159265358979", "0"}, true},
-        {P(sin_ii), {"inf", "nan"}, false},
-        {P(cos_ii), {"inf", "nan"}, false},
-        {P(cos_ii), {"0", "1"}, true},
-        {P(tan_ii), {"1", "1.55740772"}, true},
-        {P(tan_ii), {"inf", "nan"}, false},
-        {P(asin_ii), {"1", "1.57079633"}, true},
-        {P(acos_ii), {"-1", "3.14159265"}, true},
-        {P(atan_ii), {"inf", "1.57079633"}, true},
-        {P(deg2rad_ii), {"180", "3.14159265"}, true},
-        {P(deg2rad_ii), {"180", "3.1415926"}, false},
-        {P(rad2deg_ii), {"1", "57.29577951"}, true},
-        {P(rad2deg_ii), {"1", "57.2957795"}, false},
-        {P(rad2deg_ii), {"100000", "5729577.95130824"}, true},
-        {P(rad2deg_ii), {"100000", "5729577.95130823"}, false},
+    runCases({
+        {P(sin_ii), {"3.14159265358979", "0"}, "true"},
+        {P(sin_ii), {"inf", "nan"}, "false"},
+        {P(cos_ii), {"inf", "nan"}, "false"},
+        {P(cos_ii), {"0", "1"}, "true"},
+        {P(tan_ii), {"1", "1.55740772"}, "true"},
+        {P(tan_ii), {"inf", "nan"}, "false"},
+        {P(asin_ii), {"1", "1.57079633"}, "true"},
+        {P(acos_ii), {"-1", "3.14159265"}, "true"},
+        {P(atan_ii), {"inf", "1.57079633"}, "true"},
+        {P(deg2rad_ii), {"180", "3.14159265"}, "true"},
+        {P(deg2rad_ii), {"180", "3.1415926"}, "false"},
+        {P(rad2deg_ii), {"1", "57.29577951"}, "true"},
+        {P(rad2deg_ii), {"1", "57.2957795"}, "false"},
+        {P(rad2deg_ii), {"100000", "5729577.95130824"}, "true"},
+        {P(rad2deg_ii), {"100000", "5729577.95130823"}, "false"},
     });
 }
 
@@ -102,9 +102,9 @@ TEST(Trigonometry, ConversionsUseTheStoredPiExactly)
     const double lower = std::nextafter(realPi, 0.0), upper = std::nextafter(realPi, 4.0);
     const double radians = std::atof("123182137.023"), degrees = std::atof("13200000253408.032");
     const std::string inDegrees = fixed8((radians * 180) / realPi), inRadians = fixed8((degrees * realPi) / 180);
-    runOutputCases({
-        {P(rad2deg_io), {"123182137.023"}, 1, inDegrees},
-        {P(deg2rad_io), {"13200000253408.032"}, 1, inRadians},
+    runCases({
+        {P(rad2deg_io), {"123182137.023"}, inDegrees},
+        {P(deg2rad_io), {"13200000253408.032"}, inRadians},
     });
     for (const std::string& other :
          {fixed8((radians * 180) / lower), fixed8((radians * 180) / upper), fixed8(radians * (180 / realPi))})
@@ -117,14 +117,14 @@ TEST(Trigonometry, ConversionsUseTheStoredPiExactly)
 TEST(Trigonometry, EveryBoundSlotIsCheckedForItsKind)
 {
     expectKindChecks({
-        {P(sin_ii), {"0", "0"}, -1}, {P(sin_io), {"0"}, 1},
-        {P(cos_ii), {"0", "1"}, -1}, {P(cos_io), {"0"}, 1},
-        {P(tan_ii), {"0", "0"}, -1}, {P(tan_io), {"0"}, 1},
-        {P(asin_ii), {"0", "0"}, -1}, {P(asin_io), {"0"}, 1},
-        {P(acos_ii), {"1", "0"}, -1}, {P(acos_io), {"1"}, 1},
-        {P(atan_ii), {"0", "0"}, -1}, {P(atan_io), {"0"}, 1},
-        {P(deg2rad_ii), {"0", "0"}, -1}, {P(deg2rad_io), {"0"}, 1},
-        {P(rad2deg_ii), {"0", "0"}, -1}, {P(rad2deg_io), {"0"}, 1},
+        {P(sin_ii), {"0", "0"}, "true"}, {P(sin_io), {"0"}, "0.00000000"},
+        {P(cos_ii), {"0", "1"}, "true"}, {P(cos_io), {"0"}, "1.00000000"},
+        {P(tan_ii), {"0", "0"}, "true"}, {P(tan_io), {"0"}, "0.00000000"},
+        {P(asin_ii), {"0", "0"}, "true"}, {P(asin_io), {"0"}, "0.00000000"},
+        {P(acos_ii), {"1", "0"}, "true"}, {P(acos_io), {"1"}, "0.00000000"},
+        {P(atan_ii), {"0", "0"}, "true"}, {P(atan_io), {"0"}, "0.00000000"},
+        {P(deg2rad_ii), {"0", "0"}, "true"}, {P(deg2rad_io), {"0"}, "0.00000000"},
+        {P(rad2deg_ii), {"0", "0"}, "true"}, {P(rad2deg_io), {"0"}, "0.00000000"},
     });
 }
 
