@@ -8,6 +8,9 @@
 
 namespace properties {
 
+namespace {
+
+// Kind and payload, read through the queries only (not through the comparison under test).
 bool sameTerm(const CONSTANT& a, const CONSTANT& b)
 {
     if (a.getType() != b.getType())
@@ -32,8 +35,6 @@ std::string showTerm(const CONSTANT& term)
     return "a term of unknown kind " + std::to_string(static_cast<int>(term.getType()));
 }
 
-namespace {
-
 bool digits(const char*& p, std::size_t minimum, std::size_t maximum)
 {
     std::size_t n = 0;
@@ -48,8 +49,6 @@ bool expectedKind(const PredicateSymbol& symbol, unsigned slot, const CONSTANT& 
 }
 
 int sign(int v) { return (v > 0) - (v < 0); }
-
-std::string cText(const std::string& text) { return text.c_str(); } // as a term stores it
 
 // The test pattern of the same name, for an output pattern that writes its last slot and whose
 // test recomputes the same formula: not the solving patterns (addR_ioi), not fabs, whose test
@@ -66,8 +65,7 @@ const PredicateSymbol* ownTest(const PredicateSymbol& symbol)
     return nullptr;
 }
 
-} // namespace
-
+// A real as the library writes it: sign, digits, point and 8 decimals, or inf, -inf, nan, -nan.
 bool isNumberText(const char* text)
 {
     for (const char* special : {"inf", "-inf", "nan", "-nan"})
@@ -79,20 +77,21 @@ bool isNumberText(const char* text)
     return digits(p, 1, SIZE_MAX) && *p++ == '.' && digits(p, 8, 8) && *p == '\0';
 }
 
+} // namespace
+
 CallCheck checkPredicateCall(const PredicateSymbol& symbol, const std::vector<CONSTANT>& slots)
 {
     const unsigned arity = symbol.arity();
-    const int out = symbol.outputSlot();
+    const unsigned out = static_cast<unsigned>(symbol.outputSlot()); // past every slot for a test pattern
     if (slots.size() != arity)
-        return {false, "the test gave " + std::to_string(slots.size()) + " slots to " + symbol.name};
+        return {"", "the test gave " + std::to_string(slots.size()) + " slots to " + symbol.name};
 
     std::vector<CONSTANT> argv = slots;
     const bool holds = symbol.predicate(argv.data(), arity);
     std::ostringstream fault;
-    const char* answer = holds ? "true" : "false";
 
     for (unsigned k = 0; k < arity; ++k) {
-        if (static_cast<int>(k) == out)
+        if (k == out)
             continue;
         if (!sameTerm(argv[k], slots[k]))
             fault << "input slot " << k << " changed from " << showTerm(slots[k]) << " to " << showTerm(argv[k])
@@ -100,19 +99,22 @@ CallCheck checkPredicateCall(const PredicateSymbol& symbol, const std::vector<CO
         if (holds && !expectedKind(symbol, k, slots[k]))
             fault << "true although slot " << k << " holds " << showTerm(slots[k]) << "; ";
     }
-    if (out >= 0) {
-        const CONSTANT& written = argv[static_cast<unsigned>(out)];
-        if (!holds && !sameTerm(written, slots[static_cast<unsigned>(out)]))
+    std::string answer = holds ? "true" : "false";
+    if (out < arity) {
+        const CONSTANT& written = argv[out];
+        if (!holds && !sameTerm(written, slots[out]))
             fault << "a false answer wrote " << showTerm(written) << "; ";
         if (holds && symbol.writesInteger() && !written.isInt())
             fault << "wrote " << showTerm(written) << " instead of an Integer; ";
         if (holds && !symbol.writesInteger() && !(written.isString() && isNumberText(written.toString())))
             fault << "wrote " << showTerm(written) << ", not a number text; ";
+        if (holds)
+            answer += " " + showTerm(written);
     }
 
     std::vector<CONSTANT> again = slots;
     const bool holdsAgain = symbol.predicate(again.data(), arity);
-    if (holdsAgain != holds || (out >= 0 && !sameTerm(again[static_cast<unsigned>(out)], argv[static_cast<unsigned>(out)])))
+    if (holdsAgain != holds || (out < arity && !sameTerm(again[out], argv[out])))
         fault << "the same call answered differently the second time; ";
 
     // A rule program hands an answer on to a test: its own test must hold for it.
@@ -126,28 +128,25 @@ CallCheck checkPredicateCall(const PredicateSymbol& symbol, const std::vector<CO
 
     std::string faults = fault.str();
     if (faults.empty())
-        return {holds, ""};
+        return {answer, ""};
     std::string call = std::string(symbol.name) + "(";
     for (unsigned k = 0; k < arity; ++k)
         call += (k ? ", " : "") + showTerm(slots[k]);
-    return {holds, call + ") answered " + answer + ": " + faults};
+    return {answer, call + ") answered " + answer + ": " + faults};
 }
 
 std::string checkRealCodec(const std::string& text)
 {
-    const std::string stored = cText(text);
+    const std::string stored = text.c_str(); // as a term stores it: up to the first NUL
     CONSTANT argv[3] = {CONSTANT(stored.c_str(), true), CONSTANT("0", true), CONSTANT()};
-    const char* unquoted = argv[0].toString(); // one pair of enclosing quotes is not part of the real
-    double value = std::atof(unquoted);
-    int length = std::snprintf(nullptr, 0, "%.*f", 8, value);
-    std::string expected(static_cast<std::size_t>(length) + 1, '\0');
-    std::snprintf(&expected[0], expected.size(), "%.*f", 8, value);
-    expected.pop_back();
+    char expected[400]; // "%.8f" of -DBL_MAX takes 319
+    // The term has dropped one pair of enclosing quotes, which are not part of the real.
+    std::snprintf(expected, sizeof expected, "%.*f", 8, std::atof(argv[0].toString()));
 
     // x - 0 is x itself, bit for bit (negative zero and NaN included), so this writes the real read.
     if (!subtR_iio(argv, 3))
         return "subtR_iio failed on '" + stored + "'";
-    if (!argv[2].isString() || expected != argv[2].toString())
+    if (!argv[2].isString() || std::strcmp(expected, argv[2].toString()) != 0)
         return "'" + stored + "' was written as " + showTerm(argv[2]) + ", the C library writes " + expected;
     return "";
 }
@@ -168,7 +167,7 @@ std::string checkElements(const std::string& text)
         const std::string& element = elements[i];
         if (element.empty())
             return "element " + std::to_string(i - 1) + " is empty";
-        std::size_t at = next <= text.size() ? text.find(element, next) : std::string::npos;
+        std::size_t at = text.find(element, next);
         if (at == std::string::npos)
             return "element " + std::to_string(i - 1) + " '" + element +
                    "' is no stretch of the text after the previous element";
@@ -183,14 +182,19 @@ std::string checkElements(const std::string& text)
 
 namespace {
 
+// Each term owns its text: a copy that points into its source's dies with it.
+bool sharesText(const CONSTANT& a, const CONSTANT& b)
+{
+    return (a.isString() && b.isString() && a.toString() == b.toString()) ||
+           (a.isSymbol() && b.isSymbol() && a.toSymbol() == b.toSymbol());
+}
+
 std::string checkOne(const CONSTANT& a)
 {
     CONSTANT copy(a);
     if (!sameTerm(copy, a))
         return "a copy of " + showTerm(a) + " is " + showTerm(copy);
-    if (a.isString() && copy.toString() == a.toString())
-        return "a copy shares its text with the source";
-    if (a.isSymbol() && copy.toSymbol() == a.toSymbol())
+    if (sharesText(copy, a))
         return "a copy shares its text with the source";
     if ((a != copy) != 0 || !(a == copy) || a < copy || a > copy || !(a <= copy) || !(a >= copy))
         return showTerm(a) + " does not compare equal to its copy";
@@ -239,10 +243,8 @@ std::string checkPair(const CONSTANT& a, const CONSTANT& b)
     CONSTANT& result = (target = source);
     if (&result != &target || !sameTerm(target, b) || !sameTerm(source, b))
         return "assigning " + showTerm(b) + " over " + showTerm(a) + " gave " + showTerm(target);
-    if (source.isString() && target.toString() == source.toString())
-        return "an assigned String shares its text with the source";
-    if (source.isSymbol() && target.toSymbol() == source.toSymbol())
-        return "an assigned Symbol shares its text with the source";
+    if (sharesText(target, source))
+        return "an assigned " + showTerm(source) + " shares its text with the source";
     return "";
 }
 

@@ -146,10 +146,9 @@ TEST(HostileInput, EveryKindOfTermInEverySlot)
                 EXPECT_EQ(check.fault, "");
                 if (static_cast<int>(slot) != symbol.outputSlot())
                     continue;
-                std::string answer = computes(symbol.predicate, slots, slot);
                 if (firstAnswer.empty())
-                    firstAnswer = answer;
-                EXPECT_EQ(answer, firstAnswer) << symbol.name << " over " << describe(term);
+                    firstAnswer = check.answer;
+                EXPECT_EQ(check.answer, firstAnswer) << symbol.name << " over " << describe(term);
             }
     }
 }
