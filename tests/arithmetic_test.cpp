@@ -2,15 +2,14 @@
 #include "cases.h"
 
 #include <cfenv>
+#include <cfloat>
 #include <cmath>
-#include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <string>
 
 namespace {
 
-TEST(Arithmetic, OutputPatternsWriteEightDecimals)
+TEST(Arithmetic, Answers)
 {
     runCases({
         {P(addR_iio), {"1.5", "2.25"}, "3.75000000"},
@@ -36,41 +35,7 @@ TEST(Arithmetic, OutputPatternsWriteEightDecimals)
         {P(divR_iio), {"1", "nan"}, "nan"},
         {P(divR_iio), {"-1e-9", "1"}, "-0.00000000"},
         {P(addR_iio), {"9999999.99999999", "0"}, "9999999.99999999"},
-    });
-}
-
-TEST(Arithmetic, ZeroDivisorFailsWithoutWriting)
-{
-    for (const char* zero : {"0", "-0", "0.0", "abc", "", "0x0"})
-        runCases({{P(divR_iio), {"1", zero}, "false"}, {P(modR_iio), {"1", zero}, "false"}});
-    for (Predicate test : {divR_iii, modR_iii})
-        EXPECT_FALSE(holds(test, {real("1"), real("0"), real("inf")}));
-}
-
-// Results of ten million and more do not fit the 17-byte buffer of old; they are written whole.
-TEST(Arithmetic, LongResultsAreWrittenInFull)
-{
-    runCases({
-        {P(addR_iio), {"5000000", "5000000"}, "10000000.00000000"},
-        {P(timesR_iio), {"1000", "-1000"}, "-1000000.00000000"},
-        {P(subtR_iio), {"-1e15", "0.5"}, "-1000000000000000.50000000"},
-    });
-    std::vector<CONSTANT> slots{real("1e300"), real("10"), null()};
-    ASSERT_TRUE(timesR_iio(slots.data(), 3));
-    char expected[400];
-    std::snprintf(expected, sizeof expected, "%.*f", 8, 1e300 * 10);
-    EXPECT_STREQ(slots[2].toString(), expected);
-    EXPECT_EQ(std::strlen(expected), 302u + 1 + 8);
-
-    std::vector<CONSTANT> largest{real("-1.7976931348623157e308"), real("1"), null()};
-    ASSERT_TRUE(timesR_iio(largest.data(), 3));
-    EXPECT_EQ(std::strlen(largest[2].toString()), 1u + 309 + 1 + 8);
-}
-
-// Reading is atof: blanks, prefixes, hexadecimal, inf and nan forms all behave as atof does.
-TEST(Arithmetic, InputsReadAsAtofReadsThem)
-{
-    runCases({
+        // Reading is atof: blanks, prefixes, hexadecimal, inf and nan forms all behave as atof does.
         {P(addR_iio), {"1.5abc", "0"}, "1.50000000"},
         {P(addR_iio), {"abc", "0"}, "0.00000000"},
         {P(addR_iio), {"", "0"}, "0.00000000"},
@@ -82,44 +47,7 @@ TEST(Arithmetic, InputsReadAsAtofReadsThem)
         {P(addR_iio), {"-NaN", "0"}, "-nan"},
         {P(addR_iio), {"1 2", "0"}, "1.00000000"},
         {P(addR_iio), {"\"\"2\"\"", "0"}, "0.00000000"}, // the inner quotes stay: no number
-    });
-}
-
-TEST(Arithmetic, SlotsOfTheWrongKindFailBeforeAnythingIsRead)
-{
-    const CONSTANT wrong[] = {integer(1), sym("1"), null()};
-    for (const CONSTANT& bad : wrong) {
-        std::vector<CONSTANT> first{bad, real("2"), null()}, second{real("1"), bad, null()};
-        for (Predicate p : {addR_iio, subtR_iio, timesR_iio, divR_iio, modR_iio}) {
-            EXPECT_EQ(computes(p, first, 2), "false") << describe(bad);
-            EXPECT_EQ(computes(p, second, 2), "false") << describe(bad);
-        }
-        EXPECT_EQ(computes(fabs_io, {bad, null()}, 1), "false");
-        EXPECT_EQ(computes(addR_oii, {null(), bad, real("1")}, 0), "false");
-        EXPECT_EQ(computes(addR_oii, {null(), real("1"), bad}, 0), "false");
-        EXPECT_EQ(computes(subtR_ioi, {bad, null(), real("1")}, 1), "false");
-        for (Predicate p : {addR_iii, subtR_iii, timesR_iii, divR_iii, modR_iii}) {
-            EXPECT_FALSE(holds(p, {real("1"), real("1"), bad}));
-            EXPECT_FALSE(holds(p, {bad, real("1"), real("1")}));
-        }
-        EXPECT_FALSE(holds(fabs_ii, {real("1"), bad}));
-    }
-}
-
-// The output slot is never examined, whatever it holds.
-TEST(Arithmetic, OutputSlotOfAnyKindIsReplaced)
-{
-    const CONSTANT previous[] = {integer(9), sym("old"), real("7"), null()};
-    for (const CONSTANT& old : previous) {
-        std::vector<CONSTANT> slots{old, real("2"), real("5")};
-        ASSERT_TRUE(addR_oii(slots.data(), 3)) << describe(old);
-        EXPECT_TRUE(identical(slots[0], real("3.00000000")));
-    }
-}
-
-TEST(Arithmetic, TestPatternsCompareAtEightDecimals)
-{
-    runCases({
+        // Tests compare at 8 decimals.
         {P(addR_iii), {"0.1", "0.2", "0.3"}, "true"},
         {P(addR_iii), {"1", "1", "2.000000004"}, "true"},
         {P(addR_iii), {"1", "1", "2.000000006"}, "false"},
@@ -149,6 +77,95 @@ TEST(Arithmetic, TestPatternsCompareAtEightDecimals)
         {P(fabs_ii), {"-0", "0"}, "true"},
         {P(fabs_ii), {"nan", "nan"}, "false"},
     });
+}
+
+TEST(Arithmetic, ZeroDivisorFailsWithoutWriting)
+{
+    for (const char* zero : {"0", "-0", "0.0", "abc", "", "0x0"})
+        runCases({{P(divR_iio), {"1", zero}, "false"}, {P(modR_iio), {"1", zero}, "false"},
+                  {P(divR_iii), {"1", zero, "inf"}, "false"}, {P(modR_iii), {"1", zero, "inf"}, "false"}});
+}
+
+// The output slot is never examined, whatever it holds.
+TEST(Arithmetic, OutputSlotOfAnyKindIsReplaced)
+{
+    const CONSTANT previous[] = {integer(9), sym("old"), real("7"), null()};
+    for (const CONSTANT& old : previous) {
+        std::vector<CONSTANT> slots{old, real("2"), real("5")};
+        ASSERT_TRUE(addR_oii(slots.data(), 3)) << describe(old);
+        EXPECT_TRUE(identical(slots[0], real("3.00000000")));
+    }
+}
+
+// Every bound slot is checked for its kind before anything else: a wrong kind in any one of
+// them fails the call, and an output pattern then leaves its slot alone. Each row is a call and
+// its answer with every slot of the right kind.
+TEST(Calls, EveryBoundSlotIsCheckedForItsKind)
+{
+    const std::vector<Case> rows = {
+        {P(addR_iii), {"1", "1", "1"}, "false"},   {P(addR_iio), {"1", "2"}, "3.00000000"},
+        {P(addR_oii), {"1", "1"}, "0.00000000"},  {P(subtR_iii), {"1", "1", "1"}, "false"},
+        {P(subtR_iio), {"1", "2"}, "-1.00000000"}, {P(subtR_ioi), {"1", "1"}, "0.00000000"},
+        {P(timesR_iii), {"1", "1", "1"}, "true"},  {P(timesR_iio), {"1", "2"}, "2.00000000"},
+        {P(divR_iii), {"1", "1", "1"}, "true"},    {P(divR_iio), {"1", "2"}, "0.50000000"},
+        {P(modR_iii), {"1", "1", "1"}, "false"},   {P(modR_iio), {"1", "2"}, "1.00000000"},
+        {P(fabs_ii), {"1", "1"}, "true"},          {P(fabs_io), {"1"}, "1.00000000"},
+        {P(pow_iii), {"2", "3", "8"}, "true"},     {P(pow_iio), {"2", "3"}, "8.00000000"},
+        {P(root_iii), {"3", "8", "2"}, "true"},    {P(root_iio), {"3", "8"}, "2.00000000"},
+        {P(sqrt_ii), {"4", "2"}, "true"},          {P(sqrt_io), {"4"}, "2.00000000"},
+        {P(round_iii), {"3.14159", 2, "3.14"}, "true"}, {P(round_iio), {"3.14159", 2}, "3.14000000"},
+        {P(floor_ii), {"2.5", 2}, "true"},         {P(floor_io), {"2.5"}, "2"},
+        {P(ceil_ii), {"2.5", 3}, "true"},          {P(ceil_io), {"2.5"}, "3"},
+        {P(exp_ii), {"0", "1"}, "true"},           {P(exp_io), {"0"}, "1.00000000"},
+        {P(ln_ii), {"1", "0"}, "true"},            {P(ln_io), {"1"}, "0.00000000"},
+        {P(log_iii), {"2", "8", "3"}, "true"},     {P(log_iio), {"2", "8"}, "3.00000000"},
+        {P(log2_ii), {"8", "3"}, "true"},          {P(log2_io), {"8"}, "3.00000000"},
+        {P(log10_ii), {"10", "1"}, "true"},        {P(log10_io), {"10"}, "1.00000000"},
+        {P(sin_ii), {"0", "0"}, "true"},           {P(sin_io), {"0"}, "0.00000000"},
+        {P(cos_ii), {"0", "1"}, "true"},           {P(cos_io), {"0"}, "1.00000000"},
+        {P(tan_ii), {"0", "0"}, "true"},           {P(tan_io), {"0"}, "0.00000000"},
+        {P(asin_ii), {"0", "0"}, "true"},          {P(asin_io), {"0"}, "0.00000000"},
+        {P(acos_ii), {"1", "0"}, "true"},          {P(acos_io), {"1"}, "0.00000000"},
+        {P(atan_ii), {"0", "0"}, "true"},          {P(atan_io), {"0"}, "0.00000000"},
+        {P(deg2rad_ii), {"0", "0"}, "true"},       {P(deg2rad_io), {"0"}, "0.00000000"},
+        {P(rad2deg_ii), {"0", "0"}, "true"},       {P(rad2deg_io), {"0"}, "0.00000000"},
+    };
+    const CONSTANT wrongReal[] = {integer(1), sym("1"), null()};
+    const CONSTANT wrongInteger[] = {real("1"), sym("1"), null()};
+    for (const Case& row : rows) {
+        runCases({row});
+        for (size_t k = 0; k < row.args.size(); ++k)
+            for (const CONSTANT& bad : row.args[k].term.isInt() ? wrongInteger : wrongReal) {
+                Case wrong = row;
+                wrong.args[k] = bad;
+                wrong.answer = "false";
+                runCases({wrong});
+            }
+    }
+}
+
+// Results of ten million and more do not fit the 17-byte buffer of old; they are written whole.
+TEST(Calls, LongResultsAreWrittenInFull)
+{
+    runCases({
+        {P(addR_iio), {"5000000", "5000000"}, "10000000.00000000"},
+        {P(timesR_iio), {"1000", "-1000"}, "-1000000.00000000"},
+        {P(subtR_iio), {"-1e15", "0.5"}, "-1000000000000000.50000000"},
+        {P(timesR_iio), {"1e300", "10"}, fixed8(1e300 * 10)},
+        {P(timesR_iio), {"-1.7976931348623157e308", "1"}, fixed8(-DBL_MAX)},
+        {P(pow_iio), {"10", "7"}, "10000000.00000000"},
+        {P(pow_iio), {"-10", "301"}, fixed8(-std::pow(10.0, 301))},
+        {P(root_iio), {"0.5", "1e100"}, fixed8(std::pow(1e100, 2.0))},
+        {P(sqrt_io), {"1e300"}, fixed8(std::sqrt(1e300))},
+        {P(round_iio), {"-98765432109.87654", 3}, fixed8(myRound(-98765432109.87654, 3))},
+        {P(exp_io), {"20"}, fixed8(std::exp(20.0))},
+        {P(exp_io), {"709"}, fixed8(std::exp(709.0))},
+        {P(log_iio), {"1.0000001", "10"}, fixed8(std::log(10.0) / std::log(1.0000001))},
+        {P(log_iio), {"0.9999999", "10"}, fixed8(std::log(10.0) / std::log(0.9999999))},
+    });
+    EXPECT_EQ(fixed8(1e300 * 10).size(), 302u + 1 + 8);
+    EXPECT_EQ(fixed8(-DBL_MAX).size(), 1u + 309 + 1 + 8);
+    EXPECT_EQ(fixed8(std::log(10.0) / std::log(0.9999999)).size(), 18u);
 }
 
 struct RoundingCase {
@@ -191,9 +208,9 @@ TEST(Rounding, EveryRoundingModeRoundsAlike)
             {P(addR_iii), {"1e308", "0", "5e307"}, "false"},
             {P(addR_iii), {"-1e308", "0", "-1e308"}, "true"},
             {P(timesR_iii), {"1e308", "1", "1e308"}, "true"},
+            // Texts read and print in the mode too, as atof and printf do.
+            {P(round_iio), {"1e308", 1}, fixed8(std::strtod("1e308", nullptr))},
         });
-        // Texts read and print in the mode too, as atof and printf do.
-        runCases({{P(round_iio), {"1e308", 1}, fixed8(std::strtod("1e308", nullptr))}});
         std::fesetround(FE_TONEAREST);
     }
 }

@@ -67,23 +67,4 @@ inline void runCases(const std::vector<Case>& cases)
     }
 }
 
-// Every bound slot is checked for its kind before anything else: a wrong kind in any one of
-// them fails the call, and an output pattern then leaves its slot alone. Each row is a call and
-// its answer with every slot of the right kind.
-inline void expectKindChecks(const std::vector<Case>& rows)
-{
-    const CONSTANT wrongReal[] = {integer(1), sym("1"), null()};
-    const CONSTANT wrongInteger[] = {real("1"), sym("1"), null()};
-    for (const Case& row : rows) {
-        runCases({row});
-        for (size_t k = 0; k < row.args.size(); ++k)
-            for (const CONSTANT& bad : row.args[k].term.isInt() ? wrongInteger : wrongReal) {
-                Case wrong = row;
-                wrong.args[k] = bad;
-                wrong.answer = "false";
-                runCases({wrong});
-            }
-    }
-}
-
 #endif
