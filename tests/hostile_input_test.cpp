@@ -11,15 +11,7 @@ namespace {
 using properties::checkPredicateCall;
 using properties::checkRealCodec;
 
-std::string repeated(const char* piece, std::size_t times)
-{
-    std::string text;
-    for (std::size_t k = 0; k < times; ++k)
-        text += piece;
-    return text;
-}
-
-const std::size_t million = 1000000;
+constexpr std::size_t MILLION = 1000000;
 
 struct HostileReal {
     std::string text;
@@ -30,13 +22,13 @@ const std::vector<HostileReal>& hostileReals()
 {
     static const std::vector<HostileReal> cases = {
         // A million digits.
-        {"1" + repeated("0", million - 1), "inf"},
-        {"-" + repeated("9", million), "-inf"},
-        {"0." + repeated("3", million), "0.33333333"},
-        {"0." + repeated("0", million) + "1", "0.00000000"},
-        {"1" + repeated("0", million - 1) + "e-999999", "1.00000000"},
-        {repeated("0", million) + "2.5", "2.50000000"},
-        {"1." + repeated("9", million) + "x", "2.00000000"},
+        {"1" + std::string(MILLION - 1, '0'), "inf"},
+        {"-" + std::string(MILLION, '9'), "-inf"},
+        {"0." + std::string(MILLION, '3'), "0.33333333"},
+        {"0." + std::string(MILLION, '0') + "1", "0.00000000"},
+        {"1" + std::string(MILLION - 1, '0') + "e-999999", "1.00000000"},
+        {std::string(MILLION, '0') + "2.5", "2.50000000"},
+        {"1." + std::string(MILLION, '9') + "x", "2.00000000"},
         // Exponents far out of range, and cut short.
         {"1e999999999999999999999", "inf"},
         {"-1e999999999999", "-inf"},
