@@ -4,34 +4,36 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <random>
 #include <string>
+#include <vector>
 
 namespace {
 
-// Output patterns whose test recomputes the same formula. Not fabs, whose test is exact by
-// design (|-0.123456789| is not 0.12345679), nor floor and ceil, which write Integers, nor the
-// solving patterns such as addR_ioi, whose test is another formula.
+// Output patterns that write their last slot, with the test of the same name, which recomputes
+// the same formula. Not the solving patterns such as addR_ioi, whose test is another formula,
+// nor fabs, whose test is exact by design (|-0.123456789| is not 0.12345679), nor floor and
+// ceil, which write Integers.
 struct Pair {
-    const char* name;
-    Predicate output, test;
-    unsigned inputs;      // 1 or 2; the written slot follows them
-    bool integerDecimals; // round: slot 1 is an Integer
+    const PredicateSymbol &output, &test;
 };
 
-const Pair pairs[] = {
-    {"addR", addR_iio, addR_iii, 2, false},     {"subtR", subtR_iio, subtR_iii, 2, false},
-    {"timesR", timesR_iio, timesR_iii, 2, false}, {"divR", divR_iio, divR_iii, 2, false},
-    {"modR", modR_iio, modR_iii, 2, false},     {"pow", pow_iio, pow_iii, 2, false},
-    {"root", root_iio, root_iii, 2, false},     {"sqrt", sqrt_io, sqrt_ii, 1, false},
-    {"round", round_iio, round_iii, 2, true},   {"exp", exp_io, exp_ii, 1, false},
-    {"ln", ln_io, ln_ii, 1, false},             {"log", log_iio, log_iii, 2, false},
-    {"log2", log2_io, log2_ii, 1, false},       {"log10", log10_io, log10_ii, 1, false},
-    {"sin", sin_io, sin_ii, 1, false},          {"cos", cos_io, cos_ii, 1, false},
-    {"tan", tan_io, tan_ii, 1, false},          {"asin", asin_io, asin_ii, 1, false},
-    {"acos", acos_io, acos_ii, 1, false},       {"atan", atan_io, atan_ii, 1, false},
-    {"deg2rad", deg2rad_io, deg2rad_ii, 1, false}, {"rad2deg", rad2deg_io, rad2deg_ii, 1, false},
-};
+std::vector<Pair> ownTests()
+{
+    std::vector<Pair> pairs;
+    for (const PredicateSymbol& output : predicateSymbols) {
+        if (output.outputSlot() != static_cast<int>(output.arity()) - 1 || output.writesInteger() ||
+            std::strncmp(output.name, "fabs_", 5) == 0)
+            continue;
+        std::string name = output.name;
+        name.back() = 'i';
+        for (const PredicateSymbol& test : predicateSymbols)
+            if (name == test.name)
+                pairs.push_back({output, test});
+    }
+    return pairs;
+}
 
 // Real texts as rule programs hold them, weighted toward the ties at the ninth decimal where
 // "%.*f" (half to even, on the exact binary value) and rounding halves upward part ways.
@@ -78,25 +80,28 @@ private:
 
 TEST(OwnAnswers, EveryTestHoldsForTheTextItsOutputPatternWrote)
 {
+    const std::vector<Pair> pairs = ownTests();
+    ASSERT_EQ(pairs.size(), 22u);
     constexpr long CHECKS = 1000000; // answers written and tested
     Texts texts(20261207);
     long checks = 0, failures = 0;
     for (long call = 0; checks < CHECKS; ++call) {
-        const Pair& pair = pairs[call % (sizeof pairs / sizeof pairs[0])];
+        const Pair& pair = pairs[call % pairs.size()];
+        const unsigned out = pair.output.arity() - 1;
         CONSTANT argv[3];
         argv[0] = real(texts.next().c_str());
-        if (pair.inputs == 2)
-            argv[1] = pair.integerDecimals ? integer(texts.decimals()) : real(texts.next().c_str());
-        unsigned out = pair.inputs;
-        if (!pair.output(argv, out + 1))
+        if (out == 2)
+            argv[1] = pair.output.integerInput(1) ? integer(texts.decimals()) : real(texts.next().c_str());
+        if (!pair.output.predicate(argv, out + 1))
             continue; // off the domain
         std::string written = argv[out].toString();
         if (written.find("nan") != std::string::npos)
             continue; // a NaN passes no test
         ++checks;
-        if (!pair.test(argv, out + 1) && ++failures <= 10)
-            ADD_FAILURE() << pair.name << " wrote " << written << " for " << describe(argv[0])
-                          << (pair.inputs == 2 ? ", " + describe(argv[1]) : "") << ", and its test rejects it";
+        if (!pair.test.predicate(argv, out + 1) && ++failures <= 10)
+            ADD_FAILURE() << pair.output.name << " wrote " << written << " for " << describe(argv[0])
+                          << (out == 2 ? ", " + describe(argv[1]) : "") << ", and " << pair.test.name
+                          << " rejects it";
     }
     EXPECT_EQ(failures, 0) << "of " << checks << " answers";
 }
