@@ -252,17 +252,13 @@ std::string checkPair(const CONSTANT& a, const CONSTANT& b)
 
 std::string checkTerms(const std::vector<CONSTANT>& terms)
 {
-    for (const CONSTANT& a : terms) {
-        std::string fault = checkOne(a);
-        if (!fault.empty())
-            return fault;
-    }
     for (const CONSTANT& a : terms)
-        for (const CONSTANT& b : terms) {
-            std::string fault = checkPair(a, b);
-            if (!fault.empty())
+        if (std::string fault = checkOne(a); !fault.empty())
+            return fault;
+    for (const CONSTANT& a : terms)
+        for (const CONSTANT& b : terms)
+            if (std::string fault = checkPair(a, b); !fault.empty())
                 return fault;
-        }
     for (const CONSTANT& a : terms)
         for (const CONSTANT& b : terms)
             for (const CONSTANT& c : terms)
