@@ -99,7 +99,8 @@ TEST(Arithmetic, OutputSlotOfAnyKindIsReplaced)
 
 // Every bound slot is checked for its kind before anything else: a wrong kind in any one of
 // them fails the call, and an output pattern then leaves its slot alone. Each row is a call and
-// its answer with every slot of the right kind.
+// its answer with every slot of the right kind; one answering "false" shows only that wrong
+// kinds fail too.
 TEST(Calls, EveryBoundSlotIsCheckedForItsKind)
 {
     const std::vector<Case> rows = {
@@ -163,6 +164,7 @@ TEST(Calls, LongResultsAreWrittenInFull)
         {P(log_iio), {"1.0000001", "10"}, fixed8(std::log(10.0) / std::log(1.0000001))},
         {P(log_iio), {"0.9999999", "10"}, fixed8(std::log(10.0) / std::log(0.9999999))},
     });
+    // The expected texts are as long as meant.
     EXPECT_EQ(fixed8(1e300 * 10).size(), 302u + 1 + 8);
     EXPECT_EQ(fixed8(-DBL_MAX).size(), 1u + 309 + 1 + 8);
     EXPECT_EQ(fixed8(std::log(10.0) / std::log(0.9999999)).size(), 18u);
