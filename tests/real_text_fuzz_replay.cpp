@@ -20,7 +20,7 @@ TEST(RealTextFuzzReplay, ArbitraryBytesReadAndWriteAsTheCLibraryDoes)
         bytes.resize(random() % 40);
         for (std::uint8_t& byte : bytes)
             byte = random() % 8 == 0 ? std::uint8_t(random()) : std::uint8_t(likely[random() % (sizeof likely - 1)]);
-        ASSERT_EQ(LLVMFuzzerTestOneInput(bytes.data(), bytes.size()), 0);
+        LLVMFuzzerTestOneInput(bytes.data(), bytes.size()); // aborts on a mismatch
     }
 }
 
