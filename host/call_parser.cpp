@@ -102,9 +102,13 @@ private:
         if (end == std::string::npos)
             failAt(begin, "this quoted text has no closing '\"'");
         // Brackets inside quotes still count towards the splitter's nesting depth.
-        for (std::size_t k = begin + 1; k < end; ++k)
+        for (std::size_t k = begin + 1; k < end; ++k) {
             if (isStartSymbol(text_[k]) || isEndSymbol(text_[k]))
                 failAt(k, std::string("a quoted text cannot hold the bracket '") + text_[k] + "'");
+            // A term's text ends at its first NUL: "4<NUL>x" would quietly become "4".
+            if (text_[k] == '\0')
+                failAt(k, "a quoted text cannot hold a NUL byte");
+        }
         at_ = end + 1;
         return Argument{Argument::Text, text_.substr(begin, at_ - begin)};
     }

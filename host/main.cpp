@@ -55,13 +55,27 @@ options:
   --help      show this text
 
 exit status: 0 every call was answered (true or false), 1 some call was malformed or
-named no predicate, 2 bad usage or a plug-in that cannot be loaded.
+named no predicate, 2 bad usage, a plug-in that cannot be loaded, or calls that cannot
+be read or answers that cannot be written.
 )";
 
 int usageError(const std::string& message)
 {
     std::cerr << PROGRAM << ": " << message << "\n" << USAGE << "  (see --help)\n";
     return UNUSABLE;
+}
+
+// A file or stream that fails, with the system's reason.
+int streamError(const std::string& what)
+{
+    std::cerr << PROGRAM << ": " << what << ": " << std::strerror(errno) << "\n";
+    return UNUSABLE;
+}
+
+// Answers that never reached their reader (a full disk, a closed pipe) are no answers.
+int written(int status)
+{
+    return std::cout.flush() ? status : streamError("cannot write the answers");
 }
 
 struct Options {
@@ -137,6 +151,8 @@ int answerTranscript(Session& session, std::istream& in, const std::string& sour
     std::vector<std::string> lines;
     for (std::string line; std::getline(in, line);)
         lines.push_back(withoutLineEnd(line));
+    if (in.bad()) // not the end of the text but a failed read, as of a directory
+        return streamError("cannot read " + source);
 
     std::size_t width = 0;
     for (const std::string& line : lines)
@@ -207,10 +223,8 @@ int answerCalls(Session& session, const Options& options)
         return answerArguments(session, options.calls);
     if (options.file) {
         std::ifstream file(*options.file);
-        if (!file) {
-            std::cerr << PROGRAM << ": cannot read " << *options.file << ": " << std::strerror(errno) << "\n";
-            return UNUSABLE;
-        }
+        if (!file)
+            return streamError("cannot read " + *options.file);
         return answerTranscript(session, file, *options.file);
     }
     if (isatty(STDIN_FILENO))
@@ -225,11 +239,11 @@ int main(int argc, char** argv)
     Options options;
     int status = readOptions(argc, argv, options);
     if (status >= 0)
-        return status;
+        return written(status);
     try {
         PredicateLibrary library(options.library.empty() ? defaultLibraryPath() : options.library);
         Session session(library);
-        return answerCalls(session, options);
+        return written(answerCalls(session, options));
     } catch (const LoadError& error) {
         std::cerr << PROGRAM << ": cannot load the plug-in: " << error.what() << "\n";
         return UNUSABLE;

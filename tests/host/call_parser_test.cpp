@@ -50,7 +50,7 @@ TEST(CallParser, KindsAndIntegerValues)
 }
 
 struct ErrorCase {
-    const char* text;
+    std::string text;
     std::size_t column;
     const char* message; // a part of it
 };
@@ -71,6 +71,7 @@ TEST(CallParser, MalformedCallsSayWhatAndWhere)
         {"f(g(a))", 4, "expected ',' or ')'"},
         {"f(\"a)", 3, "no closing"},
         {"f(\"a(b\")", 5, "bracket '('"},
+        {std::string("f(\"4\0x\")", 8), 5, "NUL byte"},
         {"f(1.5)", 3, "double quotes"},
         {"f(+)", 4, "digits"},
         {"f(2147483648)", 3, "32 bits"},

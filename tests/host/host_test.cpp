@@ -55,9 +55,12 @@ std::vector<std::string> launcherWords()
 }
 
 // Runs the host with `arguments`, feeding `input` on standard input (a file, so not a terminal).
-HostRun runHost(const std::vector<std::string>& arguments, const std::string& input = "")
+// Standard output goes to `output` when one is given, else to a file that is read back.
+HostRun runHost(const std::vector<std::string>& arguments, const std::string& input = "",
+                const std::string& output = "")
 {
-    std::string in = temporaryFile(input), out = temporaryFile(""), err = temporaryFile("");
+    std::string in = temporaryFile(input), out = output.empty() ? temporaryFile("") : output;
+    std::string err = temporaryFile("");
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 0, in.c_str(), O_RDONLY, 0);
@@ -81,10 +84,13 @@ HostRun runHost(const std::vector<std::string>& arguments, const std::string& in
         run.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
     }
     posix_spawn_file_actions_destroy(&actions);
-    run.out = readFile(out);
     run.err = readFile(err);
-    for (const std::string& path : {in, out, err})
+    for (const std::string& path : {in, err})
         unlink(path.c_str());
+    if (output.empty()) {
+        run.out = readFile(out);
+        unlink(out.c_str());
+    }
     return run;
 }
 
@@ -93,7 +99,8 @@ struct HostCase {
     int status;
     std::string out;
     std::string err = "";   // a part of standard error; empty: nothing at all
-    std::string input = ""; // standard input
+    std::string input = "";  // standard input
+    std::string output = ""; // where standard output goes; empty: a file read back as out
 };
 
 void expectRun(const HostCase& c)
@@ -101,7 +108,7 @@ void expectRun(const HostCase& c)
     std::string call;
     for (const std::string& argument : c.arguments)
         call += " '" + argument + "'";
-    HostRun run = runHost(c.arguments, c.input);
+    HostRun run = runHost(c.arguments, c.input, c.output);
     EXPECT_EQ(run.status, c.status) << call << "\n" << run.err;
     EXPECT_EQ(run.out, c.out) << call;
     if (c.err.empty())
@@ -155,6 +162,8 @@ TEST(Host, UnusableSetupsExitWithTwo)
         {{"--lib"}, 2, "", "--lib needs a value"},
         {{"-f", calls, "sqrt(\"2\", X)"}, 2, "", "either with -f or as arguments"},
         {{"-f", "/nonexistent/calls"}, 2, "", "cannot read /nonexistent/calls: No such file"},
+        {{"-f", TESTS_DIR}, 2, "", "cannot read " TESTS_DIR ": Is a directory"},
+        {{"sqrt(\"2\", X)"}, 2, "", "cannot write the answers: No space left on device", "", "/dev/full"},
     };
     for (const HostCase& c : cases)
         expectRun(c);
