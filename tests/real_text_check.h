@@ -48,7 +48,8 @@ inline std::string checkWrite(double value)
         return "";
     char hex[32];
     std::snprintf(hex, sizeof hex, "%a", value);
-    return std::string("value ") + hex + ": snprintf '" + expected + "', fast '" + written + "'";
+    return std::string("value ") + hex + ": snprintf '" + expected + "', fast '" + written + "' of length " +
+           std::to_string(length);
 }
 
 #endif
