@@ -14,6 +14,8 @@
 #include <cfloat>
 #include <climits>
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 #include <initializer_list>
 #include <optional>
 
@@ -79,22 +81,34 @@ double powerOfTen(int dec)
     return dec >= 0 && dec <= MAX_EXACT_POWER ? EXACT_POWERS_OF_TEN[dec] : std::pow(10, dec);
 }
 
-// A product past the double range: infinite when rounding to nearest, but held at DBL_MAX
-// when the host rounds upward, downward or toward zero.
+// A scale past the double range: infinite when rounding to nearest, but held at DBL_MAX when
+// the host rounds upward, downward or toward zero.
 bool pastRange(double v) { return !(std::fabs(v) < DBL_MAX); }
 
+// The power of two at or below |num|, of which num's last binary digit is 2^-52: zero for a
+// subnormal num, infinite for an infinite or NaN one.
+double leadingPowerOfTwo(double num)
+{
+    std::uint64_t bits;
+    std::memcpy(&bits, &num, sizeof bits);
+    bits &= 0x7FF0000000000000; // the exponent alone
+    double power;
+    std::memcpy(&power, &bits, sizeof power);
+    return power;
+}
+
 // Rounds num to a multiple of 1/scale, halves going upward: round() moves negative halves away
-// from zero, so step back up. Where scale or num * scale leaves the double range the plain
-// formula gives NaN, an infinity or DBL_MAX (so that any two reals above 1e300 would compare
-// equal), yet the answer is known: everything is rounded off (zero), or nothing below num's own
-// last digit is left to round (num itself).
+// from zero, so step back up. Where num's last digit is 1/scale or coarser, nothing below it is
+// left to round and the answer is num itself; the plain formula would instead move num by the
+// rounding of num * scale and of r / scale (123456789012.5 to 8 decimals gave ...50001526, and
+// any two reals above 1e300 compared equal), or give NaN for an infinite scale.
 double roundWith(double num, double scale)
 {
-    if (scale == 0)
+    if (scale == 0) // everything is rounded off
         return std::isfinite(num) ? std::copysign(0.0, num) : num;
-    double t = scale * num;
-    if (pastRange(scale) || pastRange(t))
+    if (pastRange(scale) || leadingPowerOfTwo(num) * scale >= 0x1p52)
         return num;
+    double t = scale * num;
     double r = std::round(t);
     if (t - r >= 0.5)
         r += 1;

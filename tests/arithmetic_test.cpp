@@ -72,6 +72,8 @@ TEST(Arithmetic, Answers)
         {P(addR_iii), {"1e305", "1e305", "2e305"}, "true"},
         {P(addR_iii), {"1e305", "1e305", "3e305"}, "false"}, // no overflow in the rounding
         {P(addR_iii), {"1e305", "1e305", "inf"}, "false"},
+        {P(addR_iii), {"100000000000000000", "0", "100000000000000016"}, "false"}, // neighbouring doubles
+        {P(round_iio), {"123456789012.5", 8}, "123456789012.50000000"},
         {P(fabs_ii), {"-1.5", "1.5"}, "true"},
         {P(fabs_ii), {"-0.123456789", "0.12345679"}, "false"}, // exact, not rounded
         {P(fabs_ii), {"-0", "0"}, "true"},
@@ -187,6 +189,8 @@ TEST(Rounding, MyRound)
         {1234.5, -320, 0}, {0, -400, 0},       {1.5, 400, 1.5},     {1e300, 10, 1e300},  {0, 400, 0},
         {-2.25, 320, -2.25},
         {1.7976931348623157e308, -308, INFINITY}, // a true overflow of the rounded value stays one
+        // No digit below the eighth decimal: the value itself, not moved by the scaling.
+        {123456789012.5, 8, 123456789012.5}, {123456789.123456789, 8, 123456789.123456789}, {1e17, 8, 1e17},
     };
     for (const auto& c : cases)
         EXPECT_EQ(myRound(c.num, c.dec), c.expected) << c.num << " to " << c.dec;
