@@ -125,7 +125,8 @@ bool readPlainDecimal(const char* text, double& value)
         decimals = std::size_t(p - fraction);
     }
     std::size_t digits = wholeDigits + decimals;
-    if (*p != '\0' || digits == 0 || digits > 19 || decimals > std::size_t(MAX_EXACT_POWER))
+    static_assert(MAX_EXACT_POWER >= 19, "every count of decimals below has its exact power of ten");
+    if (*p != '\0' || digits == 0 || digits > 19)
         return false;
     // At most 19 digits: below 10^19, so no overflow.
     std::uint64_t digitsAsInteger =
