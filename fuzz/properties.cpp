@@ -50,21 +50,6 @@ bool expectedKind(const PredicateSymbol& symbol, unsigned slot, const CONSTANT& 
 
 int sign(int v) { return (v > 0) - (v < 0); }
 
-// The test pattern of the same name, for an output pattern that writes its last slot and whose
-// test recomputes the same formula: not the solving patterns (addR_ioi), not fabs, whose test
-// is exact by design.
-const PredicateSymbol* ownTest(const PredicateSymbol& symbol)
-{
-    if (symbol.outputSlot() != static_cast<int>(symbol.arity()) - 1 || std::strncmp(symbol.name, "fabs_", 5) == 0)
-        return nullptr;
-    std::string name = symbol.name;
-    name.back() = 'i';
-    for (const PredicateSymbol& test : predicateSymbols)
-        if (name == test.name)
-            return &test;
-    return nullptr;
-}
-
 // A real as the library writes it: sign, digits, point and 8 decimals, or inf, -inf, nan, -nan.
 bool isNumberText(const char* text)
 {
@@ -118,7 +103,7 @@ CallCheck checkPredicateCall(const PredicateSymbol& symbol, const std::vector<CO
         fault << "the same call answered differently the second time; ";
 
     // A rule program hands an answer on to a test: its own test must hold for it.
-    const PredicateSymbol* test = holds ? ownTest(symbol) : nullptr;
+    const PredicateSymbol* test = holds ? ownTestOf(symbol) : nullptr;
     const CONSTANT& answerTerm = argv[arity - 1];
     if (test && !(answerTerm.isString() && std::strstr(answerTerm.toString(), "nan"))) {
         std::vector<CONSTANT> checked = argv;

@@ -4,17 +4,13 @@
 
 #include <cmath>
 #include <cstdio>
-#include <cstring>
 #include <random>
 #include <string>
 #include <vector>
 
 namespace {
 
-// Output patterns that write their last slot, with the test of the same name, which recomputes
-// the same formula. Not the solving patterns such as addR_ioi, whose test is another formula,
-// nor fabs, whose test is exact by design (|-0.123456789| is not 0.12345679), nor floor and
-// ceil, which write Integers.
+// Every output pattern that writes a real, with the test that recomputes its formula.
 struct Pair {
     const PredicateSymbol &output, &test;
 };
@@ -22,16 +18,9 @@ struct Pair {
 std::vector<Pair> ownTests()
 {
     std::vector<Pair> pairs;
-    for (const PredicateSymbol& output : predicateSymbols) {
-        if (output.outputSlot() != static_cast<int>(output.arity()) - 1 || output.writesInteger() ||
-            std::strncmp(output.name, "fabs_", 5) == 0)
-            continue;
-        std::string name = output.name;
-        name.back() = 'i';
-        for (const PredicateSymbol& test : predicateSymbols)
-            if (name == test.name)
-                pairs.push_back({output, test});
-    }
+    for (const PredicateSymbol& output : predicateSymbols)
+        if (const PredicateSymbol* test = ownTestOf(output); test && !output.writesInteger())
+            pairs.push_back({output, *test});
     return pairs;
 }
 

@@ -6,6 +6,7 @@
 #include "extpred.h"
 
 #include <cstring>
+#include <string>
 
 using Predicate = bool (*)(CONSTANT* argv, unsigned int argc);
 
@@ -50,5 +51,26 @@ inline const PredicateSymbol predicateSymbols[] = {PREDICATE_SYMBOLS(SYMBOL_ENTR
 #undef SYMBOL_ENTRY
 constexpr unsigned predicateCount = sizeof predicateSymbols / sizeof predicateSymbols[0];
 static_assert(predicateCount == 54, "the library exports 54 predicates");
+
+// The exported predicate of that name, or null.
+inline const PredicateSymbol* findSymbol(const std::string& name)
+{
+    for (const PredicateSymbol& symbol : predicateSymbols)
+        if (name == symbol.name)
+            return &symbol;
+    return nullptr;
+}
+
+// The test pattern that must hold for what this output pattern writes into its last slot, since
+// it recomputes the same formula; null for the solving patterns (addR_ioi: another formula) and
+// for fabs, whose test is exact by design (|-0.123456789| is not 0.12345679).
+inline const PredicateSymbol* ownTestOf(const PredicateSymbol& output)
+{
+    if (output.outputSlot() != static_cast<int>(output.arity()) - 1 || std::strncmp(output.name, "fabs_", 5) == 0)
+        return nullptr;
+    std::string name = output.name;
+    name.back() = 'i';
+    return findSymbol(name);
+}
 
 #endif

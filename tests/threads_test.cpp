@@ -30,14 +30,6 @@ std::string answer(const PredicateSymbol& symbol, std::vector<CONSTANT> slots)
     return out < 0 ? "true" : "true " + describe(slots[static_cast<unsigned>(out)]);
 }
 
-const PredicateSymbol* find(const std::string& name)
-{
-    for (const PredicateSymbol& symbol : predicateSymbols)
-        if (name == symbol.name)
-            return &symbol;
-    return nullptr;
-}
-
 Call predicateCall(const PredicateSymbol& symbol, std::vector<CONSTANT> slots)
 {
     std::string label = symbol.name;
@@ -53,7 +45,7 @@ std::vector<Call> mixOfCalls()
         const int out = symbol.outputSlot();
         // A test pattern also gets the value its output pattern writes, so that it holds.
         std::string name = symbol.name;
-        const PredicateSymbol* partner = out < 0 ? find(name.substr(0, name.size() - 1) + "o") : nullptr;
+        const PredicateSymbol* partner = out < 0 ? findSymbol(name.substr(0, name.size() - 1) + "o") : nullptr;
         for (std::size_t i = 0; i < 12; ++i) {
             std::vector<CONSTANT> slots;
             for (unsigned k = 0; k < symbol.arity(); ++k) {
