@@ -15,7 +15,7 @@ constexpr int REAL_TEXT_DECIMALS = 8;
 inline constexpr double EXACT_POWERS_OF_TEN[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
                                                  1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
                                                  1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
-constexpr int MAX_EXACT_POWER = 22;
+constexpr int MAX_EXACT_POWER = int(sizeof EXACT_POWERS_OF_TEN / sizeof EXACT_POWERS_OF_TEN[0]) - 1;
 
 // Reads and writes real texts for one predicate call. The fast paths assume round-to-nearest
 // and a full stop as the decimal point; the host may change either per thread (fesetround,
