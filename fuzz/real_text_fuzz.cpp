@@ -1,6 +1,6 @@
 // Arbitrary bytes through the fast real codec and through the C library: a text must read as the
 // same double bits as atof gives, and a double must write as the same bytes as "%.*f" at 8.
-#include "../tests/real_text_check.h"
+#include "real_text_check.h"
 #include "report.h"
 
 #include <cmath>
