@@ -24,17 +24,6 @@ bool sameTerm(const CONSTANT& a, const CONSTANT& b)
     return false;
 }
 
-std::string showTerm(const CONSTANT& term)
-{
-    switch (term.getType()) {
-    case CONSTANT::Integer: return "Integer " + std::to_string(term.toInt());
-    case CONSTANT::Symbol: return std::string("Symbol '") + term.toSymbol() + "'";
-    case CONSTANT::String: return std::string("String '") + term.toString() + "'";
-    case CONSTANT::NullConst: return "NullConst";
-    }
-    return "a term of unknown kind " + std::to_string(static_cast<int>(term.getType()));
-}
-
 bool digits(const char*& p, std::size_t minimum, std::size_t maximum)
 {
     std::size_t n = 0;
@@ -79,22 +68,22 @@ CallCheck checkPredicateCall(const PredicateSymbol& symbol, const std::vector<CO
         if (k == out)
             continue;
         if (!sameTerm(argv[k], slots[k]))
-            fault << "input slot " << k << " changed from " << showTerm(slots[k]) << " to " << showTerm(argv[k])
+            fault << "input slot " << k << " changed from " << describe(slots[k]) << " to " << describe(argv[k])
                   << "; ";
         if (holds && !expectedKind(symbol, k, slots[k]))
-            fault << "true although slot " << k << " holds " << showTerm(slots[k]) << "; ";
+            fault << "true although slot " << k << " holds " << describe(slots[k]) << "; ";
     }
     std::string answer = holds ? "true" : "false";
     if (out < arity) {
         const CONSTANT& written = argv[out];
         if (!holds && !sameTerm(written, slots[out]))
-            fault << "a false answer wrote " << showTerm(written) << "; ";
+            fault << "a false answer wrote " << describe(written) << "; ";
         if (holds && symbol.writesInteger() && !written.isInt())
-            fault << "wrote " << showTerm(written) << " instead of an Integer; ";
+            fault << "wrote " << describe(written) << " instead of an Integer; ";
         if (holds && !symbol.writesInteger() && !(written.isString() && isNumberText(written.toString())))
-            fault << "wrote " << showTerm(written) << ", not a number text; ";
+            fault << "wrote " << describe(written) << ", not a number text; ";
         if (holds)
-            answer += " " + showTerm(written);
+            answer += " " + describe(written);
     }
 
     std::vector<CONSTANT> again = slots;
@@ -108,7 +97,7 @@ CallCheck checkPredicateCall(const PredicateSymbol& symbol, const std::vector<CO
     if (test && !(answerTerm.isString() && std::strstr(answerTerm.toString(), "nan"))) {
         std::vector<CONSTANT> checked = argv;
         if (!test->predicate(checked.data(), arity))
-            fault << test->name << " rejects the answer " << showTerm(answerTerm) << "; ";
+            fault << test->name << " rejects the answer " << describe(answerTerm) << "; ";
     }
 
     std::string faults = fault.str();
@@ -116,7 +105,7 @@ CallCheck checkPredicateCall(const PredicateSymbol& symbol, const std::vector<CO
         return {answer, ""};
     std::string call = std::string(symbol.name) + "(";
     for (unsigned k = 0; k < arity; ++k)
-        call += (k ? ", " : "") + showTerm(slots[k]);
+        call += (k ? ", " : "") + describe(slots[k]);
     return {answer, call + ") answered " + answer + ": " + faults};
 }
 
@@ -132,7 +121,7 @@ std::string checkRealCodec(const std::string& text)
     if (!subtR_iio(argv, 3))
         return "subtR_iio failed on '" + stored + "'";
     if (!argv[2].isString() || std::strcmp(expected, argv[2].toString()) != 0)
-        return "'" + stored + "' was written as " + showTerm(argv[2]) + ", the C library writes " + expected;
+        return "'" + stored + "' was written as " + describe(argv[2]) + ", the C library writes " + expected;
     return "";
 }
 
@@ -178,17 +167,17 @@ std::string checkOne(const CONSTANT& a)
 {
     CONSTANT copy(a);
     if (!sameTerm(copy, a))
-        return "a copy of " + showTerm(a) + " is " + showTerm(copy);
+        return "a copy of " + describe(a) + " is " + describe(copy);
     if (sharesText(copy, a))
         return "a copy shares its text with the source";
     if ((a != copy) != 0 || !(a == copy) || a < copy || a > copy || !(a <= copy) || !(a >= copy))
-        return showTerm(a) + " does not compare equal to its copy";
+        return describe(a) + " does not compare equal to its copy";
 
     CONSTANT self(a);
     CONSTANT& alias = self;
     self = alias;
     if (!sameTerm(self, a))
-        return "assigning " + showTerm(a) + " to itself changed it";
+        return "assigning " + describe(a) + " to itself changed it";
 
     std::string form = fromConstantToString(a);
     std::string expected;
@@ -198,20 +187,20 @@ std::string checkOne(const CONSTANT& a)
         std::unique_ptr<const char[]> quoted(a.toQuotedString());
         expected = quoted.get();
         if (expected != "\"" + std::string(a.toString()) + "\"")
-            return "toQuotedString of " + showTerm(a) + " is " + expected;
+            return "toQuotedString of " + describe(a) + " is " + expected;
         if (!sameTerm(CONSTANT(form.c_str(), true), a))
-            return "the text form of " + showTerm(a) + " does not read back as the same String";
+            return "the text form of " + describe(a) + " does not read back as the same String";
     }
     if (a.isInt())
         expected = std::to_string(a.toInt());
     if (form != expected)
-        return "the text form of " + showTerm(a) + " is '" + form + "'";
+        return "the text form of " + describe(a) + " is '" + form + "'";
     return "";
 }
 
 std::string checkPair(const CONSTANT& a, const CONSTANT& b)
 {
-    const std::string pair = showTerm(a) + " and " + showTerm(b);
+    const std::string pair = describe(a) + " and " + describe(b);
     const int ab = a != b, ba = b != a;
     if (sign(ab) != -sign(ba))
         return pair + ": a != b is " + std::to_string(ab) + " but b != a is " + std::to_string(ba);
@@ -227,9 +216,9 @@ std::string checkPair(const CONSTANT& a, const CONSTANT& b)
     const CONSTANT source(b);
     CONSTANT& result = (target = source);
     if (&result != &target || !sameTerm(target, b) || !sameTerm(source, b))
-        return "assigning " + showTerm(b) + " over " + showTerm(a) + " gave " + showTerm(target);
+        return "assigning " + describe(b) + " over " + describe(a) + " gave " + describe(target);
     if (sharesText(target, source))
-        return "an assigned " + showTerm(source) + " shares its text with the source";
+        return "an assigned " + describe(source) + " shares its text with the source";
     return "";
 }
 
@@ -248,7 +237,7 @@ std::string checkTerms(const std::vector<CONSTANT>& terms)
         for (const CONSTANT& b : terms)
             for (const CONSTANT& c : terms)
                 if (a <= b && b <= c && !(a <= c))
-                    return showTerm(a) + " <= " + showTerm(b) + " <= " + showTerm(c) + " but not the first <= the last";
+                    return describe(a) + " <= " + describe(b) + " <= " + describe(c) + " but not the first <= the last";
     return "";
 }
 

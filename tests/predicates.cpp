@@ -1,16 +1,5 @@
 #include "predicates.h"
 
-std::string describe(const CONSTANT& term)
-{
-    switch (term.getType()) {
-    case CONSTANT::Integer: return "Integer " + std::to_string(term.toInt());
-    case CONSTANT::Symbol: return std::string("Symbol ") + term.toSymbol();
-    case CONSTANT::String: return std::string("String ") + term.toString();
-    case CONSTANT::NullConst: return "NullConst";
-    }
-    return "corrupt term";
-}
-
 namespace {
 
 ::testing::AssertionResult untouched(const std::vector<CONSTANT>& before, const std::vector<CONSTANT>& after,

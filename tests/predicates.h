@@ -20,8 +20,6 @@ inline CONSTANT null() { return CONSTANT(); }
 // Same kind and same payload, as the engine would see it.
 inline bool identical(const CONSTANT& a, const CONSTANT& b) { return a.getType() == b.getType() && a == b; }
 
-std::string describe(const CONSTANT& term);
-
 // Calls a test pattern; every slot must be left as it was.
 ::testing::AssertionResult holds(Predicate predicate, std::vector<CONSTANT> slots);
 

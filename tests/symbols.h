@@ -52,6 +52,18 @@ inline const PredicateSymbol predicateSymbols[] = {PREDICATE_SYMBOLS(SYMBOL_ENTR
 constexpr unsigned predicateCount = sizeof predicateSymbols / sizeof predicateSymbols[0];
 static_assert(predicateCount == 54, "the library exports 54 predicates");
 
+// A term as failure messages show it: its kind and payload, a text in single quotes.
+inline std::string describe(const CONSTANT& term)
+{
+    switch (term.getType()) {
+    case CONSTANT::Integer: return "Integer " + std::to_string(term.toInt());
+    case CONSTANT::Symbol: return std::string("Symbol '") + term.toSymbol() + "'";
+    case CONSTANT::String: return std::string("String '") + term.toString() + "'";
+    case CONSTANT::NullConst: return "NullConst";
+    }
+    return "a term of unknown kind " + std::to_string(static_cast<int>(term.getType()));
+}
+
 // The exported predicate of that name, or null.
 inline const PredicateSymbol* findSymbol(const std::string& name)
 {
