@@ -1,53 +1,75 @@
-# Thin wrapper over CMake. `make` builds, `make test` builds and runs every test, `make run`
-# builds and evaluates the guided tour, `make install PREFIX=...` installs.
+# Thin wrapper over CMake. Every target first makes sure the machine has what it needs
+# (scripts/install-packages), then configures its build directory if that has not succeeded yet.
+#   make / make run    the library and the host only; run answers the tour examples/tour.calls
+#   make test          builds every test program and runs them all through CTest (what CI runs)
+#   make install PREFIX=...  and  make package (a .deb)
 BUILD ?= build
 CMAKE_FLAGS ?=
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 FUZZ_SECONDS ?= 60
-
 PREFIX ?= /usr/local
 
-.PHONY: all test run install sanitize tsan fuzz bench test-aarch64 clean
+# Recursive makes (cmake --build) would announce every directory they enter and leave.
+MAKEFLAGS += --no-print-directory
 
-all: $(BUILD)/CMakeCache.txt
-	cmake --build $(BUILD) -j $(JOBS)
+NEEDS = scripts/install-packages
+# configure DIR FLAGS...: a directory whose configuration never finished is configured again.
+configure = test -f $(1)/Makefile || cmake -S . -B $(1) $(2)
+PROGRAMS = --target math_R extpred-host
 
-$(BUILD)/CMakeCache.txt:
-	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release $(CMAKE_FLAGS)
+.PHONY: all run test install package sanitize tsan fuzz bench test-aarch64 clean
 
-test: all
-	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
-
-# Release build of the benchmarks in a directory of their own, then one run of them.
-bench:
-	cmake -S . -B $(BUILD)-bench -DCMAKE_BUILD_TYPE=Release -DMATH_R_BENCH=ON -DBUILD_TESTING=OFF
-	cmake --build $(BUILD)-bench -j $(JOBS) --target predicates_bench
-	$(BUILD)-bench/bench/predicates_bench
+all:
+	@$(NEEDS) run
+	@$(call configure,$(BUILD),-DCMAKE_BUILD_TYPE=Release $(CMAKE_FLAGS))
+	cmake --build $(BUILD) -j $(JOBS) $(PROGRAMS)
 
 run: all
 	$(BUILD)/extpred-host -f examples/tour.calls
 
+# Configured again every time, so that a GoogleTest installed since the last run is found.
+test:
+	@$(NEEDS) test
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release $(CMAKE_FLAGS) > /dev/null
+	cmake --build $(BUILD) -j $(JOBS)
+	ctest --test-dir $(BUILD) --output-on-failure --no-tests=error -j $(JOBS)
+
 install: all
 	cmake --install $(BUILD) --prefix $(PREFIX)
+
+# A Debian package of what `make install` installs, under /usr: build/math-r_<version>_<arch>.deb
+package: all
+	@$(NEEDS) package
+	cd $(BUILD) && cpack -G DEB
+
+# Release build of the benchmarks in a directory of their own, then one run of them.
+bench:
+	@$(NEEDS) bench
+	@$(call configure,$(BUILD)-bench,-DCMAKE_BUILD_TYPE=Release -DMATH_R_BENCH=ON -DBUILD_TESTING=OFF)
+	cmake --build $(BUILD)-bench -j $(JOBS) --target predicates_bench
+	$(BUILD)-bench/bench/predicates_bench
 
 # The library and every test under AddressSanitizer, UndefinedBehaviorSanitizer and
 # LeakSanitizer, stopping at the first error.
 sanitize:
-	cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMATH_R_SANITIZE=address
+	@$(NEEDS) sanitize
+	@$(call configure,build-asan,-DCMAKE_BUILD_TYPE=RelWithDebInfo -DMATH_R_SANITIZE=address)
 	cmake --build build-asan -j $(JOBS)
 	ASAN_OPTIONS=detect_leaks=1:detect_stack_use_after_return=1:strict_string_checks=1:check_initialization_order=1 \
 	UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
-	ctest --test-dir build-asan --output-on-failure -j $(JOBS)
+	ctest --test-dir build-asan --output-on-failure --no-tests=error -j $(JOBS)
 
 # The same suite, threads test included, under ThreadSanitizer (clang).
 tsan:
-	cmake -S . -B build-tsan -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMATH_R_SANITIZE=thread
+	@$(NEEDS) tsan
+	@$(call configure,build-tsan,-DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMATH_R_SANITIZE=thread)
 	cmake --build build-tsan -j $(JOBS)
-	TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 ctest --test-dir build-tsan --output-on-failure -j $(JOBS)
+	TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 ctest --test-dir build-tsan --output-on-failure --no-tests=error -j $(JOBS)
 
 # libFuzzer targets (clang), FUZZ_SECONDS each, one after another.
 fuzz:
-	cmake -S . -B build-fuzz -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMATH_R_FUZZ=ON -DBUILD_TESTING=OFF
+	@$(NEEDS) fuzz
+	@$(call configure,build-fuzz,-DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMATH_R_FUZZ=ON -DBUILD_TESTING=OFF)
 	cmake --build build-fuzz -j $(JOBS)
 	bash fuzz/run build-fuzz $(FUZZ_SECONDS)
 
@@ -55,9 +77,10 @@ fuzz:
 # byte as the build machine's host does.
 AARCH64_RUN = qemu-aarch64 -L /usr/aarch64-linux-gnu
 test-aarch64: all
-	cmake -S . -B build-aarch64 -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/aarch64-linux-gnu.cmake
+	@$(NEEDS) aarch64
+	@$(call configure,build-aarch64,-DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/aarch64-linux-gnu.cmake)
 	cmake --build build-aarch64 -j $(JOBS)
-	ctest --test-dir build-aarch64 --output-on-failure -j $(JOBS)
+	ctest --test-dir build-aarch64 --output-on-failure --no-tests=error -j $(JOBS)
 	$(BUILD)/extpred-host -f examples/tour.calls > build-aarch64/tour.native
 	$(AARCH64_RUN) build-aarch64/extpred-host -f examples/tour.calls > build-aarch64/tour.aarch64
 	diff build-aarch64/tour.native build-aarch64/tour.aarch64

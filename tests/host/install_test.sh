@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
-# Installs the build into a temporary prefix; the installed host must find the installed
-# plug-in by itself, and a separate project must build against it with CMake and with pkg-config.
-# usage: install_test.sh BUILD_DIR CONSUMER_SOURCE_DIR LIBDIR [TOOLCHAIN_FILE CXX EMULATOR...]
+# Installs the build into a temporary prefix, either with `cmake --install` or by unpacking the
+# Debian package that `make package` builds (which must hold nothing outside /usr); then the
+# installed host must find the installed plug-in by itself, and a separate project must build
+# against it with CMake and with pkg-config.
+# usage: install_test.sh install|package BUILD_DIR CONSUMER_SOURCE_DIR LIBDIR [TOOLCHAIN_FILE CXX EMULATOR...]
 # A cross build gives its toolchain file, its compiler and the emulator that runs its programs.
 set -euo pipefail
-build=$1 consumer=$2 libdir=$3
-toolchain=${4:-} cxx=${5:-c++}
-emulator=("${@:6}")
+how=$1 build=$2 consumer=$3 libdir=$4
+toolchain=${5:-} cxx=${6:-c++}
+emulator=("${@:7}")
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 prefix=$work/prefix
@@ -18,7 +20,16 @@ expect() { # expect WHAT EXPECTED ACTUAL
   fi
 }
 
-cmake --install "$build" --prefix "$prefix" >/dev/null
+if [ "$how" = install ]; then
+  cmake --install "$build" --prefix "$prefix" >/dev/null
+else
+  cpack -G DEB --config "$build/CPackConfig.cmake" -B "$work/package" >/dev/null
+  package=$(echo "$work"/package/*.deb)
+  outside=$(dpkg-deb -c "$package" | awk '{print $NF}' | grep -v -e '^\./usr/' -e '^\./$' || true)
+  expect "files outside /usr in $(basename "$package")" "" "$outside"
+  dpkg-deb -x "$package" "$work/root"
+  prefix=$work/root/usr
+fi
 
 expect "installed host" 'X = "1.41421356"' "$("${emulator[@]}" "$prefix/bin/extpred-host" 'sqrt("2", X)')"
 
@@ -36,4 +47,4 @@ export PKG_CONFIG_PATH=$prefix/$libdir/pkgconfig
 "$cxx" -std=c++17 -o "$work/pkg-consumer" "$consumer/main.cpp" $(pkg-config --cflags --libs math_R)
 expect "pkg-config consumer" '"3.75000000"' \
   "$(LD_LIBRARY_PATH="$prefix/$libdir" "${emulator[@]}" "$work/pkg-consumer")"
-echo "installed, found and used from $prefix"
+echo "installed ($how), found and used from $prefix"
