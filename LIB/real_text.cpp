@@ -119,8 +119,7 @@ struct PowersOfFive {
     }
 };
 constexpr PowersOfFive POWERS_OF_FIVE;
-constexpr int MAX_QUOTIENT_POWER = 31; // 5^31 < 2^72
-constexpr int MAX_PRODUCT_POWER = 27;  // 5^27 < 2^63
+constexpr int MAX_WIDE_POWER = 31; // 5^31 < 2^72
 
 // Digits that the wide path takes: below 10^38 < 2^127.
 constexpr std::size_t MAX_WIDE_DIGITS = 38;
@@ -157,13 +156,17 @@ double nearestDouble(Wide n, bool inexact, int exponent)
     return double(std::int64_t(std::uint64_t(n) | std::uint64_t(inexact))) * powerOfTwo(exponent);
 }
 
-// n / 10^decimals, correctly rounded, for n below 2^128 and decimals up to 31: with n shifted to
-// fill 128 bits and 5^decimals below 2^72, the integer quotient has 55 bits or more, and the
-// remainder says whether anything was cut off. The result lies between 10^-31 and 10^38, normal.
+// n / 10^decimals, correctly rounded, for n from 1 to 2^128 and decimals up to 31: n is shifted
+// so that the integer quotient by 5^decimals (below 2^72) has 55 bits or more, and the remainder
+// says whether anything was cut off. The shift also keeps the quotient below 2^57, where it can,
+// so that a divisor below 2^64 takes one machine division. The result lies between 10^-31 and
+// 10^38, a normal number.
 double wideQuotient(Wide n, int decimals)
 {
-    int shift = 128 - bitLength(n);
-    Wide numerator = n << shift, divisor = POWERS_OF_FIVE.value[decimals];
+    Wide divisor = POWERS_OF_FIVE.value[decimals];
+    int shift = 55 + bitLength(divisor) - bitLength(n); // n x 2^shift >= 2^54 x 2^bitLength(divisor)
+    shift = shift < 0 ? 0 : shift;                      // and at most 127 - bitLength(n): no overflow
+    Wide numerator = n << shift;
     Wide quotient = numerator / divisor;
     return nearestDouble(quotient, numerator - quotient * divisor != 0, -shift - decimals);
 }
@@ -184,14 +187,36 @@ Wide appendDigits(Wide n, const char* p, std::size_t count)
 // the ranges below (and of the double range) long before.
 constexpr int EXPONENT_CAP = 100000;
 
+// n x 10^power where one IEEE multiplication or division does it: n within 2^53 and |power|
+// within 22 are exact doubles, and the operation rounds their exact product or quotient
+// correctly, as strtod does.
+bool scaleExactly(Wide n, long long power, double& magnitude)
+{
+    if (n > MAX_EXACT_INTEGER || power < -MAX_EXACT_POWER || power > MAX_EXACT_POWER)
+        return false;
+    magnitude = power < 0 ? double(std::uint64_t(n)) / EXACT_POWERS_OF_TEN[-power]
+                          : double(std::uint64_t(n)) * EXACT_POWERS_OF_TEN[power];
+    return true;
+}
+
+// n x 10^power for n from 1 to 2^128 in 128-bit integers, rounded once (nearestDouble): a
+// quotient for power down to -31, a product for power up to 31 where it fits.
+bool scaleWide(Wide n, long long power, double& magnitude)
+{
+    if (power < 0 && power >= -MAX_WIDE_POWER)
+        magnitude = wideQuotient(n, int(-power));
+    else if (power >= 0 && power <= MAX_WIDE_POWER && bitLength(n) + bitLength(POWERS_OF_FIVE.value[power]) <= 128)
+        magnitude = nearestDouble(n * POWERS_OF_FIVE.value[power], false, int(power));
+    else
+        return false;
+    return true;
+}
+
 // [-]digits[.digits] or [-].digits, then optionally e or E, a sign and digits, and nothing after;
-// false when it is not that simple. With d the digits as one integer and k the power of ten that
-// the point and the exponent give it, the value is d x 10^k:
-// - d within 2^53 and |k| within 22: d and 10^|k| are exact doubles, and one IEEE multiplication
-//   or division rounds their product or quotient correctly, as strtod does;
-// - otherwise, d below 10^38: d / 10^-k (k down to -31) or d x 10^k (d below 2^64, k up to 27)
-//   in 128-bit integers, rounded once (nearestDouble).
-// The digits are found first and converted afterwards, so every byte read is one already seen.
+// false when it is not that simple. With n the digits as one integer (at most 38 of them, after
+// trailing zeros) and k the power of ten that the point and the exponent give it, the value is
+// n x 10^k: scaleExactly's one operation where it can, else scaleWide. The digits are found
+// first and converted afterwards, so every byte read is one already seen.
 bool readSimpleDecimal(const char* text, double& value)
 {
     const char* p = text;
@@ -209,8 +234,8 @@ bool readSimpleDecimal(const char* text, double& value)
             ++p;
         decimals = std::size_t(p - fraction);
     }
-    std::size_t digits = wholeDigits + decimals;
-    int exponent = 0;
+    bool noDigits = wholeDigits + decimals == 0;
+    long long exponent = 0;
     if ((*p | 0x20) == 'e') {
         const char* q = p + 1;
         bool negativeExponent = *q == '-';
@@ -224,21 +249,26 @@ bool readSimpleDecimal(const char* text, double& value)
         p = q;
         exponent = negativeExponent ? -exponent : exponent;
     }
-    if (*p != '\0' || digits == 0 || digits > MAX_WIDE_DIGITS)
+    if (*p != '\0' || noDigits)
         return false;
-    Wide n = appendDigits(appendDigits(0, whole, wholeDigits), fraction, decimals);
-    int power = exponent - int(decimals);
-    double magnitude;
-    if (n == 0)
-        magnitude = 0;
-    else if (n <= MAX_EXACT_INTEGER && power >= -MAX_EXACT_POWER && power <= MAX_EXACT_POWER)
-        magnitude = power < 0 ? double(std::uint64_t(n)) / EXACT_POWERS_OF_TEN[-power]
-                              : double(std::uint64_t(n)) * EXACT_POWERS_OF_TEN[power];
-    else if (power < 0 && power >= -MAX_QUOTIENT_POWER)
-        magnitude = wideQuotient(n, -power);
-    else if (power >= 0 && power <= MAX_PRODUCT_POWER && (n >> 64) == 0)
-        magnitude = nearestDouble(n * POWERS_OF_FIVE.value[power], false, power); // exact below 2^127
-    else
+    // Trailing zeros only scale the other digits: 12345700000.00000000 is 123457 x 10^5. Eight
+    // at once first, as in a written integer.
+    if (decimals >= 8 && std::memcmp(fraction + decimals - 8, "00000000", 8) == 0)
+        decimals -= 8;
+    while (decimals > 0 && fraction[decimals - 1] == '0')
+        --decimals;
+    if (decimals == 0)
+        for (; wholeDigits > 0 && whole[wholeDigits - 1] == '0'; --wholeDigits)
+            ++exponent;
+    std::size_t digits = wholeDigits + decimals;
+    if (digits > MAX_WIDE_DIGITS)
+        return false;
+    Wide n = digits <= 19 ? digitsValue(whole, wholeDigits) * INTEGER_POWERS_OF_TEN[decimals] +
+                                digitsValue(fraction, decimals) // below 10^19, most often
+                          : appendDigits(appendDigits(0, whole, wholeDigits), fraction, decimals);
+    long long power = exponent - static_cast<long long>(decimals);
+    double magnitude = 0;
+    if (n != 0 && !scaleExactly(n, power, magnitude) && !scaleWide(n, power, magnitude))
         return false;
     value = negative ? -magnitude : magnitude;
     return true;
