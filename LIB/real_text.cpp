@@ -190,12 +190,12 @@ constexpr int EXPONENT_CAP = 100000;
 // n x 10^power where one IEEE multiplication or division does it: n within 2^53 and |power|
 // within 22 are exact doubles, and the operation rounds their exact product or quotient
 // correctly, as strtod does.
-bool scaleExactly(Wide n, long long power, double& magnitude)
+bool scaleExactly(std::uint64_t n, long long power, double& magnitude)
 {
     if (n > MAX_EXACT_INTEGER || power < -MAX_EXACT_POWER || power > MAX_EXACT_POWER)
         return false;
-    magnitude = power < 0 ? double(std::uint64_t(n)) / EXACT_POWERS_OF_TEN[-power]
-                          : double(std::uint64_t(n)) * EXACT_POWERS_OF_TEN[power];
+    double exact = double(n);
+    magnitude = power < 0 ? exact / EXACT_POWERS_OF_TEN[-power] : exact * EXACT_POWERS_OF_TEN[power];
     return true;
 }
 
@@ -215,8 +215,9 @@ bool scaleWide(Wide n, long long power, double& magnitude)
 // [-]digits[.digits] or [-].digits, then optionally e or E, a sign and digits, and nothing after;
 // false when it is not that simple. With n the digits as one integer (at most 38 of them, after
 // trailing zeros) and k the power of ten that the point and the exponent give it, the value is
-// n x 10^k: scaleExactly's one operation where it can, else scaleWide. The digits are found
-// first and converted afterwards, so every byte read is one already seen.
+// n x 10^k: scaleExactly's one operation where it can, with the digits as they stand or else
+// without trailing zeros, else scaleWide. The digits are found first and converted afterwards,
+// so every byte read is one already seen.
 bool readSimpleDecimal(const char* text, double& value)
 {
     const char* p = text;
@@ -252,23 +253,36 @@ bool readSimpleDecimal(const char* text, double& value)
     if (*p != '\0' || noDigits)
         return false;
     // Trailing zeros only scale the other digits: 12345700000.00000000 is 123457 x 10^5. Eight
-    // at once first, as in a written integer.
+    // at once, as in a written integer, before anything else.
     if (decimals >= 8 && std::memcmp(fraction + decimals - 8, "00000000", 8) == 0)
         decimals -= 8;
+    double magnitude = 0;
+    std::size_t digits = wholeDigits + decimals;
+    long long power = exponent - static_cast<long long>(decimals);
+    Wide n = 0;
+    if (digits <= 19) { // most texts, as they stand
+        std::uint64_t small = digitsValue(whole, wholeDigits) * INTEGER_POWERS_OF_TEN[decimals] +
+                              digitsValue(fraction, decimals);
+        n = small;
+        if (scaleExactly(small, power, magnitude)) {
+            value = negative ? -magnitude : magnitude;
+            return true;
+        }
+    }
+    // The other trailing zeros.
     while (decimals > 0 && fraction[decimals - 1] == '0')
         --decimals;
     if (decimals == 0)
         for (; wholeDigits > 0 && whole[wholeDigits - 1] == '0'; --wholeDigits)
             ++exponent;
-    std::size_t digits = wholeDigits + decimals;
-    if (digits > MAX_WIDE_DIGITS)
-        return false;
-    Wide n = digits <= 19 ? digitsValue(whole, wholeDigits) * INTEGER_POWERS_OF_TEN[decimals] +
-                                digitsValue(fraction, decimals) // below 10^19, most often
-                          : appendDigits(appendDigits(0, whole, wholeDigits), fraction, decimals);
-    long long power = exponent - static_cast<long long>(decimals);
-    double magnitude = 0;
-    if (n != 0 && !scaleExactly(n, power, magnitude) && !scaleWide(n, power, magnitude))
+    if (wholeDigits + decimals != digits || digits > 19) { // some were zeros, or not yet converted
+        if (wholeDigits + decimals > MAX_WIDE_DIGITS)
+            return false;
+        n = appendDigits(appendDigits(0, whole, wholeDigits), fraction, decimals);
+        power = exponent - static_cast<long long>(decimals);
+    }
+    if (n != 0 && !(n >> 64 == 0 && scaleExactly(std::uint64_t(n), power, magnitude)) &&
+        !scaleWide(n, power, magnitude))
         return false;
     value = negative ? -magnitude : magnitude;
     return true;
