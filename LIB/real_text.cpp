@@ -183,8 +183,8 @@ Wide appendDigits(Wide n, const char* p, std::size_t count)
     return n;
 }
 
-// Exponents beyond this are counted no further: with 38 digits at most, the value is far out of
-// the ranges below (and of the double range) long before.
+// Exponents from this on are counted no further and the text is left to the C library: a count
+// cut short would be wrong where as many trailing zeros bring the power of ten back into range.
 constexpr int EXPONENT_CAP = 100000;
 
 // n x 10^power where one IEEE multiplication or division does it: n within 2^53 and |power|
@@ -245,8 +245,8 @@ bool readSimpleDecimal(const char* text, double& value)
         for (; isDigit(*q); ++q)
             if (exponent < EXPONENT_CAP)
                 exponent = exponent * 10 + (*q - '0');
-        if (q == exponentDigits)
-            return false; // "1e", "1e+": atof stops before the e
+        if (q == exponentDigits || exponent >= EXPONENT_CAP)
+            return false; // "1e", "1e+": atof stops before the e; a huge exponent is left to strtod
         p = q;
         exponent = negativeExponent ? -exponent : exponent;
     }

@@ -185,6 +185,9 @@ TEST(RealTextRead, SameBitsAsAtofForAMillionTexts)
           "9007199254740992.99999999999999999999", "18014398509481986", "18014398509481990",
           "0.1000000000000000055511151231257827", "0.10000000000000000555111512312578270212"})
         bad.add(checkRead(text));
+    // Trailing zeros that bring a huge exponent back into range: the exponent must not be cut short.
+    for (const char* exponent : {"e-100000", "e-1000000", "e-10000000000000000000"})
+        bad.add(checkRead(("1" + std::string(100000, '0') + exponent).c_str()));
     for (int i = 0; i < 1000000; ++i)
         bad.add(checkRead(randomText(random).c_str()));
     EXPECT_EQ(bad.count, 0);
