@@ -1,13 +1,17 @@
 // Reading and writing real texts without the cost of strtod and printf on the common cases.
 //
 // Both fast paths compute exactly what the C library computes, and only where that is proven:
-// - reading: a plain decimal of at most 19 digits whose digits fit in 53 bits, with at most 22
-//   decimals, is one exact integer divided by an exact power of ten, which IEEE division rounds
-//   correctly, as strtod does; other complete decimal texts go to std::from_chars, which also
-//   rounds correctly; everything else (blanks, '+', hexadecimal, inf and nan words, trailing
-//   text, out of range) goes to strtod itself.
+// - reading: a decimal with an optional exponent and at most 38 digits is one exact integer
+//   times or over a power of ten; where both are exact doubles (the integer within 2^53, the
+//   power within 10^22) one IEEE operation rounds the result correctly, as strtod does, and
+//   elsewhere in a wider range 128-bit integer arithmetic gives the same single rounding
+//   (readSimpleDecimal); other complete decimal texts go to std::from_chars, which also rounds
+//   correctly; everything else (blanks, '+', hexadecimal, inf and nan words, trailing text, out
+//   of range) goes to strtod itself.
 // - writing: below 2^36, value x 10^8 is computed exactly in 128 bits and rounded half to even,
-//   as glibc's printf rounds an exact binary value; larger values, inf and nan go to snprintf.
+//   as glibc's printf rounds an exact binary value; larger finite values go to std::to_chars in
+//   fixed notation, which also writes the exact binary value rounded half to even, at a tenth of
+//   snprintf's cost or less; inf and nan (and a text too long for the buffer) go to snprintf.
 // Both rely on round-to-nearest and on a full stop as the decimal point, which the host may
 // change per thread (fesetround, uselocale), so a codec checks them when it is made, once per
 // predicate call; the library itself never changes either.
@@ -104,9 +108,117 @@ constexpr std::uint64_t INTEGER_POWERS_OF_TEN[] = {1,
                                                    1000000000000000000,
                                                    10000000000000000000u};
 
-// [-]digits[.digits] or [-].digits and nothing after; false when it is not that simple. The
-// digits are found first and converted afterwards, so every byte read is one already seen.
-bool readPlainDecimal(const char* text, double& value)
+// 5^0 to 5^31, all below 2^72.
+struct PowersOfFive {
+    Wide value[32];
+    constexpr PowersOfFive() : value()
+    {
+        value[0] = 1;
+        for (int i = 1; i < 32; ++i)
+            value[i] = value[i - 1] * 5;
+    }
+};
+constexpr PowersOfFive POWERS_OF_FIVE;
+constexpr int MAX_WIDE_POWER = 31; // 5^31 < 2^72
+
+// Digits that the wide path takes: below 10^38 < 2^127.
+constexpr std::size_t MAX_WIDE_DIGITS = 38;
+
+int bitLength(Wide n)
+{
+    std::uint64_t high = std::uint64_t(n >> 64), low = std::uint64_t(n);
+    return high != 0 ? 128 - __builtin_clzll(high) : low != 0 ? 64 - __builtin_clzll(low) : 0;
+}
+
+// 2^exponent, for -1022 <= exponent <= 1023.
+double powerOfTwo(int exponent)
+{
+    std::uint64_t bits = std::uint64_t(1023 + exponent) << 52;
+    double power;
+    std::memcpy(&power, &bits, sizeof power);
+    return power;
+}
+
+// The double nearest to n x 2^exponent, or to a value a little above that when `inexact` (a
+// fraction of n's last unit was cut off). n is first cut to 63 bits, whatever it loses joining
+// the inexact flag, which is then OR-ed into its last bit: with 55 bits or more that bit lies
+// below the one that decides the rounding, so it breaks ties only, as the cut-off part would.
+// The conversion to double is the one rounding (to nearest, as checked); the scaling by a power
+// of two is exact while the result is a normal number, which every caller's range guarantees.
+double nearestDouble(Wide n, bool inexact, int exponent)
+{
+    int excess = bitLength(n) - 63;
+    if (excess > 0) {
+        inexact = inexact || (n & ((Wide(1) << excess) - 1)) != 0;
+        n >>= excess;
+        exponent += excess;
+    }
+    return double(std::int64_t(std::uint64_t(n) | std::uint64_t(inexact))) * powerOfTwo(exponent);
+}
+
+// n / 10^decimals, correctly rounded, for n from 1 to 2^128 and decimals up to 31: n is shifted
+// so that the integer quotient by 5^decimals (below 2^72) has 55 bits or more, and the remainder
+// says whether anything was cut off. The shift also keeps the quotient below 2^57, where it can,
+// so that a divisor below 2^64 takes one machine division. The result lies between 10^-31 and
+// 10^38, a normal number.
+double wideQuotient(Wide n, int decimals)
+{
+    Wide divisor = POWERS_OF_FIVE.value[decimals];
+    int shift = 55 + bitLength(divisor) - bitLength(n); // n x 2^shift >= 2^54 x 2^bitLength(divisor)
+    shift = shift < 0 ? 0 : shift;                      // and at most 127 - bitLength(n): no overflow
+    Wide numerator = n << shift;
+    Wide quotient = numerator / divisor;
+    return nearestDouble(quotient, numerator - quotient * divisor != 0, -shift - decimals);
+}
+
+// n x 10^count + the value of `count` digits at p, up to 19 at a time.
+Wide appendDigits(Wide n, const char* p, std::size_t count)
+{
+    while (count > 0) {
+        std::size_t chunk = count < 19 ? count : 19;
+        n = n * INTEGER_POWERS_OF_TEN[chunk] + digitsValue(p, chunk);
+        p += chunk;
+        count -= chunk;
+    }
+    return n;
+}
+
+// Exponents from this on are counted no further and the text is left to the C library: a count
+// cut short would be wrong where as many trailing zeros bring the power of ten back into range.
+constexpr int EXPONENT_CAP = 100000;
+
+// n x 10^power where one IEEE multiplication or division does it: n within 2^53 and |power|
+// within 22 are exact doubles, and the operation rounds their exact product or quotient
+// correctly, as strtod does.
+bool scaleExactly(std::uint64_t n, long long power, double& magnitude)
+{
+    if (n > MAX_EXACT_INTEGER || power < -MAX_EXACT_POWER || power > MAX_EXACT_POWER)
+        return false;
+    double exact = double(n);
+    magnitude = power < 0 ? exact / EXACT_POWERS_OF_TEN[-power] : exact * EXACT_POWERS_OF_TEN[power];
+    return true;
+}
+
+// n x 10^power for n from 1 to 2^128 in 128-bit integers, rounded once (nearestDouble): a
+// quotient for power down to -31, a product for power up to 31 where it fits.
+bool scaleWide(Wide n, long long power, double& magnitude)
+{
+    if (power < 0 && power >= -MAX_WIDE_POWER)
+        magnitude = wideQuotient(n, int(-power));
+    else if (power >= 0 && power <= MAX_WIDE_POWER && bitLength(n) + bitLength(POWERS_OF_FIVE.value[power]) <= 128)
+        magnitude = nearestDouble(n * POWERS_OF_FIVE.value[power], false, int(power));
+    else
+        return false;
+    return true;
+}
+
+// [-]digits[.digits] or [-].digits, then optionally e or E, a sign and digits, and nothing after;
+// false when it is not that simple. With n the digits as one integer (at most 38 of them, after
+// trailing zeros) and k the power of ten that the point and the exponent give it, the value is
+// n x 10^k: scaleExactly's one operation where it can, with the digits as they stand or else
+// without trailing zeros, else scaleWide. The digits are found first and converted afterwards,
+// so every byte read is one already seen.
+bool readSimpleDecimal(const char* text, double& value)
 {
     const char* p = text;
     bool negative = *p == '-';
@@ -117,23 +229,61 @@ bool readPlainDecimal(const char* text, double& value)
     std::size_t wholeDigits = std::size_t(p - whole);
     const char* fraction = p;
     std::size_t decimals = 0;
-    bool point = *p == '.';
-    if (point) {
+    if (*p == '.') {
         fraction = ++p;
         while (isDigit(*p))
             ++p;
         decimals = std::size_t(p - fraction);
     }
+    bool noDigits = wholeDigits + decimals == 0;
+    long long exponent = 0;
+    if ((*p | 0x20) == 'e') {
+        const char* q = p + 1;
+        bool negativeExponent = *q == '-';
+        q += *q == '-' || *q == '+';
+        const char* exponentDigits = q;
+        for (; isDigit(*q); ++q)
+            if (exponent < EXPONENT_CAP)
+                exponent = exponent * 10 + (*q - '0');
+        if (q == exponentDigits || exponent >= EXPONENT_CAP)
+            return false; // "1e", "1e+": atof stops before the e; a huge exponent is left to strtod
+        p = q;
+        exponent = negativeExponent ? -exponent : exponent;
+    }
+    if (*p != '\0' || noDigits)
+        return false;
+    // Trailing zeros only scale the other digits: 12345700000.00000000 is 123457 x 10^5. Eight
+    // at once, as in a written integer, before anything else.
+    if (decimals >= 8 && std::memcmp(fraction + decimals - 8, "00000000", 8) == 0)
+        decimals -= 8;
+    double magnitude = 0;
     std::size_t digits = wholeDigits + decimals;
-    static_assert(MAX_EXACT_POWER >= 19, "every count of decimals below has its exact power of ten");
-    if (*p != '\0' || digits == 0 || digits > 19)
+    long long power = exponent - static_cast<long long>(decimals);
+    Wide n = 0;
+    if (digits <= 19) { // most texts, as they stand
+        std::uint64_t small = digitsValue(whole, wholeDigits) * INTEGER_POWERS_OF_TEN[decimals] +
+                              digitsValue(fraction, decimals);
+        n = small;
+        if (scaleExactly(small, power, magnitude)) {
+            value = negative ? -magnitude : magnitude;
+            return true;
+        }
+    }
+    // The other trailing zeros.
+    while (decimals > 0 && fraction[decimals - 1] == '0')
+        --decimals;
+    if (decimals == 0)
+        for (; wholeDigits > 0 && whole[wholeDigits - 1] == '0'; --wholeDigits)
+            ++exponent;
+    if (wholeDigits + decimals != digits || digits > 19) { // some were zeros, or not yet converted
+        if (wholeDigits + decimals > MAX_WIDE_DIGITS)
+            return false;
+        n = appendDigits(appendDigits(0, whole, wholeDigits), fraction, decimals);
+        power = exponent - static_cast<long long>(decimals);
+    }
+    if (n != 0 && !(n >> 64 == 0 && scaleExactly(std::uint64_t(n), power, magnitude)) &&
+        !scaleWide(n, power, magnitude))
         return false;
-    // At most 19 digits: below 10^19, so no overflow.
-    std::uint64_t digitsAsInteger =
-        digitsValue(whole, wholeDigits) * INTEGER_POWERS_OF_TEN[decimals] + digitsValue(fraction, decimals);
-    if (digitsAsInteger > MAX_EXACT_INTEGER)
-        return false;
-    double magnitude = double(digitsAsInteger) / EXACT_POWERS_OF_TEN[decimals];
     value = negative ? -magnitude : magnitude;
     return true;
 }
@@ -203,7 +353,7 @@ RealCodec::RealCodec() : fast(nearestRounding() && pointIsRadix()) {}
 double RealCodec::read(const char* text) const
 {
     double value;
-    if (fast && (readPlainDecimal(text, value) || readCompleteDecimal(text, value)))
+    if (fast && (readSimpleDecimal(text, value) || readCompleteDecimal(text, value)))
         return value;
     return std::strtod(text, nullptr);
 }
@@ -222,6 +372,14 @@ std::size_t RealCodec::write(char* out, std::size_t size, double value) const
         }
         // value x 10^8 = mantissa x 5^8 x 2^(exponent + 8), and exponent + 8 < 0 below 2^36.
         return writeScaled(out, (bits >> 63) != 0, scaleAndRound(mantissa, -(exponent + REAL_TEXT_DECIMALS)));
+    }
+    if (fast && biased != 0x7ff && size > 0) { // finite: the exact digits from the standard library
+        std::to_chars_result result =
+            std::to_chars(out, out + size - 1, value, std::chars_format::fixed, REAL_TEXT_DECIMALS);
+        if (result.ec == std::errc()) {
+            *result.ptr = '\0';
+            return std::size_t(result.ptr - out);
+        }
     }
     int length = std::snprintf(out, size, "%.*f", REAL_TEXT_DECIMALS, value);
     return length < 0 ? 0 : std::size_t(length);

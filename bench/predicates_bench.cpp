@@ -11,8 +11,12 @@
 // in both and the ratio shows what the codec and the allocation save where it counts: a cheap
 // formula shows most of it, an expensive one (pow, sin) less.
 //
+// The codec's cost also depends on the size and form of the texts, so addR's output and test
+// patterns are timed again on texts by magnitude, from short decimals to 300-digit ones.
+//
 // Goals: output patterns at most 0.35 of their literal path, test patterns (holding or failing)
-// at most 0.5, and the same mix on two threads at least 1.8 times the throughput of one.
+// at most 0.5, and the same mix on two threads at least 1.8 times the throughput of one; in
+// every magnitude row, the output pattern at most 0.25 and the test pattern at most 0.45.
 
 #include "symbols.h"
 
@@ -190,10 +194,14 @@ bool literalFabsTest(CONSTANT* argv, unsigned)
 
 // ---- inputs ----
 
-// What an input slot holds: a real drawn from [low, high), or an Integer from [low, high].
+// What an input slot holds: a real drawn from [low, high), or an Integer from [low, high]. A
+// real's text is printed with `format`, or by default mostly with 8 decimals and some with 3.
+// A spread real has a magnitude drawn evenly over the powers of ten from low to high and either sign.
 struct Slot {
     double low, high;
     bool integer = false;
+    const char* format = nullptr;
+    bool spread = false;
 };
 
 struct Family {
@@ -243,12 +251,42 @@ const std::vector<Family>& families()
     return all;
 }
 
+// addR on texts by magnitude: name, magnitudes of both inputs, their format.
+struct Magnitude {
+    const char* name;
+    double low, high;
+    const char* format;
+};
+const Magnitude magnitudes[] = {
+    {"short<1e4", 1e-3, 1e4, "%.3f"},
+    {"17digits<1e4", 1e-3, 1e4, "%.17g"},
+    {"1e9-1e10,%g", 1e9, 1e10, "%g"}, // -1.23457e+09
+    {"1e11-1e15", 1e11, 1e15, "%.8f"},
+    {"1e16-1e22", 1e16, 1e22, "%.8f"},
+    {"1e50-1e300", 1e50, 1e300, "%.8f"},
+    {"17digits,1e-12-1e-6", 1e-12, 1e-6, "%.17g"}, // 1.2345678901234567e-07
+};
+
+const std::vector<Family>& magnitudeRows()
+{
+    static const std::vector<Family> all = [] {
+        std::vector<Family> rows;
+        for (const Magnitude& m : magnitudes) {
+            Slot slot{m.low, m.high, false, m.format, true};
+            rows.push_back({m.name, {slot, slot}, addR_iio, addR_iii, literalOut2<plus>, literalTest2<plus>});
+        }
+        return rows;
+    }();
+    return all;
+}
+
 constexpr std::size_t POOL = 64; // argument vectors cycled through, so that no input is cached
 
 // What is timed: the output pattern, the test pattern given the value it checks for, or the
 // test pattern given another value, as most candidate tests in a rule program are.
 enum class Pattern { output, test, failingTest };
-const Pattern patterns[] = {Pattern::output, Pattern::test, Pattern::failingTest};
+const std::vector<Pattern> patterns = {Pattern::output, Pattern::test, Pattern::failingTest};
+const std::vector<Pattern> magnitudePatterns = {Pattern::output, Pattern::test};
 const char* patternName(Pattern p)
 {
     return p == Pattern::output ? "output" : p == Pattern::test ? "test" : "failing";
@@ -271,13 +309,19 @@ std::vector<std::vector<CONSTANT>> argumentPool(const Family& family, Pattern pa
     while (pool.size() < POOL + 1) {
         std::vector<CONSTANT> argv;
         for (const Slot& slot : family.inputs) {
-            double value = std::uniform_real_distribution<double>(slot.low, slot.high)(random);
+            double value;
+            if (slot.spread) {
+                std::uniform_real_distribution<double> exponent(std::log10(slot.low), std::log10(slot.high));
+                value = std::pow(10, exponent(random)) * (random() % 2 ? 1 : -1);
+            } else
+                value = std::uniform_real_distribution<double>(slot.low, slot.high)(random);
             if (slot.integer) {
                 argv.emplace_back(static_cast<int>(std::lround(value)));
                 continue;
             }
-            char text[64];
-            std::snprintf(text, sizeof text, random() % 4 == 0 ? "%.3f" : "%.8f", value);
+            char text[400]; // "%.8f" of 1e300 takes 310
+            const char* format = slot.format ? slot.format : random() % 4 == 0 ? "%.3f" : "%.8f";
+            std::snprintf(text, sizeof text, format, value);
             argv.emplace_back(text, true);
         }
         argv.emplace_back();
@@ -371,25 +415,52 @@ public:
     }
 };
 
-constexpr double OUTPUT_GOAL = 0.35, TEST_GOAL = 0.5, THREAD_GOAL = 1.8;
+// The rows timed, with the patterns of each and the goals of their ratios to the literal path.
+struct Table {
+    const char* title; // of the first column
+    int width;         // of the first column
+    const std::vector<Family>& rows;
+    const std::vector<Pattern>& patterns;
+    double outputGoal, testGoal;
+};
 
-// Prints one line per family and pattern; returns the number of goals missed.
-int printSummary(const SummaryReporter& reporter)
+const std::vector<Table>& tables()
+{
+    static const std::vector<Table> all = {{"family", 8, families(), patterns, 0.35, 0.5},
+                                           {"addR texts", 19, magnitudeRows(), magnitudePatterns, 0.25, 0.45}};
+    return all;
+}
+
+constexpr double THREAD_GOAL = 1.8;
+
+// Prints one line per row and pattern of a table; returns the number of goals missed.
+int printTable(const SummaryReporter& reporter, const Table& table)
 {
     int missed = 0;
-    std::printf("\n%-8s %-8s %10s %12s %7s %7s\n", "family", "pattern", "fast ns", "literal ns", "ratio", "goal");
-    for (const Family& family : families())
-        for (Pattern pattern : patterns) {
+    std::printf("\n%-*s %-8s %10s %12s %7s %7s\n", table.width, table.title, "pattern", "fast ns", "literal ns",
+                "ratio", "goal");
+    for (const Family& family : table.rows)
+        for (Pattern pattern : table.patterns) {
             auto fast = reporter.nanoseconds.find(benchmarkName(family, pattern, "fast"));
             auto literal = reporter.nanoseconds.find(benchmarkName(family, pattern, "literal"));
             if (fast == reporter.nanoseconds.end() || literal == reporter.nanoseconds.end())
                 continue; // filtered out
-            double ratio = fast->second / literal->second, goal = pattern == Pattern::output ? OUTPUT_GOAL : TEST_GOAL;
+            double ratio = fast->second / literal->second;
+            double goal = pattern == Pattern::output ? table.outputGoal : table.testGoal;
             bool met = ratio <= goal;
             missed += !met;
-            std::printf("%-8s %-8s %10.1f %12.1f %7.2f %4s%.2f%s\n", family.name, patternName(pattern),
+            std::printf("%-*s %-8s %10.1f %12.1f %7.2f %4s%.2f%s\n", table.width, family.name, patternName(pattern),
                         fast->second, literal->second, ratio, "<=", goal, met ? "" : "  MISSED");
         }
+    return missed;
+}
+
+// Prints every table and the threads' scaling; returns the number of goals missed.
+int printSummary(const SummaryReporter& reporter)
+{
+    int missed = 0;
+    for (const Table& table : tables())
+        missed += printTable(reporter, table);
     auto one = reporter.mixRate.find(1), two = reporter.mixRate.find(2);
     if (one != reporter.mixRate.end() && two != reporter.mixRate.end()) {
         double scaling = two->second / one->second;
@@ -407,12 +478,13 @@ int printSummary(const SummaryReporter& reporter)
 int main(int argc, char** argv)
 {
     // Each family's literal run sits next to its fast run, so both see the same machine.
-    for (const Family& family : families())
-        for (Pattern pattern : patterns) {
-            bool output = pattern == Pattern::output;
-            registerRun(family, pattern, "literal", output ? family.literalOutput : family.literalTest);
-            registerRun(family, pattern, "fast", output ? family.output : family.test);
-        }
+    for (const Table& table : tables())
+        for (const Family& family : table.rows)
+            for (Pattern pattern : table.patterns) {
+                bool output = pattern == Pattern::output;
+                registerRun(family, pattern, "literal", output ? family.literalOutput : family.literalTest);
+                registerRun(family, pattern, "fast", output ? family.output : family.test);
+            }
     benchmark::RegisterBenchmark("mix", runMix)->Threads(1)->Threads(2)->UseRealTime()->MinTime(0.3)->Repetitions(7);
 
     // Repetitions of all benchmarks in random order, so that a burst of other work on the

@@ -6,6 +6,7 @@
 
 #include <cfenv>
 #include <cfloat>
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <random>
@@ -57,13 +58,20 @@ TEST(RealTextWrite, SameBytesAsSnprintfForAMillionValues)
     // Any bit pattern: every magnitude, subnormals, infinities and NaNs of both signs.
     for (int i = 0; i < 150000; ++i)
         check(fromBits(random()));
+    // Every binary exponent, subnormal to DBL_MAX, with random mantissas: above 2^36 the digits
+    // come from to_chars, so those exponents get over a million values.
+    for (int biased = 0; biased < 0x7ff; ++biased)
+        for (int i = biased < 1023 + 36 ? 100 : 1100; i > 0; --i)
+            check(fromBits(std::uint64_t(biased) << 52 | (random() & ((std::uint64_t(1) << 52) - 1)) |
+                           (random() & (std::uint64_t(1) << 63))));
     // The range of the exact path, with the magnitudes rules use most.
     std::uniform_int_distribution<int> exponent(-60, 37);
     for (int i = 0; i < 300000; ++i)
         check(std::ldexp(std::uniform_real_distribution<double>(1, 2)(random), exponent(random)) *
               (random() & 1 ? 1 : -1));
-    // Exact ties at the ninth decimal are the odd multiples of 2^-9, and their neighbours.
-    std::uniform_int_distribution<std::int64_t> odd(0, (std::int64_t(1) << 45) - 1);
+    // Exact ties at the ninth decimal are the odd multiples of 2^-9, and their neighbours; up to
+    // 2^44, past the hand-written path into to_chars.
+    std::uniform_int_distribution<std::int64_t> odd(0, (std::int64_t(1) << 52) - 1);
     for (int i = 0; i < 150000; ++i) {
         double tie = std::ldexp(double(2 * odd(random) + 1), -9) * (random() & 1 ? 1 : -1);
         check(tie);
@@ -97,8 +105,8 @@ std::string randomText(std::mt19937_64& random)
     static const char* const words[] = {"inf", "-inf", "INFINITY", "nan", "-nan", "nan(123)", "0x1.8p3", "-0x10",
                                         "0x", "",   ".",    "-",        "+",   "e5",   "1e",       "1e+",
                                         "-.",  "0.",   "-0",   " ",        "\t1", "1 "};
-    char buffer[64];
-    switch (pick(8)) {
+    char buffer[400];
+    switch (pick(12)) {
     case 0: // what the library writes
         std::snprintf(buffer, sizeof buffer, "%.8f", std::ldexp(double(random() % 100000000), pick(60) - 40));
         return random() & 1 ? buffer : std::string("-") + buffer;
@@ -107,6 +115,34 @@ std::string randomText(std::mt19937_64& random)
         return buffer;
     case 2:
         return words[pick(int(sizeof words / sizeof *words))];
+    case 8: // what the library writes for a value of any size
+        std::snprintf(buffer, sizeof buffer, "%.8f", fromBits(random() & ~(std::uint64_t(1) << 62)));
+        return buffer;
+    case 9: // other programs' exponent forms, 1 to 17 digits, within and past the exact ranges
+        std::snprintf(buffer, sizeof buffer, pick(2) ? "%.*e" : "%.*g", pick(17),
+                      std::ldexp(std::uniform_real_distribution<double>(-2, 2)(random), pick(300) - 150));
+        return buffer;
+    case 10: { // up to 40 digits, a point anywhere and an exponent near the edges of the fast ranges
+        std::string s = (random() & 1 ? "-" : "") + someDigits(40);
+        s.insert(s.size() - std::size_t(pick(int(s.size()))), ".");
+        return s + (pick(2) ? "e" : "E") + std::to_string(pick(100) - 50);
+    }
+    case 11: { // halfway between two doubles, exactly or cut short, as a decimal or with an exponent
+        double v = std::ldexp(std::uniform_real_distribution<double>(1, 2)(random), pick(110) - 40);
+        long double half = (static_cast<long double>(std::nextafter(v, 2 * v)) - v) / 2;
+        int decimals = std::max(0, 1 - std::ilogb(static_cast<double>(half)));
+        std::snprintf(buffer, sizeof buffer, "%.*Lf", decimals, v + half); // exact
+        std::string s = buffer;
+        s.resize(std::min(s.size(), std::size_t(pick(4) ? 60 : 18 + pick(22))));
+        if (pick(2))
+            s += '1'; // a hair above
+        if (std::size_t point = s.find('.'); point != std::string::npos && pick(2)) {
+            std::string exponent = "e-" + std::to_string(s.size() - point - 1);
+            s.erase(point, 1);
+            s += exponent;
+        }
+        return s;
+    }
     default: {
         std::string s;
         switch (pick(8)) {
@@ -137,8 +173,21 @@ TEST(RealTextRead, SameBitsAsAtofForAMillionTexts)
           "4.9e-324", "2.4703282292062327e-324", "2.4703282292062328e-324", "1e-400", "-1e-400", "1e309", "-1e400",
           "1.7976931348623157e308", "1.7976931348623159e308", "0.0000000000000000000001", "1234567890123456789",
           "12345678901234567890", "0.12345678901234567890123", "-0.000", "00000000000000000000001.5", "1.", ".5",
-          "-.5", "3.75000000", "-0.00000000"})
+          "-.5", "3.75000000", "-0.00000000",
+          // exponents: cut short, with leading zeros, too long to count, past the fast ranges
+          "1e", "1e+", "1e-", "-2E", "1E5", "1e+5x", "-1.5e-3", "1.5e-0003", "000123e-5", "0e99999999999999999999",
+          "-0e-5", "1e99999999999999999999", "1e-99999999999999999999", "1e22", "1e23", "9007199254740993e-5",
+          "9007199254740993e27", "9007199254740993e28", "18446744073709551615e27", "18446744073709551616e1",
+          "1234567890123456789e-31", "1234567890123456789e-32", ".1e-30", "5e-324", "1e308",
+          // 38 digits and 39; halfway cases in the wide range, exact and a hair either side
+          "12345678901234567890123456789012345678", "123456789012345678901234567890123456789",
+          "0.00000000000000000000000000000000000001", "9007199254740993.00000000000000000001",
+          "9007199254740992.99999999999999999999", "18014398509481986", "18014398509481990",
+          "0.1000000000000000055511151231257827", "0.10000000000000000555111512312578270212"})
         bad.add(checkRead(text));
+    // Trailing zeros that bring a huge exponent back into range: the exponent must not be cut short.
+    for (const char* exponent : {"e-100000", "e-1000000", "e-10000000000000000000"})
+        bad.add(checkRead(("1" + std::string(100000, '0') + exponent).c_str()));
     for (int i = 0; i < 1000000; ++i)
         bad.add(checkRead(randomText(random).c_str()));
     EXPECT_EQ(bad.count, 0);
