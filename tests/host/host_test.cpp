@@ -128,6 +128,14 @@ TEST(Host, AnswersCallsGivenAsArguments)
         {{"sqrt(4, X)", "floor(abc, K)", "divR(\"1\", \"0\", Z)"}, 0, "false\nfalse\nfalse\n"},
         {{"--lib", MATH_R_PATH, "exp(\"1\", E)"}, 0, "E = \"2.71828183\"\n"},
         {{"--lib=" MATH_R_PATH, "--", "exp(\"0\", \"1\")"}, 0, "true\n"},
+        // Rule bodies: a variable bound by an earlier call is an input of the later ones,
+        // carrying the term written (a String, or the Integer of floor); each is reported once.
+        {{"timesR(\"2\", \"2\", R2), timesR(R2, \"3.14159265\", A)"}, 0, "R2 = \"4.00000000\", A = \"12.56637060\"\n"},
+        {{"?- floor(\"2.5\", K), round(\"3.14159\", K, Z), addR(Z, Z, W) ."},
+         0, "K = 2, Z = \"3.14000000\", W = \"6.28000000\"\n"},
+        // Each _ is a fresh variable: were they one, the second call would test sqrt 9 = 2.
+        {{"sqrt(\"4\", _), sqrt(\"9\", _)"}, 0, "true\n"},
+        {{"divR(\"1\", \"0\", Z), sqrt(\"4\", X)"}, 0, "false\n"},
     };
     for (const HostCase& c : cases)
         expectRun(c);
@@ -146,6 +154,21 @@ TEST(Host, BadCallsAreReportedAndTheOthersStillAnswered)
         {{"sqrt(1.5, X)"}, 1, "", "argument 1, character 6: a real is written in double quotes"},
         {{"round(\"1\", 2147483648, X)", "sqrt(\"9\", X)"},
          1, "X = \"3.00000000\"\n", "argument 1, character 12: this integer does not fit in 32 bits"},
+        // The caret counts characters, not bytes: é is one.
+        {{"addR(\"é\", X Y)"},
+         1, "", "argument 1, character 13: expected ',' or ')' after an argument\n"
+                "    addR(\"é\", X Y)\n"
+                "                ^\n"},
+        // In a body the problem names its call, with the caret under it, even after a call
+        // that fails.
+        {{"divR(\"1\", \"0\", Z), sqrt(Z, X, Y)"},
+         1, "", "argument 1, call 2: no predicate sqrt_ioo in math_R.so\n"
+                "    divR(\"1\", \"0\", Z), sqrt(Z, X, Y)\n"
+                "                       ^\n"},
+        {{"sqrt(\"4\", X),\tsqrt(X Y)"},
+         1, "", "argument 1, call 2, character 22: expected ',' or ')' after an argument\n"
+                "    sqrt(\"4\", X),\tsqrt(X Y)\n"
+                "                 \t       ^\n"},
     };
     for (const HostCase& c : cases)
         expectRun(c);
@@ -160,6 +183,10 @@ TEST(Host, UnusableSetupsExitWithTwo)
         {{"--lib", calls, "sqrt(\"2\", X)"}, 2, "", "cannot load the plug-in: " + calls},
         {{"--frobnicate"}, 2, "", "unknown option --frobnicate"},
         {{"--lib"}, 2, "", "--lib needs a value"},
+        {{"--lib", "", "sqrt(\"2\", X)"}, 2, "", "--lib needs a value, not an empty text"},
+        {{"--lib=", "sqrt(\"2\", X)"}, 2, "", "--lib needs a value, not an empty text"},
+        {{"--lib", MATH_R_PATH, "--lib=" MATH_R_PATH, "sqrt(\"2\", X)"}, 2, "", "--lib given twice"},
+        {{"-f", calls, "-f", calls}, 2, "", "-f given twice"},
         {{"-f", calls, "sqrt(\"2\", X)"}, 2, "", "either with -f or as arguments"},
         {{"-f", "/nonexistent/calls"}, 2, "", "cannot read /nonexistent/calls: No such file"},
         {{"-f", TESTS_DIR}, 2, "", "cannot read " TESTS_DIR ": Is a directory"},
@@ -197,14 +224,22 @@ TEST(Host, CallsFileGivesItsTranscript)
     EXPECT_EQ(run.err, "");
 }
 
-TEST(Host, StandardInputIsAnsweredAsATranscript)
+// A program reads one line for every line with a call: the answer, or error.
+TEST(Host, StandardInputGetsOneLineForEachCall)
 {
     const HostCase cases[] = {
-        {{}, 0, "% roots\nsqrt(\"2\", X)       X = \"1.41421356\"\n\n  fabs(\"-1\", \"1\")  true\n", "",
-         "% roots\nsqrt(\"2\", X)\r\n\n  fabs(\"-1\", \"1\")  \n"},
-        {{}, 1, "sqrt(\"4\", X)  X = \"2.00000000\"\n",
+        {{}, 0, "X = \"1.41421356\"\ntrue\n", "", "% roots\nsqrt(\"2\", X)\r\n\n  fabs(\"-1\", \"1\")  \n"},
+        {{}, 1, "error\nX = \"2.00000000\"\n",
          "standard input line 1, character 5: expected an argument: the call ends early", "bad(\nsqrt(\"4\", X)\n"},
         {{}, 0, ""},
+        // A byte-order mark before the first call; the last line has no line end.
+        {{}, 0, "X = \"2.00000000\"\nY = \"3.00000000\"\n", "", "\xEF\xBB\xBFsqrt(\"4\", X)\nsqrt(\"9\", Y)"},
+        // A NUL is refused where it is and shown, not cut off with what follows it.
+        {{}, 1, "error\n",
+         "standard input line 1, character 13: a call cannot hold a NUL byte\n"
+         "    sqrt(\"4\", X)\\x00junk\n"
+         "                ^\n",
+         std::string("sqrt(\"4\", X)\0junk\n", 18)},
     };
     for (const HostCase& c : cases)
         expectRun(c);
