@@ -252,6 +252,7 @@ TEST(Host, SurvivesAMisbehavingPlugin)
         {{"--lib", lib, "grab(X)", "answer(\"q\", A)"}, 1, "A = 42\n", "out of memory while answering grab_o"},
         {{"--lib", lib, "lazy(X)"}, 1, "", "lazy_o held but left X unbound"},
         {{"--lib", lib, "lazy(_)"}, 0, "true\n"},
+        {{"--lib", lib, "pair(X, X)", "pair(X, Y)"}, 0, "false\nX = 1, Y = 2\n"},
         // Found only in a library the plug-in depends on: not one of its predicates.
         {{"--lib", lib, "addR(\"1\", \"2\", X)"}, 1, "", "no predicate addR_iio in misbehaving_plugin.so"},
     };
