@@ -3,10 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <poll.h>
+#include <pty.h>
+#include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -54,6 +58,19 @@ std::vector<std::string> launcherWords()
     return words;
 }
 
+// The host's command line: through the emulator of a cross build.
+std::vector<char*> hostArgv(std::vector<std::string>& launcher, const std::vector<std::string>& arguments)
+{
+    std::vector<char*> argv;
+    for (std::string& word : launcher)
+        argv.push_back(word.data());
+    argv.push_back(const_cast<char*>(HOST_PATH));
+    for (const std::string& argument : arguments)
+        argv.push_back(const_cast<char*>(argument.c_str()));
+    argv.push_back(nullptr);
+    return argv;
+}
+
 // Runs the host with `arguments`, feeding `input` on standard input (a file, so not a terminal).
 // Standard output goes to `output` when one is given, else to a file that is read back.
 HostRun runHost(const std::vector<std::string>& arguments, const std::string& input = "",
@@ -67,14 +84,8 @@ HostRun runHost(const std::vector<std::string>& arguments, const std::string& in
     posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_TRUNC, 0);
     posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_TRUNC, 0);
 
-    std::vector<char*> argv;
     std::vector<std::string> launcher = launcherWords();
-    for (std::string& word : launcher)
-        argv.push_back(word.data());
-    argv.push_back(const_cast<char*>(HOST_PATH));
-    for (const std::string& argument : arguments)
-        argv.push_back(const_cast<char*>(argument.c_str()));
-    argv.push_back(nullptr);
+    std::vector<char*> argv = hostArgv(launcher, arguments);
 
     pid_t pid = 0;
     HostRun run{-1, "", ""};
@@ -258,6 +269,177 @@ TEST(Host, SurvivesAMisbehavingPlugin)
     };
     for (const HostCase& c : cases)
         expectRun(c);
+}
+
+// A host that runs alongside the test, which talks to it and never waits on it for long: every
+// read has a deadline, and the host is killed if it has not ended by then.
+class LiveHost {
+public:
+    ~LiveHost()
+    {
+        endInput();
+        if (out_ >= 0)
+            close(out_);
+        if (pid_ > 0) {
+            kill(pid_, SIGKILL);
+            waitpid(pid_, nullptr, 0);
+        }
+    }
+
+    void write(const std::string& text)
+    {
+        ASSERT_EQ(::write(in_, text.data(), text.size()), static_cast<ssize_t>(text.size()));
+    }
+    void endInput()
+    {
+        if (in_ >= 0 && in_ != out_)
+            close(in_);
+        in_ = -1;
+    }
+
+    // What the host writes up to and including `wanted`, or all that came by the deadline.
+    std::string readUntil(const std::string& wanted)
+    {
+        auto deadline = std::chrono::steady_clock::now() + TIMEOUT;
+        while (seen_.find(wanted) == std::string::npos && readSome(deadline))
+            ;
+        std::size_t end = seen_.find(wanted);
+        end = end == std::string::npos ? seen_.size() : end + wanted.size();
+        std::string text = seen_.substr(0, end);
+        seen_.erase(0, end);
+        return text;
+    }
+
+    // The exit status, or -1 when the host has not ended by the deadline.
+    int status()
+    {
+        auto deadline = std::chrono::steady_clock::now() + TIMEOUT;
+        int status = 0;
+        while (waitpid(pid_, &status, WNOHANG) == 0) {
+            if (std::chrono::steady_clock::now() > deadline)
+                return -1;
+            // A terminal is reset only once all its output has been read.
+            readSome(std::chrono::steady_clock::now() + std::chrono::milliseconds(10));
+        }
+        pid_ = -1;
+        return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    }
+
+private:
+    // Whether some output came before the deadline.
+    bool readSome(std::chrono::steady_clock::time_point deadline)
+    {
+        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        pollfd ready{out_, POLLIN, 0};
+        char buffer[256];
+        ssize_t count = 0;
+        if (left.count() <= 0 || poll(&ready, 1, static_cast<int>(left.count())) <= 0 ||
+            (count = read(out_, buffer, sizeof buffer)) <= 0)
+            return false;
+        seen_.append(buffer, static_cast<std::size_t>(count));
+        return true;
+    }
+
+protected:
+    static constexpr std::chrono::milliseconds TIMEOUT{20000}; // generous for an emulator under load
+    pid_t pid_ = -1;
+    int in_ = -1;  // the host's standard input
+    int out_ = -1; // its standard output
+    std::string seen_;
+};
+
+// The host with its standard input and output on two pipes that stay open.
+class PipedHost : public LiveHost {
+public:
+    PipedHost()
+    {
+        int in[2], out[2];
+        if (pipe(in) != 0 || pipe(out) != 0)
+            return;
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_adddup2(&actions, in[0], 0);
+        posix_spawn_file_actions_adddup2(&actions, out[1], 1);
+        for (int end : {in[0], in[1], out[0], out[1]})
+            posix_spawn_file_actions_addclose(&actions, end);
+        std::vector<std::string> launcher = launcherWords();
+        std::vector<char*> argv = hostArgv(launcher, {});
+        if (posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), environ) != 0)
+            pid_ = -1;
+        posix_spawn_file_actions_destroy(&actions);
+        close(in[0]);
+        close(out[1]);
+        in_ = in[1];
+        out_ = out[0];
+    }
+};
+
+TEST(Host, AProgramGetsEachAnswerBeforeItWritesTheNextCall)
+{
+    PipedHost host;
+    const std::pair<const char*, const char*> exchanges[] = {
+        {"sqrt(\"2\", X)\n", "X = \"1.41421356\"\n"},
+        {"bad(\n", "error\n"},
+        {"% a comment, then a blank line: no answer for either\n\nsqrt(\"9\", Y), sqrt(Y, Z)\n",
+         "Y = \"3.00000000\", Z = \"1.73205081\"\n"},
+    };
+    for (const auto& [call, answer] : exchanges) {
+        host.write(call);
+        EXPECT_EQ(host.readUntil("\n"), answer) << call;
+    }
+    host.endInput();
+    EXPECT_EQ(host.status(), 1);
+}
+
+// The host on a pseudo-terminal, as a user at a keyboard meets it.
+class TerminalHost : public LiveHost {
+public:
+    explicit TerminalHost(const std::string& home)
+    {
+        std::vector<std::string> launcher = launcherWords();
+        std::vector<char*> argv = hostArgv(launcher, {});
+        pid_ = forkpty(&out_, nullptr, nullptr, nullptr);
+        if (pid_ == 0) {
+            setenv("HOME", home.c_str(), 1);
+            execv(argv[0], argv.data());
+            _exit(127);
+        }
+        in_ = out_;
+    }
+};
+
+TEST(Host, AtATerminal)
+{
+    std::string home = ::testing::TempDir() + "host_home_XXXXXX";
+    ASSERT_NE(mkdtemp(home.data()), nullptr);
+    {
+        TerminalHost host(home);
+        EXPECT_NE(host.readUntil("?- ").find("?- "), std::string::npos) << "no prompt";
+        host.write("sqrt(\"2\", X)\r");
+        EXPECT_NE(host.readUntil("?- ").find("\nX = \"1.41421356\"\r\n"), std::string::npos);
+        // Ctrl-C drops the line typed so far: no answer, no complaint, a fresh prompt.
+        host.write("sqrt(\"9");
+        host.readUntil("\"9");
+        host.write("\x03");
+        std::string dropped = host.readUntil("?- ");
+        EXPECT_EQ(dropped.find("error"), std::string::npos) << dropped;
+        host.write("sqrt(\"4\", X)\r");
+        EXPECT_NE(host.readUntil("?- ").find("\nX = \"2.00000000\"\r\n"), std::string::npos);
+        // Ctrl-D after some text answers it on a line of its own; on an empty line it ends.
+        host.write("sqrt(\"16\", X)");
+        host.readUntil("X)");
+        host.write("\x04");
+        EXPECT_EQ(host.readUntil("?- "), "\r\nX = \"4.00000000\"\r\n?- ");
+        host.write("\x04");
+        EXPECT_EQ(host.status(), 0);
+    }
+#ifdef HOST_LINE_EDITING
+    std::string history = readFile(home + "/.extpred_host_history");
+    EXPECT_NE(history.find("sqrt(\"16\","), std::string::npos) << history;
+    EXPECT_EQ(history.find("sqrt(\"9\n"), std::string::npos) << history;
+    unlink((home + "/.extpred_host_history").c_str());
+#endif
+    rmdir(home.c_str());
 }
 
 } // namespace
