@@ -235,6 +235,44 @@ TEST(Host, CallsFileGivesItsTranscript)
     EXPECT_EQ(run.err, "");
 }
 
+// A file's lines are shown as text whatever bytes they hold, with the answers in one column.
+TEST(Host, TranscriptsShowEachLineAsText)
+{
+    struct TranscriptCase {
+        std::string content;
+        int status;
+        std::string out;
+        std::string err = "";
+    };
+    const TranscriptCase cases[] = {
+        // A byte-order mark is no part of line 1; a blank line comes out empty; é is one column.
+        {"\xEF\xBB\xBF% colour \x1b[31m\n  \t\nfabs(\"é\", \"0\")\nsqrt(\"4\", X)\n", 0,
+         "% colour \\x1b[31m\n\nfabs(\"é\", \"0\")  true\nsqrt(\"4\", X)    X = \"2.00000000\"\n"},
+        // A binary file's control bytes reach no terminal.
+        {"\x7f\x01\xff\n", 1, "", "line 1, character 1: expected a predicate name (a word starting with a lower-case letter)\n"
+                                "    \\x7f\\x01\\xff\n"},
+    };
+    for (const TranscriptCase& c : cases) {
+        std::string file = temporaryFile(c.content);
+        expectRun({{"-f", file}, c.status, c.out, c.err});
+        unlink(file.c_str());
+    }
+}
+
+// A failed write ends the run with a single message, however the calls came.
+TEST(Host, AnswersThatCannotBeWrittenAreReportedOnce)
+{
+    std::string calls = std::string(TESTS_DIR) + "/host/calls.txt";
+    const std::pair<std::vector<std::string>, std::string> runs[] = {{{"-f", calls}, ""}, {{}, readFile(calls)}};
+    for (const auto& [arguments, input] : runs) {
+        HostRun run = runHost(arguments, input, "/dev/full");
+        EXPECT_EQ(run.status, 2) << run.err;
+        std::size_t first = run.err.find("cannot write the answers: No space left on device");
+        EXPECT_NE(first, std::string::npos) << run.err;
+        EXPECT_EQ(run.err.find("cannot write", first + 1), std::string::npos) << run.err;
+    }
+}
+
 // A program reads one line for every line with a call: the answer, or error.
 TEST(Host, StandardInputGetsOneLineForEachCall)
 {
@@ -360,6 +398,7 @@ public:
         posix_spawn_file_actions_init(&actions);
         posix_spawn_file_actions_adddup2(&actions, in[0], 0);
         posix_spawn_file_actions_adddup2(&actions, out[1], 1);
+        posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0); // the error lines say enough
         for (int end : {in[0], in[1], out[0], out[1]})
             posix_spawn_file_actions_addclose(&actions, end);
         std::vector<std::string> launcher = launcherWords();
