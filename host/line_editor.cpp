@@ -2,37 +2,40 @@
 #include "line_reader.h"
 
 #include <histedit.h>
+#include <langinfo.h>
 #include <unistd.h>
 
+#include <clocale>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <cwchar>
 
 namespace {
 
 const char* const HISTORY_FILE = "/.extpred_host_history";
 const int HISTORY_SIZE = 1000;
 
-// Ctrl-D: the end on an empty line, else the end of the line as Return would.
-unsigned char endOrAccept(EditLine* editor, int)
+// libedit decodes what is typed by the character type of the locale: in the C locale it drops
+// every byte of a non-ASCII character. Lines are UTF-8 to the host, so the terminal is too.
+bool typesUtf8()
 {
-    const LineInfo* line = el_line(editor);
-    if (line->buffer == line->lastchar)
-        return CC_EOF;
-    el_push(editor, "\n");
-    return CC_NORM;
-}
-
-const char* promptOf(EditLine* editor)
-{
-    const char* prompt = nullptr;
-    el_get(editor, EL_CLIENTDATA, &prompt);
-    return prompt;
+    for (const char* name : {"", "C.UTF-8"})
+        if (std::setlocale(LC_CTYPE, name) != nullptr && std::strcmp(nl_langinfo(CODESET), "UTF-8") == 0)
+            return true;
+    return false;
 }
 
 class EditingReader : public LineReader {
 public:
-    explicit EditingReader(const char* prompt)
+    explicit EditingReader(const char* prompt) : prompt_(prompt)
     {
+        std::string locale = std::setlocale(LC_CTYPE, nullptr);
+        if (!typesUtf8()) {
+            std::setlocale(LC_CTYPE, locale.c_str());
+            return;
+        }
+        locale_ = locale;
         editor_ = el_init("extpred-host", stdin, stdout, stderr);
         history_ = history_init();
         if (editor_ == nullptr || history_ == nullptr)
@@ -44,8 +47,9 @@ public:
             historyFile_ = std::string(home) + HISTORY_FILE;
             history(history_, &event_, H_LOAD, historyFile_.c_str());
         }
-        el_set(editor_, EL_CLIENTDATA, prompt);
+        el_set(editor_, EL_CLIENTDATA, this);
         el_set(editor_, EL_PROMPT, promptOf);
+        el_set(editor_, EL_GETCFN, readCharacter);
         el_set(editor_, EL_EDITOR, "emacs");
         el_set(editor_, EL_HIST, history, history_);
         el_set(editor_, EL_ADDFN, "end-or-accept", "end of input on an empty line, else accept it", endOrAccept);
@@ -61,6 +65,8 @@ public:
             el_end(editor_);
         if (history_ != nullptr)
             history_end(history_);
+        if (!locale_.empty())
+            std::setlocale(LC_CTYPE, locale_.c_str());
     }
     EditingReader(const EditingReader&) = delete;
     EditingReader& operator=(const EditingReader&) = delete;
@@ -69,10 +75,10 @@ public:
 
     Read next(std::string& line) override
     {
-        catcher_.take(); // a Ctrl-C while the last answer was worked out
+        interrupted_ = false;
         int count = 0;
         const char* text = el_gets(editor_, &count);
-        if (catcher_.take()) {
+        if (interrupted_) {
             std::fputs("\n", stdout);
             return Read::Interrupted;
         }
@@ -87,11 +93,56 @@ public:
     }
 
 private:
+    static EditingReader& of(EditLine* editor)
+    {
+        EditingReader* reader = nullptr;
+        el_get(editor, EL_CLIENTDATA, &reader);
+        return *reader;
+    }
+
+    static const char* promptOf(EditLine* editor) { return of(editor).prompt_; }
+
+    // One character typed, as libedit reads it, but a Ctrl-C ends the wait: -1 then ends
+    // el_gets with no line.
+    static int readCharacter(EditLine* editor, wchar_t* character)
+    {
+        EditingReader& reader = of(editor);
+        std::mbstate_t state{};
+        for (;;) {
+            if (!reader.catcher_.waitForInput(STDIN_FILENO)) {
+                reader.interrupted_ = true;
+                return -1;
+            }
+            char byte = 0;
+            ssize_t count = read(STDIN_FILENO, &byte, 1);
+            if (count <= 0)
+                return count == 0 ? 0 : -1;
+            std::size_t decoded = std::mbrtowc(character, &byte, 1, &state);
+            if (decoded == static_cast<std::size_t>(-1))
+                state = std::mbstate_t{}; // not UTF-8: the byte cannot be shown, so it is dropped
+            else if (decoded != static_cast<std::size_t>(-2))
+                return 1;
+        }
+    }
+
+    // Ctrl-D: the end on an empty line, else the end of the line as Return would.
+    static unsigned char endOrAccept(EditLine* editor, int)
+    {
+        const LineInfo* line = el_line(editor);
+        if (line->buffer == line->lastchar)
+            return CC_EOF;
+        el_push(editor, "\n");
+        return CC_NORM;
+    }
+
+    const char* prompt_;
+    std::string locale_; // to restore
     EditLine* editor_ = nullptr;
     History* history_ = nullptr;
     HistEvent event_{};
     std::string historyFile_;
     InterruptCatcher catcher_;
+    bool interrupted_ = false;
 };
 
 } // namespace

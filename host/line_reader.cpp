@@ -1,5 +1,6 @@
 #include "line_reader.h"
 
+#include <poll.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -30,14 +31,14 @@ public:
                 pending_.erase(0, end + 1);
                 return Read::Line;
             }
-            if (catcher_ && catcher_->take()) {
-                pending_.clear();
-                std::cout << '\n';
-                return Read::Interrupted;
-            }
             if (prompt_ && !prompted) {
                 std::cout << prompt_ << std::flush;
                 prompted = true;
+            }
+            if (catcher_ && !catcher_->waitForInput(fd_)) {
+                pending_.clear();
+                std::cout << '\n';
+                return Read::Interrupted;
             }
             char buffer[4096];
             ssize_t count = read(fd_, buffer, sizeof buffer);
@@ -72,19 +73,36 @@ private:
 
 InterruptCatcher::InterruptCatcher()
 {
+    sigset_t interrupt;
+    sigemptyset(&interrupt);
+    sigaddset(&interrupt, SIGINT);
+    sigprocmask(SIG_BLOCK, &interrupt, &previousMask_);
     struct sigaction action {};
     action.sa_handler = noteInterrupt;
     sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, &previous_);
+    sigaction(SIGINT, &action, &previousAction_);
 }
 
-InterruptCatcher::~InterruptCatcher() { sigaction(SIGINT, &previous_, nullptr); }
-
-bool InterruptCatcher::take()
+InterruptCatcher::~InterruptCatcher()
 {
-    bool taken = interrupted != 0;
-    interrupted = 0;
-    return taken;
+    // Unblocked first, a Ctrl-C still pending only sets the flag.
+    sigprocmask(SIG_SETMASK, &previousMask_, nullptr);
+    sigaction(SIGINT, &previousAction_, nullptr);
+}
+
+bool InterruptCatcher::waitForInput(int fd)
+{
+    sigset_t waiting = previousMask_;
+    sigdelset(&waiting, SIGINT);
+    for (;;) {
+        if (interrupted) {
+            interrupted = 0;
+            return false;
+        }
+        pollfd ready{fd, POLLIN, 0};
+        if (ppoll(&ready, 1, nullptr, &waiting) >= 0 || errno != EINTR)
+            return true;
+    }
 }
 
 std::unique_ptr<LineReader> plainReader(int fd, const char* prompt, bool terminal)

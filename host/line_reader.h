@@ -19,8 +19,9 @@ public:
     virtual Read next(std::string& line) = 0;
 };
 
-// For the terminal readers, while one lives: Ctrl-C interrupts a read under way (it is not
-// restarted) and is noted for take() instead of ending the program.
+// For the terminal readers, while one lives: Ctrl-C no longer ends the program but cuts short
+// a wait for input. SIGINT stays blocked outside that wait, so none is missed between a look at
+// the flag and the wait.
 class InterruptCatcher {
 public:
     InterruptCatcher();
@@ -28,10 +29,13 @@ public:
     InterruptCatcher(const InterruptCatcher&) = delete;
     InterruptCatcher& operator=(const InterruptCatcher&) = delete;
 
-    bool take(); // whether Ctrl-C came since the last take
+    // Waits until `fd` has something to read (or an end or error that a read will report);
+    // false when Ctrl-C came first, or came while nobody waited.
+    bool waitForInput(int fd);
 
 private:
-    struct sigaction previous_ {};
+    struct sigaction previousAction_ {};
+    sigset_t previousMask_{};
 };
 
 // Lines of `fd` as they come, so a program that writes a line is answered before it writes the

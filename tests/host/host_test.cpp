@@ -8,6 +8,7 @@
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
+#include <termios.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -445,6 +446,21 @@ public:
         }
         in_ = out_;
     }
+
+    // What comes up to the prompt. The line editor shows the prompt before it takes the
+    // terminal key by key; a key typed in between would meet the terminal's own line editing,
+    // so this waits as a person would.
+    std::string prompt()
+    {
+        std::string text = readUntil("?- ");
+#ifdef HOST_LINE_EDITING
+        auto deadline = std::chrono::steady_clock::now() + TIMEOUT;
+        termios mode{};
+        while (tcgetattr(out_, &mode) == 0 && (mode.c_lflag & ICANON) && std::chrono::steady_clock::now() < deadline)
+            usleep(1000);
+#endif
+        return text;
+    }
 };
 
 TEST(Host, AtATerminal)
@@ -453,22 +469,22 @@ TEST(Host, AtATerminal)
     ASSERT_NE(mkdtemp(home.data()), nullptr);
     {
         TerminalHost host(home);
-        EXPECT_NE(host.readUntil("?- ").find("?- "), std::string::npos) << "no prompt";
+        EXPECT_NE(host.prompt().find("?- "), std::string::npos) << "no prompt";
         host.write("sqrt(\"2\", X)\r");
-        EXPECT_NE(host.readUntil("?- ").find("\nX = \"1.41421356\"\r\n"), std::string::npos);
+        EXPECT_NE(host.prompt().find("\nX = \"1.41421356\"\r\n"), std::string::npos);
         // Ctrl-C drops the line typed so far: no answer, no complaint, a fresh prompt.
         host.write("sqrt(\"9");
         host.readUntil("\"9");
         host.write("\x03");
-        std::string dropped = host.readUntil("?- ");
+        std::string dropped = host.prompt();
         EXPECT_EQ(dropped.find("error"), std::string::npos) << dropped;
         host.write("sqrt(\"4\", X)\r");
-        EXPECT_NE(host.readUntil("?- ").find("\nX = \"2.00000000\"\r\n"), std::string::npos);
+        EXPECT_NE(host.prompt().find("\nX = \"2.00000000\"\r\n"), std::string::npos);
         // Ctrl-D after some text answers it on a line of its own; on an empty line it ends.
         host.write("sqrt(\"16\", X)");
         host.readUntil("X)");
         host.write("\x04");
-        EXPECT_EQ(host.readUntil("?- "), "\r\nX = \"4.00000000\"\r\n?- ");
+        EXPECT_EQ(host.prompt(), "\r\nX = \"4.00000000\"\r\n?- ");
         host.write("\x04");
         EXPECT_EQ(host.status(), 0);
     }
