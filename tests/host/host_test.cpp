@@ -441,6 +441,7 @@ public:
         pid_ = forkpty(&out_, nullptr, nullptr, nullptr);
         if (pid_ == 0) {
             setenv("HOME", home.c_str(), 1);
+            setenv("LC_ALL", "C", 1); // lines are UTF-8 even so
             execv(argv[0], argv.data());
             _exit(127);
         }
@@ -472,6 +473,10 @@ TEST(Host, AtATerminal)
         EXPECT_NE(host.prompt().find("?- "), std::string::npos) << "no prompt";
         host.write("sqrt(\"2\", X)\r");
         EXPECT_NE(host.prompt().find("\nX = \"1.41421356\"\r\n"), std::string::npos);
+        host.write("f(\"é\" X)\r");
+        std::string problem = host.prompt();
+        EXPECT_NE(problem.find("character 7: expected ',' or ')' after an argument\r\n    f(\"é\" X)"), std::string::npos)
+            << problem;
         // Ctrl-C drops the line typed so far: no answer, no complaint, a fresh prompt.
         host.write("sqrt(\"9");
         host.readUntil("\"9");
@@ -486,7 +491,7 @@ TEST(Host, AtATerminal)
         host.write("\x04");
         EXPECT_EQ(host.prompt(), "\r\nX = \"4.00000000\"\r\n?- ");
         host.write("\x04");
-        EXPECT_EQ(host.status(), 0);
+        EXPECT_EQ(host.status(), 1); // an orderly end; 1 for the malformed line, as everywhere
     }
 #ifdef HOST_LINE_EDITING
     std::string history = readFile(home + "/.extpred_host_history");
