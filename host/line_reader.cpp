@@ -37,7 +37,7 @@ public:
             }
             if (catcher_ && !catcher_->waitForInput(fd_)) {
                 pending_.clear();
-                std::cout << '\n';
+                endTypedLine();
                 return Read::Interrupted;
             }
             char buffer[4096];
@@ -53,7 +53,7 @@ public:
                 // far is a line, whose answer starts on a line of its own.
                 pending_.append(buffer, static_cast<std::size_t>(count));
                 if (catcher_)
-                    std::cout << '\n';
+                    endTypedLine();
                 line.swap(pending_);
                 pending_.clear();
                 return Read::Line;
@@ -63,6 +63,14 @@ public:
     }
 
 private:
+    // Ctrl-C and Ctrl-D leave the cursor after the text typed: what follows starts a new line
+    // there, but never adds a line to answers that go elsewhere.
+    void endTypedLine()
+    {
+        if (prompt_)
+            std::cout << '\n';
+    }
+
     int fd_;
     const char* prompt_;
     std::unique_ptr<InterruptCatcher> catcher_; // only at a terminal

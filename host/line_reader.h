@@ -39,8 +39,9 @@ private:
 };
 
 // Lines of `fd` as they come, so a program that writes a line is answered before it writes the
-// next. On a terminal `prompt` (unless null) goes to standard output before each line, Ctrl-C
-// abandons the line typed so far and Ctrl-D after some text ends the line there.
+// next. On a terminal Ctrl-C abandons the line typed so far and Ctrl-D after some text ends the
+// line there; `prompt`, unless null, goes to standard output before each line (null when
+// standard output is not that terminal).
 std::unique_ptr<LineReader> plainReader(int fd, const char* prompt, bool terminal);
 
 // Line editing and history on the terminal of standard input and output, with the same Ctrl-C

@@ -434,7 +434,8 @@ TEST(Host, AProgramGetsEachAnswerBeforeItWritesTheNextCall)
 // The host on a pseudo-terminal, as a user at a keyboard meets it.
 class TerminalHost : public LiveHost {
 public:
-    explicit TerminalHost(const std::string& home)
+    // Standard output goes to the file `answers` when one is given.
+    explicit TerminalHost(const std::string& home, const std::string& answers = "")
     {
         std::vector<std::string> launcher = launcherWords();
         std::vector<char*> argv = hostArgv(launcher, {});
@@ -442,6 +443,8 @@ public:
         if (pid_ == 0) {
             setenv("HOME", home.c_str(), 1);
             setenv("LC_ALL", "C", 1); // lines are UTF-8 even so
+            if (!answers.empty())
+                dup2(open(answers.c_str(), O_WRONLY | O_TRUNC), 1);
             execv(argv[0], argv.data());
             _exit(127);
         }
@@ -500,6 +503,20 @@ TEST(Host, AtATerminal)
     unlink((home + "/.extpred_host_history").c_str());
 #endif
     rmdir(home.c_str());
+}
+
+// Answers that go to a file get neither the prompt nor the line ends that tidy the terminal.
+TEST(Host, AtATerminalWithTheAnswersInAFile)
+{
+    std::string answers = temporaryFile("");
+    {
+        TerminalHost host("", answers);
+        host.write("sqrt(\"4\", X)\rsqrt(\"16\", X)\x04\x04");
+        EXPECT_EQ(host.status(), 0);
+        EXPECT_EQ(host.readUntil("?- ").find("?- "), std::string::npos);
+    }
+    EXPECT_EQ(readFile(answers), "X = \"2.00000000\"\nX = \"4.00000000\"\n");
+    unlink(answers.c_str());
 }
 
 } // namespace
