@@ -2,6 +2,7 @@
 
 #include "extpred.h"
 
+#include <algorithm>
 #include <cctype>
 #include <charconv>
 
@@ -31,10 +32,15 @@ public:
 
     Call scan()
     {
+        // A term's text ends at its first NUL: "4<NUL>x" would quietly become "4".
+        std::size_t nul = text_.find('\0');
+        if (nul != std::string::npos)
+            failAt(nul, "a call cannot hold a NUL byte");
         skipBlanks();
         if (!isLower(peek()))
             fail("expected a predicate name (a word starting with a lower-case letter)");
         Call call;
+        call.at = at_;
         call.name = word();
         skipBlanks();
         if (!accept('('))
@@ -105,9 +111,6 @@ private:
         for (std::size_t k = begin + 1; k < end; ++k) {
             if (isStartSymbol(text_[k]) || isEndSymbol(text_[k]))
                 failAt(k, std::string("a quoted text cannot hold the bracket '") + text_[k] + "'");
-            // A term's text ends at its first NUL: "4<NUL>x" would quietly become "4".
-            if (text_[k] == '\0')
-                failAt(k, "a quoted text cannot hold a NUL byte");
         }
         at_ = end + 1;
         return Argument{Argument::Text, text_.substr(begin, at_ - begin)};
@@ -138,11 +141,14 @@ private:
 
 } // namespace
 
-std::string Call::symbol() const
+std::string Call::symbol(const std::vector<std::string>& bound) const
 {
     std::string symbol = name + '_';
-    for (const Argument& argument : arguments)
-        symbol += argument.kind == Argument::Variable ? 'o' : 'i';
+    for (const Argument& argument : arguments) {
+        bool output = argument.kind == Argument::Variable &&
+                      std::find(bound.begin(), bound.end(), argument.text) == bound.end();
+        symbol += output ? 'o' : 'i';
+    }
     return symbol;
 }
 
@@ -165,4 +171,48 @@ std::variant<Call, CallError> parseCall(const std::string& text)
     if (!same)
         return CallError{text.find('(') + 2, "parseStringTerm split the arguments differently from how they are written"};
     return call;
+}
+
+std::variant<Body, BodyError> parseBody(const std::string& line)
+{
+    std::size_t begin = line.find_first_not_of(" \t");
+    begin = begin == std::string::npos ? line.size() : begin;
+    if (line.compare(begin, 2, "?-") == 0)
+        begin += 2;
+
+    // The calls' spans: a comma separates two calls only outside parentheses and quotes, and
+    // a full stop there ends the body when nothing but blanks follows it.
+    std::vector<std::size_t> starts{begin}, ends;
+    std::size_t depth = 0;
+    bool quoted = false;
+    for (std::size_t k = begin; k < line.size(); ++k) {
+        char c = line[k];
+        if (c == '"')
+            quoted = !quoted;
+        else if (quoted)
+            continue;
+        else if (c == '(')
+            ++depth;
+        else if (c == ')' && depth > 0)
+            --depth;
+        else if (c == ',' && depth == 0) {
+            ends.push_back(k);
+            starts.push_back(k + 1);
+        } else if (c == '.' && depth == 0 && line.find_first_not_of(" \t", k + 1) == std::string::npos) {
+            ends.push_back(k);
+            break;
+        }
+    }
+    if (ends.size() < starts.size())
+        ends.push_back(line.size());
+
+    Body body;
+    for (std::size_t n = 0; n < starts.size(); ++n) {
+        std::variant<Call, CallError> parsed = parseCall(line.substr(starts[n], ends[n] - starts[n]));
+        if (const CallError* error = std::get_if<CallError>(&parsed))
+            return BodyError{starts[n] + error->column - 1, n + 1, starts.size(), error->message};
+        body.push_back(std::move(std::get<Call>(parsed)));
+        body.back().at += starts[n];
+    }
+    return body;
 }

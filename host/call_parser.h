@@ -17,19 +17,33 @@ struct Argument {
 struct Call {
     std::string name;
     std::vector<Argument> arguments;
+    std::size_t at = 0; // byte offset of the name in the text parsed
 
     // The exported name of the predicate that answers this call: the name, '_', and 'o' for
-    // each variable, 'i' for every other argument, e.g. addR_iio.
-    std::string symbol() const;
+    // each variable not among `bound`, 'i' for every other argument, e.g. addR_iio.
+    std::string symbol(const std::vector<std::string>& bound = {}) const;
 };
 
 struct CallError {
-    std::size_t column; // 1-based character of the call where the problem was seen
+    std::size_t column; // 1-based byte of the text where the problem was seen
     std::string message;
 };
 
 // Checks the call's shape (giving the first problem and where), then splits the argument list
 // with the library's own parseStringTerm, as the engine would.
 std::variant<Call, CallError> parseCall(const std::string& text);
+
+// A rule body: calls separated by commas outside parentheses and quotes, optionally after
+// "?-" and before a final ".", as a query is pasted from a transcript.
+using Body = std::vector<Call>; // each call's `at` is its offset in the whole line
+
+struct BodyError {
+    std::size_t at;    // byte offset in the line where the problem was seen
+    std::size_t call;  // 1-based call it is in
+    std::size_t calls; // how many calls the line holds
+    std::string message;
+};
+
+std::variant<Body, BodyError> parseBody(const std::string& line);
 
 #endif

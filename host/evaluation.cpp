@@ -1,11 +1,40 @@
 #include "evaluation.h"
 
+#include <algorithm>
 #include <new>
+#include <utility>
 #include <vector>
 
 namespace {
 
-CONSTANT termFor(const Argument& argument)
+bool isAnonymous(const Argument& argument) { return argument.text == "_"; }
+
+// The variables that a body has bound so far, in order of first appearance.
+class Bindings {
+public:
+    const CONSTANT* find(const std::string& name) const
+    {
+        for (const auto& binding : bindings_)
+            if (binding.first == name)
+                return &binding.second;
+        return nullptr;
+    }
+    void add(const std::string& name, const CONSTANT& value) { bindings_.emplace_back(name, value); }
+
+    // X = "1.50000000", K = 2; or true when there are none.
+    std::string answer() const
+    {
+        std::string text;
+        for (const auto& binding : bindings_)
+            text += (text.empty() ? "" : ", ") + binding.first + " = " + fromConstantToString(binding.second);
+        return text.empty() ? "true" : text;
+    }
+
+private:
+    std::vector<std::pair<std::string, CONSTANT>> bindings_;
+};
+
+CONSTANT termFor(const Argument& argument, const Bindings& bound)
 {
     switch (argument.kind) {
     case Argument::Text:
@@ -15,47 +44,85 @@ CONSTANT termFor(const Argument& argument)
     case Argument::Name:
         return CONSTANT(argument.text.c_str(), false);
     case Argument::Variable:
+        if (const CONSTANT* value = isAnonymous(argument) ? nullptr : bound.find(argument.text))
+            return *value;
         break;
     }
-    return CONSTANT();
+    return CONSTANT(); // an output slot starts as NullConst
 }
 
-// The variables' values after a predicate held, or true when there are none to report ("_" is
-// anonymous).
-Outcome bindings(const Call& call, const std::vector<CONSTANT>& slots, const std::string& symbol)
+// How one call is made: which variable is bound after each call is known before any runs, so
+// are the predicate and the output slots of every call.
+struct Step {
+    std::string symbol;
+    Predicate predicate;
+    std::vector<bool> outputs; // slots of variables that this call binds
+};
+
+// The steps of the body; false after `problem` says which call names no predicate, which is a
+// problem even after a call that would fail.
+bool plan(const Body& body, const PredicateLibrary& library, std::vector<Step>& steps, Outcome& problem)
 {
-    std::string text;
-    for (std::size_t k = 0; k < slots.size(); ++k) {
-        const Argument& argument = call.arguments[k];
-        if (argument.kind != Argument::Variable || argument.text == "_")
-            continue;
-        if (slots[k].isNull())
-            return {false, symbol + " held but left " + argument.text + " unbound"};
-        if (!text.empty())
-            text += ", ";
-        text += argument.text + " = " + fromConstantToString(slots[k]);
+    std::vector<std::string> bound;
+    for (const Call& call : body) {
+        std::string symbol = call.symbol(bound);
+        Step step{symbol, library.find(symbol), {}};
+        if (step.predicate == nullptr) {
+            problem = {false, "no predicate " + symbol + " in " + library.name(), steps.size() + 1};
+            return false;
+        }
+        for (const Argument& argument : call.arguments)
+            step.outputs.push_back(argument.kind == Argument::Variable && !isAnonymous(argument) &&
+                                   std::find(bound.begin(), bound.end(), argument.text) == bound.end());
+        for (std::size_t k = 0; k < step.outputs.size(); ++k)
+            if (step.outputs[k])
+                bound.push_back(call.arguments[k].text);
+        steps.push_back(std::move(step));
     }
-    return {true, text.empty() ? "true" : text};
+    return true;
 }
 
 } // namespace
 
-Outcome evaluate(const Call& call, const PredicateLibrary& library)
+Outcome evaluate(const Body& body, const PredicateLibrary& library)
 {
-    std::string symbol = call.symbol();
-    Predicate predicate = library.find(symbol);
-    if (predicate == nullptr)
-        return {false, "no predicate " + symbol + " in " + library.name()};
+    std::vector<Step> steps;
+    std::size_t n = 0;
     try {
-        std::vector<CONSTANT> slots; // output slots start as NullConst
-        slots.reserve(call.arguments.size());
-        for (const Argument& argument : call.arguments)
-            slots.push_back(termFor(argument));
+        Outcome problem{false, "", 0};
+        if (!plan(body, library, steps, problem))
+            return problem;
 
-        if (!predicate(slots.data(), static_cast<unsigned int>(slots.size())))
-            return {true, "false"};
-        return bindings(call, slots, symbol);
+        Bindings bound;
+        for (; n < body.size(); ++n) {
+            const Call& call = body[n];
+            const Step& step = steps[n];
+            std::vector<CONSTANT> slots;
+            slots.reserve(call.arguments.size());
+            for (const Argument& argument : call.arguments)
+                slots.push_back(termFor(argument, bound));
+
+            if (!step.predicate(slots.data(), static_cast<unsigned int>(slots.size())))
+                return {true, "false"};
+            for (std::size_t k = 0; k < slots.size(); ++k) {
+                const std::string& name = call.arguments[k].text;
+                if (!step.outputs[k])
+                    continue;
+                if (slots[k].isNull())
+                    return {false, step.symbol + " held but left " + name + " unbound", n + 1};
+                // A variable named twice in one call holds only if both slots agree.
+                if (const CONSTANT* earlier = bound.find(name)) {
+                    if (!(*earlier == slots[k]))
+                        return {true, "false"};
+                } else {
+                    bound.add(name, slots[k]);
+                }
+            }
+        }
+        return {true, bound.answer()};
     } catch (const std::bad_alloc&) {
-        return {false, "out of memory while answering " + symbol};
+        if (n < steps.size())
+            return {false, "out of memory while answering " + steps[n].symbol, n + 1};
+        return {false, "out of memory", 0};
     }
 }

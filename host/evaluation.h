@@ -1,4 +1,5 @@
-// Answering one call: build the argument vector, call the predicate, read what it wrote.
+// Answering a rule body: call its predicates left to right, each variable an output of the first
+// call that names it and an input of every later one, and read what they wrote.
 #ifndef HOST_EVALUATION_H
 #define HOST_EVALUATION_H
 
@@ -8,10 +9,11 @@
 #include <string>
 
 struct Outcome {
-    bool answered; // false: `text` says what went wrong
-    std::string text; // true, false, or the bindings such as X = "3.75000000"
+    bool answered;        // false: `text` says what went wrong
+    std::string text;     // true, false, or the bindings such as X = "3.75000000"
+    std::size_t call = 0; // the 1-based call that went wrong
 };
 
-Outcome evaluate(const Call& call, const PredicateLibrary& library);
+Outcome evaluate(const Body& body, const PredicateLibrary& library);
 
 #endif

@@ -9,6 +9,8 @@
 // constructors through dlsym.
 #include "call_parser.h"
 #include "evaluation.h"
+#include "line_display.h"
+#include "line_reader.h"
 #include "predicate_library.h"
 
 #include <unistd.h>
@@ -27,6 +29,7 @@ namespace {
 
 const char* const PROGRAM = "extpred-host";
 const char* const USAGE = "usage: extpred-host [--lib PATH] [-f FILE] [CALL ...]";
+const char* const PROMPT = "?- ";
 
 enum ExitStatus { ALL_ANSWERED = 0, SOME_CALL_FAILED = 1, UNUSABLE = 2 };
 
@@ -36,18 +39,32 @@ const std::size_t WIDEST_ALIGNED_CALL = 44;
 const char* const HELP = R"(
 
 Loads the plug-in (by default math_R.so beside this program or in its ../lib) and
-answers each CALL. Without CALL it reads calls from FILE, or from standard input,
-one per line; blank lines and lines starting with % are skipped.
+answers each CALL. A call is written as the engine writes an atom: "..." is a real
+(a String term), 42 an Integer, a name starting with a capital letter or _ a
+variable, any other name a Symbol. Variables are the outputs: addR("1", X, "3")
+calls addR_ioi.
 
-A call is written as the engine writes an atom: "..." is a real (a String term),
-42 an Integer, a name starting with a capital letter or _ a variable, any other
-name a Symbol. Variables are the outputs: addR("1", X, "3") calls addR_ioi.
+A CALL (or a line) may be a rule body: calls separated by commas, answered left to
+right, each variable an output of its first call and an input of the later ones;
+a leading ?- and a final . are allowed. The answer gives each variable once, true
+when there are none, and false when any call fails.
 
 examples:
   extpred-host 'sqrt("2", X)'                 X = "1.41421356"
   extpred-host 'addR("0.1", "0.2", "0.3")'     true
   extpred-host 'floor("-2.5", K)'             K = -3
+  extpred-host 'timesR("2", "2", R2), timesR(R2, "3.14159265", A)'
+                                              R2 = "4.00000000", A = "12.56637060"
   extpred-host -f examples/tour.calls
+
+Without CALL it reads one call (or body) a line:
+  -f FILE          a transcript: each line is echoed, each answer beside its call;
+                   blank lines (trailing blanks dropped) and % comments kept.
+  a pipe or file   exactly one line out per call, written at once: the answer, or
+                   error (its reason on standard error); blank and % lines give none.
+  a terminal       the ?- prompt (when the answers go to the terminal too), line
+                   editing and history in ~/.extpred_host_history when built with
+                   libedit; Ctrl-C drops the line typed, Ctrl-D ends.
 
 options:
   --lib PATH  the plug-in to load (a bare file name is taken from the current folder)
@@ -72,15 +89,27 @@ int streamError(const std::string& what)
     return UNUSABLE;
 }
 
-// Answers that never reached their reader (a full disk, a closed pipe) are no answers.
+// Answers that never reached their reader (a full disk, a closed pipe) are no answers: the
+// first failed write ends the run, with its reason.
+int writeFailed() { return streamError("cannot write the answers"); }
+
+bool put(const std::string& text, bool flush = false)
+{
+    std::cout << text;
+    if (flush)
+        std::cout.flush();
+    return static_cast<bool>(std::cout);
+}
+
+// The last answers still in the buffer; a run that already failed says so only once.
 int written(int status)
 {
-    return std::cout.flush() ? status : streamError("cannot write the answers");
+    return std::cout.flush() || status == UNUSABLE ? status : writeFailed();
 }
 
 struct Options {
-    std::string library;
-    std::optional<std::string> file; // -f
+    std::optional<std::string> library; // --lib
+    std::optional<std::string> file;    // -f
     std::vector<std::string> calls;
 };
 
@@ -90,33 +119,39 @@ bool isBlankOrComment(const std::string& line)
     return first == std::string::npos || line[first] == '%';
 }
 
-std::string withoutLineEnd(std::string line)
+// The line as the parser takes it: without its end and trailing blanks, and, on the first
+// line, without a byte-order mark that an editor put there.
+std::string cleaned(std::string line, std::size_t number)
 {
+    if (number == 1 && line.rfind("\xEF\xBB\xBF", 0) == 0)
+        line.erase(0, 3);
     std::size_t end = line.find_last_not_of(" \t\r");
     line.erase(end == std::string::npos ? 0 : end + 1);
     return line;
 }
 
-// Answers calls against one library and remembers whether any of them went wrong.
+// Answers lines of calls against one library and remembers whether any of them went wrong.
 class Session {
 public:
     explicit Session(const PredicateLibrary& library) : library_(library) {}
 
     // The answer, or nothing after the problem went to standard error.
-    std::optional<std::string> answer(const std::string& text, const std::string& where)
+    std::optional<std::string> answer(const std::string& line, const std::string& where)
     {
-        std::variant<Call, CallError> parsed = parseCall(text);
-        if (const CallError* error = std::get_if<CallError>(&parsed)) {
-            std::string caret;
-            for (std::size_t k = 0; k + 1 < error->column; ++k)
-                caret += k < text.size() && text[k] == '\t' ? '\t' : ' ';
-            report(where + ", character " + std::to_string(error->column) + ": " + error->message + "\n    " +
-                   text + "\n    " + caret + "^");
+        std::variant<Body, BodyError> parsed = parseBody(line);
+        if (const BodyError* error = std::get_if<BodyError>(&parsed)) {
+            report(where + callOf(error->call, error->calls) + ", character " +
+                       std::to_string(characterNumber(line, error->at)) + ": " + error->message,
+                   line, error->at);
             return std::nullopt;
         }
-        Outcome outcome = evaluate(std::get<Call>(parsed), library_);
+        const Body& body = std::get<Body>(parsed);
+        Outcome outcome = evaluate(body, library_);
         if (!outcome.answered) {
-            report(where + ": " + outcome.text);
+            // In a body the caret shows which call; a single call needs none.
+            bool several = body.size() > 1 && outcome.call > 0;
+            report(where + callOf(outcome.call, body.size()) + ": " + outcome.text, line,
+                   several ? std::optional(body[outcome.call - 1].at) : std::nullopt);
             return std::nullopt;
         }
         return outcome.text;
@@ -125,11 +160,19 @@ public:
     int status() const { return failed_ ? SOME_CALL_FAILED : ALL_ANSWERED; }
 
 private:
-    void report(const std::string& message)
+    static std::string callOf(std::size_t call, std::size_t calls)
+    {
+        return calls > 1 && call > 0 ? ", call " + std::to_string(call) : "";
+    }
+
+    void report(const std::string& message, const std::string& line, std::optional<std::size_t> at)
     {
         failed_ = true;
         std::cout.flush(); // keep the message next to its call when both streams share a terminal
-        std::cerr << PROGRAM << ": " << message << std::endl;
+        std::cerr << PROGRAM << ": " << message;
+        if (at)
+            std::cerr << "\n    " << shownLine(line) << "\n    " << caretUnder(line, *at);
+        std::cerr << std::endl;
     }
 
     const PredicateLibrary& library_;
@@ -140,7 +183,8 @@ int answerArguments(Session& session, const std::vector<std::string>& calls)
 {
     for (std::size_t k = 0; k < calls.size(); ++k)
         if (auto answer = session.answer(calls[k], "argument " + std::to_string(k + 1)))
-            std::cout << *answer << "\n";
+            if (!put(*answer + "\n"))
+                return writeFailed();
     return session.status();
 }
 
@@ -150,39 +194,75 @@ int answerTranscript(Session& session, std::istream& in, const std::string& sour
 {
     std::vector<std::string> lines;
     for (std::string line; std::getline(in, line);)
-        lines.push_back(withoutLineEnd(line));
+        lines.push_back(cleaned(line, lines.size() + 1));
     if (in.bad()) // not the end of the text but a failed read, as of a directory
         return streamError("cannot read " + source);
 
     std::size_t width = 0;
     for (const std::string& line : lines)
         if (!isBlankOrComment(line))
-            width = std::max(width, std::min(line.size(), WIDEST_ALIGNED_CALL));
+            width = std::max(width, std::min(shownWidth(line), WIDEST_ALIGNED_CALL));
 
     for (std::size_t k = 0; k < lines.size(); ++k) {
         const std::string& line = lines[k];
-        if (isBlankOrComment(line))
-            std::cout << line << "\n";
-        else if (auto answer = session.answer(line, source + " line " + std::to_string(k + 1)))
-            std::cout << line << std::string(width - std::min(width, line.size()), ' ') << "  " << *answer << "\n";
+        std::string shown = shownLine(line);
+        if (isBlankOrComment(line)) {
+            if (!put(shown + "\n"))
+                return writeFailed();
+        } else if (auto answer = session.answer(line, source + " line " + std::to_string(k + 1))) {
+            std::string gap(width - std::min(width, shownWidth(line)) + 2, ' ');
+            if (!put(shown + gap + *answer + "\n"))
+                return writeFailed();
+        }
     }
     return session.status();
 }
 
-int answerInteractively(Session& session)
+// A program writes a line and waits for its answer: exactly one line comes back for every line
+// with a call, at once, even when the call cannot be answered.
+int answerProgram(Session& session)
 {
+    std::unique_ptr<LineReader> reader = plainReader(STDIN_FILENO, nullptr, false);
     std::string line;
     for (std::size_t number = 1;; ++number) {
-        std::cout << "?- " << std::flush;
-        if (!std::getline(std::cin, line))
-            break;
-        line = withoutLineEnd(line);
+        Read read = reader->next(line);
+        if (read == Read::End)
+            return session.status();
+        if (read != Read::Line)
+            return streamError("cannot read standard input");
+        line = cleaned(line, number);
         if (isBlankOrComment(line))
             continue;
-        if (auto answer = session.answer(line, "line " + std::to_string(number)))
-            std::cout << *answer << std::endl;
+        auto answer = session.answer(line, "standard input line " + std::to_string(number));
+        if (!put(answer.value_or("error") + "\n", true))
+            return writeFailed();
     }
-    std::cout << "\n";
+}
+
+int answerAtTerminal(Session& session)
+{
+    bool prompting = isatty(STDOUT_FILENO);
+    std::unique_ptr<LineReader> reader = prompting ? editingReader(PROMPT) : nullptr;
+    if (!reader)
+        reader = plainReader(STDIN_FILENO, prompting ? PROMPT : nullptr, true);
+    std::string line;
+    for (std::size_t number = 1;;) {
+        Read read = reader->next(line);
+        if (read == Read::Interrupted)
+            continue;
+        if (read == Read::Failed)
+            return streamError("cannot read standard input");
+        if (read == Read::End)
+            break;
+        line = cleaned(line, number);
+        if (isBlankOrComment(line))
+            continue;
+        if (auto answer = session.answer(line, "line " + std::to_string(number++)))
+            if (!put(*answer + "\n", true))
+                return writeFailed();
+    }
+    if (prompting && !put("\n")) // the shell's prompt then starts on a line of its own
+        return writeFailed();
     return session.status();
 }
 
@@ -199,15 +279,17 @@ int readOptions(int argc, char** argv, Options& options)
         } else if (argument == "--help" || argument == "-h") {
             std::cout << USAGE << HELP;
             return ALL_ANSWERED;
-        } else if (argument == "--lib" || argument == "-f") {
-            if (k + 1 == argc)
-                return usageError(argument + " needs a value");
-            if (argument == "-f")
-                options.file = argv[++k];
-            else
-                options.library = argv[++k];
-        } else if (argument.rfind("--lib=", 0) == 0) {
-            options.library = argument.substr(6);
+        } else if (argument == "--lib" || argument == "-f" || argument.rfind("--lib=", 0) == 0) {
+            std::string option = argument.substr(0, argument.find('='));
+            if (option == argument && k + 1 == argc)
+                return usageError(option + " needs a value");
+            std::string value = option == argument ? argv[++k] : argument.substr(option.size() + 1);
+            std::optional<std::string>& setting = option == "-f" ? options.file : options.library;
+            if (setting)
+                return usageError(option + " given twice");
+            if (value.empty())
+                return usageError(option + " needs a value, not an empty text");
+            setting = value;
         } else {
             return usageError("unknown option " + argument);
         }
@@ -222,14 +304,14 @@ int answerCalls(Session& session, const Options& options)
     if (!options.calls.empty())
         return answerArguments(session, options.calls);
     if (options.file) {
-        std::ifstream file(*options.file);
+        std::ifstream file(*options.file, std::ios::binary);
         if (!file)
             return streamError("cannot read " + *options.file);
         return answerTranscript(session, file, *options.file);
     }
     if (isatty(STDIN_FILENO))
-        return answerInteractively(session);
-    return answerTranscript(session, std::cin, "standard input");
+        return answerAtTerminal(session);
+    return answerProgram(session);
 }
 
 } // namespace
@@ -241,7 +323,7 @@ int main(int argc, char** argv)
     if (status >= 0)
         return written(status);
     try {
-        PredicateLibrary library(options.library.empty() ? defaultLibraryPath() : options.library);
+        PredicateLibrary library(options.library ? *options.library : defaultLibraryPath());
         Session session(library);
         return written(answerCalls(session, options));
     } catch (const LoadError& error) {

@@ -87,4 +87,47 @@ TEST(CallParser, MalformedCallsSayWhatAndWhere)
     }
 }
 
+struct BodyCase {
+    std::string text;
+    std::vector<std::string> symbols; // empty: malformed
+    std::vector<std::size_t> at;      // where each call starts, or where the problem is seen
+    std::size_t call = 0;             // the call with the problem
+    const char* message = "";         // a part of it
+};
+
+TEST(CallParser, SplitsBodiesIntoCallsOrSaysWhichCallIsWrong)
+{
+    const BodyCase cases[] = {
+        {"f(X)", {"f_o"}, {0}},
+        {"?- f(X), g(\"a,b.\", Y) .  ", {"f_o", "g_io"}, {3, 9}},
+        {"  f(\"1.5\"),h(1).", {"f_i", "h_i"}, {2, 11}},
+        {"f(X),", {}, {5}, 2, "expected a predicate name"},
+        {"f(X), g(Y", {}, {9}, 2, "ends early"},
+        {"f(X). g(Y)", {}, {4}, 1, "after the closing ')'"},
+        {"f(X), g(a(b), Y)", {}, {9}, 2, "expected ',' or ')'"},
+        {std::string("f(X), g(\0)", 11), {}, {8}, 2, "NUL byte"},
+        {"?- .", {}, {3}, 1, "expected a predicate name"},
+    };
+    for (const BodyCase& c : cases) {
+        auto parsed = parseBody(c.text);
+        if (c.symbols.empty()) {
+            ASSERT_TRUE(std::holds_alternative<BodyError>(parsed)) << c.text;
+            const BodyError& error = std::get<BodyError>(parsed);
+            EXPECT_EQ(error.at, c.at[0]) << c.text << ": " << error.message;
+            EXPECT_EQ(error.call, c.call) << c.text << ": " << error.message;
+            EXPECT_NE(error.message.find(c.message), std::string::npos) << c.text << ": " << error.message;
+            continue;
+        }
+        ASSERT_TRUE(std::holds_alternative<Body>(parsed)) << c.text << ": " << std::get<BodyError>(parsed).message;
+        std::vector<std::string> symbols;
+        std::vector<std::size_t> at;
+        for (const Call& call : std::get<Body>(parsed)) {
+            symbols.push_back(call.symbol());
+            at.push_back(call.at);
+        }
+        EXPECT_EQ(symbols, c.symbols) << c.text;
+        EXPECT_EQ(at, c.at) << c.text;
+    }
+}
+
 } // namespace

@@ -3,10 +3,15 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <poll.h>
+#include <pty.h>
+#include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
+#include <termios.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -54,6 +59,19 @@ std::vector<std::string> launcherWords()
     return words;
 }
 
+// The host's command line: through the emulator of a cross build.
+std::vector<char*> hostArgv(std::vector<std::string>& launcher, const std::vector<std::string>& arguments)
+{
+    std::vector<char*> argv;
+    for (std::string& word : launcher)
+        argv.push_back(word.data());
+    argv.push_back(const_cast<char*>(HOST_PATH));
+    for (const std::string& argument : arguments)
+        argv.push_back(const_cast<char*>(argument.c_str()));
+    argv.push_back(nullptr);
+    return argv;
+}
+
 // Runs the host with `arguments`, feeding `input` on standard input (a file, so not a terminal).
 // Standard output goes to `output` when one is given, else to a file that is read back.
 HostRun runHost(const std::vector<std::string>& arguments, const std::string& input = "",
@@ -67,14 +85,8 @@ HostRun runHost(const std::vector<std::string>& arguments, const std::string& in
     posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_TRUNC, 0);
     posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_TRUNC, 0);
 
-    std::vector<char*> argv;
     std::vector<std::string> launcher = launcherWords();
-    for (std::string& word : launcher)
-        argv.push_back(word.data());
-    argv.push_back(const_cast<char*>(HOST_PATH));
-    for (const std::string& argument : arguments)
-        argv.push_back(const_cast<char*>(argument.c_str()));
-    argv.push_back(nullptr);
+    std::vector<char*> argv = hostArgv(launcher, arguments);
 
     pid_t pid = 0;
     HostRun run{-1, "", ""};
@@ -128,6 +140,14 @@ TEST(Host, AnswersCallsGivenAsArguments)
         {{"sqrt(4, X)", "floor(abc, K)", "divR(\"1\", \"0\", Z)"}, 0, "false\nfalse\nfalse\n"},
         {{"--lib", MATH_R_PATH, "exp(\"1\", E)"}, 0, "E = \"2.71828183\"\n"},
         {{"--lib=" MATH_R_PATH, "--", "exp(\"0\", \"1\")"}, 0, "true\n"},
+        // Rule bodies: a variable bound by an earlier call is an input of the later ones,
+        // carrying the term written (a String, or the Integer of floor); each is reported once.
+        {{"timesR(\"2\", \"2\", R2), timesR(R2, \"3.14159265\", A)"}, 0, "R2 = \"4.00000000\", A = \"12.56637060\"\n"},
+        {{"?- floor(\"2.5\", K), round(\"3.14159\", K, Z), addR(Z, Z, W) ."},
+         0, "K = 2, Z = \"3.14000000\", W = \"6.28000000\"\n"},
+        // Each _ is a fresh variable: were they one, the second call would test sqrt 9 = 2.
+        {{"sqrt(\"4\", _), sqrt(\"9\", _)"}, 0, "true\n"},
+        {{"divR(\"1\", \"0\", Z), sqrt(\"4\", X)"}, 0, "false\n"},
     };
     for (const HostCase& c : cases)
         expectRun(c);
@@ -146,6 +166,21 @@ TEST(Host, BadCallsAreReportedAndTheOthersStillAnswered)
         {{"sqrt(1.5, X)"}, 1, "", "argument 1, character 6: a real is written in double quotes"},
         {{"round(\"1\", 2147483648, X)", "sqrt(\"9\", X)"},
          1, "X = \"3.00000000\"\n", "argument 1, character 12: this integer does not fit in 32 bits"},
+        // The caret counts characters, not bytes: é is one.
+        {{"addR(\"é\", X Y)"},
+         1, "", "argument 1, character 13: expected ',' or ')' after an argument\n"
+                "    addR(\"é\", X Y)\n"
+                "                ^\n"},
+        // In a body the problem names its call, with the caret under it, even after a call
+        // that fails.
+        {{"divR(\"1\", \"0\", Z), sqrt(Z, X, Y)"},
+         1, "", "argument 1, call 2: no predicate sqrt_ioo in math_R.so\n"
+                "    divR(\"1\", \"0\", Z), sqrt(Z, X, Y)\n"
+                "                       ^\n"},
+        {{"sqrt(\"4\", X),\tsqrt(X Y)"},
+         1, "", "argument 1, call 2, character 22: expected ',' or ')' after an argument\n"
+                "    sqrt(\"4\", X),\tsqrt(X Y)\n"
+                "                 \t       ^\n"},
     };
     for (const HostCase& c : cases)
         expectRun(c);
@@ -160,6 +195,10 @@ TEST(Host, UnusableSetupsExitWithTwo)
         {{"--lib", calls, "sqrt(\"2\", X)"}, 2, "", "cannot load the plug-in: " + calls},
         {{"--frobnicate"}, 2, "", "unknown option --frobnicate"},
         {{"--lib"}, 2, "", "--lib needs a value"},
+        {{"--lib", "", "sqrt(\"2\", X)"}, 2, "", "--lib needs a value, not an empty text"},
+        {{"--lib=", "sqrt(\"2\", X)"}, 2, "", "--lib needs a value, not an empty text"},
+        {{"--lib", MATH_R_PATH, "--lib=" MATH_R_PATH, "sqrt(\"2\", X)"}, 2, "", "--lib given twice"},
+        {{"-f", calls, "-f", calls}, 2, "", "-f given twice"},
         {{"-f", calls, "sqrt(\"2\", X)"}, 2, "", "either with -f or as arguments"},
         {{"-f", "/nonexistent/calls"}, 2, "", "cannot read /nonexistent/calls: No such file"},
         {{"-f", TESTS_DIR}, 2, "", "cannot read " TESTS_DIR ": Is a directory"},
@@ -197,14 +236,60 @@ TEST(Host, CallsFileGivesItsTranscript)
     EXPECT_EQ(run.err, "");
 }
 
-TEST(Host, StandardInputIsAnsweredAsATranscript)
+// A file's lines are shown as text whatever bytes they hold, with the answers in one column.
+TEST(Host, TranscriptsShowEachLineAsText)
+{
+    struct TranscriptCase {
+        std::string content;
+        int status;
+        std::string out;
+        std::string err = "";
+    };
+    const TranscriptCase cases[] = {
+        // A byte-order mark is no part of line 1; a blank line comes out empty; é is one column.
+        {"\xEF\xBB\xBF% colour \x1b[31m\n  \t\nfabs(\"é\", \"0\")\nsqrt(\"4\", X)\n", 0,
+         "% colour \\x1b[31m\n\nfabs(\"é\", \"0\")  true\nsqrt(\"4\", X)    X = \"2.00000000\"\n"},
+        // A binary file's control bytes reach no terminal.
+        {"\x7f\x01\xff\n", 1, "", "line 1, character 1: expected a predicate name (a word starting with a lower-case letter)\n"
+                                "    \\x7f\\x01\\xff\n"},
+    };
+    for (const TranscriptCase& c : cases) {
+        std::string file = temporaryFile(c.content);
+        expectRun({{"-f", file}, c.status, c.out, c.err});
+        unlink(file.c_str());
+    }
+}
+
+// A failed write ends the run with a single message, however the calls came.
+TEST(Host, AnswersThatCannotBeWrittenAreReportedOnce)
+{
+    std::string calls = std::string(TESTS_DIR) + "/host/calls.txt";
+    const std::pair<std::vector<std::string>, std::string> runs[] = {{{"-f", calls}, ""}, {{}, readFile(calls)}};
+    for (const auto& [arguments, input] : runs) {
+        HostRun run = runHost(arguments, input, "/dev/full");
+        EXPECT_EQ(run.status, 2) << run.err;
+        std::size_t first = run.err.find("cannot write the answers: No space left on device");
+        EXPECT_NE(first, std::string::npos) << run.err;
+        EXPECT_EQ(run.err.find("cannot write", first + 1), std::string::npos) << run.err;
+    }
+}
+
+// A program reads one line for every line with a call: the answer, or error.
+TEST(Host, StandardInputGetsOneLineForEachCall)
 {
     const HostCase cases[] = {
-        {{}, 0, "% roots\nsqrt(\"2\", X)       X = \"1.41421356\"\n\n  fabs(\"-1\", \"1\")  true\n", "",
-         "% roots\nsqrt(\"2\", X)\r\n\n  fabs(\"-1\", \"1\")  \n"},
-        {{}, 1, "sqrt(\"4\", X)  X = \"2.00000000\"\n",
+        {{}, 0, "X = \"1.41421356\"\ntrue\n", "", "% roots\nsqrt(\"2\", X)\r\n\n  fabs(\"-1\", \"1\")  \n"},
+        {{}, 1, "error\nX = \"2.00000000\"\n",
          "standard input line 1, character 5: expected an argument: the call ends early", "bad(\nsqrt(\"4\", X)\n"},
         {{}, 0, ""},
+        // A byte-order mark before the first call; the last line has no line end.
+        {{}, 0, "X = \"2.00000000\"\nY = \"3.00000000\"\n", "", "\xEF\xBB\xBFsqrt(\"4\", X)\nsqrt(\"9\", Y)"},
+        // A NUL is refused where it is and shown, not cut off with what follows it.
+        {{}, 1, "error\n",
+         "standard input line 1, character 13: a call cannot hold a NUL byte\n"
+         "    sqrt(\"4\", X)\\x00junk\n"
+         "                ^\n",
+         std::string("sqrt(\"4\", X)\0junk\n", 18)},
     };
     for (const HostCase& c : cases)
         expectRun(c);
@@ -217,11 +302,221 @@ TEST(Host, SurvivesAMisbehavingPlugin)
         {{"--lib", lib, "grab(X)", "answer(\"q\", A)"}, 1, "A = 42\n", "out of memory while answering grab_o"},
         {{"--lib", lib, "lazy(X)"}, 1, "", "lazy_o held but left X unbound"},
         {{"--lib", lib, "lazy(_)"}, 0, "true\n"},
+        {{"--lib", lib, "pair(X, X)", "pair(X, Y)"}, 0, "false\nX = 1, Y = 2\n"},
         // Found only in a library the plug-in depends on: not one of its predicates.
         {{"--lib", lib, "addR(\"1\", \"2\", X)"}, 1, "", "no predicate addR_iio in misbehaving_plugin.so"},
     };
     for (const HostCase& c : cases)
         expectRun(c);
+}
+
+// A host that runs alongside the test, which talks to it and never waits on it for long: every
+// read has a deadline, and the host is killed if it has not ended by then.
+class LiveHost {
+public:
+    ~LiveHost()
+    {
+        endInput();
+        if (out_ >= 0)
+            close(out_);
+        if (pid_ > 0) {
+            kill(pid_, SIGKILL);
+            waitpid(pid_, nullptr, 0);
+        }
+    }
+
+    void write(const std::string& text)
+    {
+        ASSERT_EQ(::write(in_, text.data(), text.size()), static_cast<ssize_t>(text.size()));
+    }
+    void endInput()
+    {
+        if (in_ >= 0 && in_ != out_)
+            close(in_);
+        in_ = -1;
+    }
+
+    // What the host writes up to and including `wanted`, or all that came by the deadline.
+    std::string readUntil(const std::string& wanted)
+    {
+        auto deadline = std::chrono::steady_clock::now() + TIMEOUT;
+        while (seen_.find(wanted) == std::string::npos && readSome(deadline))
+            ;
+        std::size_t end = seen_.find(wanted);
+        end = end == std::string::npos ? seen_.size() : end + wanted.size();
+        std::string text = seen_.substr(0, end);
+        seen_.erase(0, end);
+        return text;
+    }
+
+    // The exit status, or -1 when the host has not ended by the deadline.
+    int status()
+    {
+        auto deadline = std::chrono::steady_clock::now() + TIMEOUT;
+        int status = 0;
+        while (waitpid(pid_, &status, WNOHANG) == 0) {
+            if (std::chrono::steady_clock::now() > deadline)
+                return -1;
+            // A terminal is reset only once all its output has been read.
+            readSome(std::chrono::steady_clock::now() + std::chrono::milliseconds(10));
+        }
+        pid_ = -1;
+        return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    }
+
+private:
+    // Whether some output came before the deadline.
+    bool readSome(std::chrono::steady_clock::time_point deadline)
+    {
+        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        pollfd ready{out_, POLLIN, 0};
+        char buffer[256];
+        ssize_t count = 0;
+        if (left.count() <= 0 || poll(&ready, 1, static_cast<int>(left.count())) <= 0 ||
+            (count = read(out_, buffer, sizeof buffer)) <= 0)
+            return false;
+        seen_.append(buffer, static_cast<std::size_t>(count));
+        return true;
+    }
+
+protected:
+    static constexpr std::chrono::milliseconds TIMEOUT{20000}; // generous for an emulator under load
+    pid_t pid_ = -1;
+    int in_ = -1;  // the host's standard input
+    int out_ = -1; // its standard output
+    std::string seen_;
+};
+
+// The host with its standard input and output on two pipes that stay open.
+class PipedHost : public LiveHost {
+public:
+    PipedHost()
+    {
+        int in[2], out[2];
+        if (pipe(in) != 0 || pipe(out) != 0)
+            return;
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_adddup2(&actions, in[0], 0);
+        posix_spawn_file_actions_adddup2(&actions, out[1], 1);
+        posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0); // the error lines say enough
+        for (int end : {in[0], in[1], out[0], out[1]})
+            posix_spawn_file_actions_addclose(&actions, end);
+        std::vector<std::string> launcher = launcherWords();
+        std::vector<char*> argv = hostArgv(launcher, {});
+        if (posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), environ) != 0)
+            pid_ = -1;
+        posix_spawn_file_actions_destroy(&actions);
+        close(in[0]);
+        close(out[1]);
+        in_ = in[1];
+        out_ = out[0];
+    }
+};
+
+TEST(Host, AProgramGetsEachAnswerBeforeItWritesTheNextCall)
+{
+    PipedHost host;
+    const std::pair<const char*, const char*> exchanges[] = {
+        {"sqrt(\"2\", X)\n", "X = \"1.41421356\"\n"},
+        {"bad(\n", "error\n"},
+        {"% a comment, then a blank line: no answer for either\n\nsqrt(\"9\", Y), sqrt(Y, Z)\n",
+         "Y = \"3.00000000\", Z = \"1.73205081\"\n"},
+    };
+    for (const auto& [call, answer] : exchanges) {
+        host.write(call);
+        EXPECT_EQ(host.readUntil("\n"), answer) << call;
+    }
+    host.endInput();
+    EXPECT_EQ(host.status(), 1);
+}
+
+// The host on a pseudo-terminal, as a user at a keyboard meets it.
+class TerminalHost : public LiveHost {
+public:
+    // Standard output goes to the file `answers` when one is given.
+    explicit TerminalHost(const std::string& home, const std::string& answers = "")
+    {
+        std::vector<std::string> launcher = launcherWords();
+        std::vector<char*> argv = hostArgv(launcher, {});
+        pid_ = forkpty(&out_, nullptr, nullptr, nullptr);
+        if (pid_ == 0) {
+            setenv("HOME", home.c_str(), 1);
+            setenv("LC_ALL", "C", 1); // lines are UTF-8 even so
+            if (!answers.empty())
+                dup2(open(answers.c_str(), O_WRONLY | O_TRUNC), 1);
+            execv(argv[0], argv.data());
+            _exit(127);
+        }
+        in_ = out_;
+    }
+
+    // What comes up to the prompt. The line editor shows the prompt before it takes the
+    // terminal key by key; a key typed in between would meet the terminal's own line editing,
+    // so this waits as a person would.
+    std::string prompt()
+    {
+        std::string text = readUntil("?- ");
+#ifdef HOST_LINE_EDITING
+        auto deadline = std::chrono::steady_clock::now() + TIMEOUT;
+        termios mode{};
+        while (tcgetattr(out_, &mode) == 0 && (mode.c_lflag & ICANON) && std::chrono::steady_clock::now() < deadline)
+            usleep(1000);
+#endif
+        return text;
+    }
+};
+
+TEST(Host, AtATerminal)
+{
+    std::string home = ::testing::TempDir() + "host_home_XXXXXX";
+    ASSERT_NE(mkdtemp(home.data()), nullptr);
+    {
+        TerminalHost host(home);
+        EXPECT_NE(host.prompt().find("?- "), std::string::npos) << "no prompt";
+        host.write("sqrt(\"2\", X)\r");
+        EXPECT_NE(host.prompt().find("\nX = \"1.41421356\"\r\n"), std::string::npos);
+        host.write("f(\"é\" X)\r");
+        std::string problem = host.prompt();
+        EXPECT_NE(problem.find("character 7: expected ',' or ')' after an argument\r\n    f(\"é\" X)"), std::string::npos)
+            << problem;
+        // Ctrl-C drops the line typed so far: no answer, no complaint, a fresh prompt.
+        host.write("sqrt(\"9");
+        host.readUntil("\"9");
+        host.write("\x03");
+        std::string dropped = host.prompt();
+        EXPECT_EQ(dropped.find("error"), std::string::npos) << dropped;
+        host.write("sqrt(\"4\", X)\r");
+        EXPECT_NE(host.prompt().find("\nX = \"2.00000000\"\r\n"), std::string::npos);
+        // Ctrl-D after some text answers it on a line of its own; on an empty line it ends.
+        host.write("sqrt(\"16\", X)");
+        host.readUntil("X)");
+        host.write("\x04");
+        EXPECT_EQ(host.prompt(), "\r\nX = \"4.00000000\"\r\n?- ");
+        host.write("\x04");
+        EXPECT_EQ(host.status(), 1); // an orderly end; 1 for the malformed line, as everywhere
+    }
+#ifdef HOST_LINE_EDITING
+    std::string history = readFile(home + "/.extpred_host_history");
+    EXPECT_NE(history.find("sqrt(\"16\","), std::string::npos) << history;
+    EXPECT_EQ(history.find("sqrt(\"9\n"), std::string::npos) << history;
+    unlink((home + "/.extpred_host_history").c_str());
+#endif
+    rmdir(home.c_str());
+}
+
+// Answers that go to a file get neither the prompt nor the line ends that tidy the terminal.
+TEST(Host, AtATerminalWithTheAnswersInAFile)
+{
+    std::string answers = temporaryFile("");
+    {
+        TerminalHost host("", answers);
+        host.write("sqrt(\"4\", X)\rsqrt(\"16\", X)\x04\x04");
+        EXPECT_EQ(host.status(), 0);
+        EXPECT_EQ(host.readUntil("?- ").find("?- "), std::string::npos);
+    }
+    EXPECT_EQ(readFile(answers), "X = \"2.00000000\"\nX = \"4.00000000\"\n");
+    unlink(answers.c_str());
 }
 
 } // namespace

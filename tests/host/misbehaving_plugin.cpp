@@ -17,3 +17,11 @@ EXPORT bool answer_io(CONSTANT* argv, unsigned)
     argv[1] = CONSTANT(42);
     return true;
 }
+
+// Writes two different terms, so one variable in both slots cannot hold.
+EXPORT bool pair_oo(CONSTANT* argv, unsigned)
+{
+    argv[0] = CONSTANT(1);
+    argv[1] = CONSTANT(2);
+    return true;
+}

@@ -1,0 +1,92 @@
+#include "line_display.h"
+
+#include <functional>
+
+namespace {
+
+bool isContinuation(const std::string& line, std::size_t at, unsigned char low = 0x80, unsigned char high = 0xBF)
+{
+    if (at >= line.size())
+        return false;
+    auto byte = static_cast<unsigned char>(line[at]);
+    return byte >= low && byte <= high;
+}
+
+// Bytes of the printable UTF-8 character at `at`, or 0 when the byte there must be escaped.
+std::size_t printableLength(const std::string& line, std::size_t at)
+{
+    auto lead = static_cast<unsigned char>(line[at]);
+    if (lead == '\t' || (lead >= 0x20 && lead < 0x7F))
+        return 1;
+    if (lead == 0xC2) // U+0080 to U+009F are control characters too
+        return isContinuation(line, at + 1, 0xA0) ? 2 : 0;
+    if (lead > 0xC2 && lead <= 0xDF)
+        return isContinuation(line, at + 1) ? 2 : 0;
+    if (lead >= 0xE0 && lead <= 0xEF) { // no overlong forms, no surrogates
+        bool second = isContinuation(line, at + 1, lead == 0xE0 ? 0xA0 : 0x80, lead == 0xED ? 0x9F : 0xBF);
+        return second && isContinuation(line, at + 2) ? 3 : 0;
+    }
+    if (lead >= 0xF0 && lead <= 0xF4) { // no overlong forms, nothing past U+10FFFF
+        bool second = isContinuation(line, at + 1, lead == 0xF0 ? 0x90 : 0x80, lead == 0xF4 ? 0x8F : 0xBF);
+        return second && isContinuation(line, at + 2) && isContinuation(line, at + 3) ? 4 : 0;
+    }
+    return 0;
+}
+
+// Calls `visit` for each character before byte `end`: where it starts, how many bytes it has and
+// whether it is shown escaped (one byte as \xHH).
+void forEachCharacter(const std::string& line, std::size_t end,
+                      const std::function<void(std::size_t at, std::size_t length, bool escaped)>& visit)
+{
+    for (std::size_t at = 0; at < end && at < line.size();) {
+        std::size_t length = printableLength(line, at);
+        visit(at, length == 0 ? 1 : length, length == 0);
+        at += length == 0 ? 1 : length;
+    }
+}
+
+const std::size_t ESCAPE_WIDTH = 4; // \xHH
+
+} // namespace
+
+std::string shownLine(const std::string& line)
+{
+    static const char hex[] = "0123456789abcdef";
+    std::string text;
+    forEachCharacter(line, line.size(), [&](std::size_t at, std::size_t length, bool escaped) {
+        auto byte = static_cast<unsigned char>(line[at]);
+        if (escaped)
+            text += {'\\', 'x', hex[byte >> 4], hex[byte & 15]};
+        else
+            text.append(line, at, length);
+    });
+    return text;
+}
+
+std::size_t shownWidth(const std::string& line)
+{
+    std::size_t width = 0;
+    forEachCharacter(line, line.size(), [&](std::size_t, std::size_t, bool escaped) {
+        width += escaped ? ESCAPE_WIDTH : 1;
+    });
+    return width;
+}
+
+std::size_t characterNumber(const std::string& line, std::size_t at)
+{
+    std::size_t number = 1;
+    forEachCharacter(line, at, [&](std::size_t, std::size_t, bool) { ++number; });
+    return number;
+}
+
+std::string caretUnder(const std::string& line, std::size_t at)
+{
+    std::string caret;
+    forEachCharacter(line, at, [&](std::size_t from, std::size_t, bool escaped) {
+        if (line[from] == '\t')
+            caret += '\t';
+        else
+            caret.append(escaped ? ESCAPE_WIDTH : 1, ' ');
+    });
+    return caret + '^';
+}

@@ -1,0 +1,22 @@
+// How a line of calls is shown back in transcripts and messages: on a terminal, in UTF-8.
+#ifndef HOST_LINE_DISPLAY_H
+#define HOST_LINE_DISPLAY_H
+
+#include <cstddef>
+#include <string>
+
+// The line with each byte that a terminal would act on (a control character) or that is no part
+// of a well-formed UTF-8 character written as \xHH, so a binary file shows as text.
+std::string shownLine(const std::string& line);
+
+// Columns that shownLine takes, counting each character as one.
+std::size_t shownWidth(const std::string& line);
+
+// The 1-based number of the character that starts at byte `at`.
+std::size_t characterNumber(const std::string& line, std::size_t at);
+
+// Blanks that put a caret under the character at byte `at` of shownLine(line), then the caret;
+// tabs stay tabs so that they line up as the line does.
+std::string caretUnder(const std::string& line, std::size_t at);
+
+#endif
