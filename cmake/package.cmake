@@ -18,8 +18,7 @@ endif()
 
 # The C and C++ runtimes, and libedit when the host reads its lines through it.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "libc6, libstdc++6, libgcc-s1")
-get_target_property(math_r_host_libraries extpred-host LINK_LIBRARIES)
-if(math_r_host_libraries MATCHES "edit")
+if(MATH_R_LIBEDIT)
   string(APPEND CPACK_DEBIAN_PACKAGE_DEPENDS ", libedit2")
 endif()
 

@@ -71,9 +71,9 @@ options:
   -f FILE     read calls from FILE
   --help      show this text
 
-exit status: 0 every call was answered (true or false), 1 some call was malformed or
-named no predicate, 2 bad usage, a plug-in that cannot be loaded, or calls that cannot
-be read or answers that cannot be written.
+exit status: 0 every call was answered (true or false), or Ctrl-D ended a terminal
+session; 1 some call was malformed or named no predicate; 2 bad usage, a plug-in that
+cannot be loaded, or calls that cannot be read or answers that cannot be written.
 )";
 
 int usageError(const std::string& message)
@@ -263,7 +263,7 @@ int answerAtTerminal(Session& session)
     }
     if (prompting && !put("\n")) // the shell's prompt then starts on a line of its own
         return writeFailed();
-    return session.status();
+    return ALL_ANSWERED; // Ctrl-D is an orderly end: each problem was shown as it came
 }
 
 // Returns -1 when the options are usable, else the exit status.
