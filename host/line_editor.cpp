@@ -52,7 +52,8 @@ public:
         el_set(editor_, EL_GETCFN, readCharacter);
         el_set(editor_, EL_EDITOR, "emacs");
         el_set(editor_, EL_HIST, history, history_);
-        el_set(editor_, EL_ADDFN, "end-or-accept", "end of input on an empty line, else accept it", endOrAccept);
+        // The wide call: the narrow one copies the name and the help and never frees them.
+        el_wset(editor_, EL_ADDFN, L"end-or-accept", L"end of input on an empty line, else accept it", endOrAccept);
         el_set(editor_, EL_BIND, "^D", "end-or-accept", nullptr);
         el_source(editor_, nullptr); // the user's ~/.editrc
     }
