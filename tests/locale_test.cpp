@@ -33,7 +33,7 @@ void expectSameAsTheCLibrary()
 TEST(CommaLocale, GlobalLocaleIsFollowed)
 {
     if (!std::setlocale(LC_ALL, COMMA_LOCALE))
-        GTEST_SKIP() << COMMA_LOCALE << " is not installed; .ci/run generates it with localedef";
+        GTEST_SKIP() << COMMA_LOCALE << " is not installed; make test generates it";
     expectSameAsTheCLibrary();
     std::setlocale(LC_ALL, "C");
     EXPECT_EQ(computes(addR_iio, {real("1.5"), real("2.25"), null()}, 2), "3.75000000");
@@ -44,7 +44,7 @@ TEST(CommaLocale, ThreadLocaleIsFollowed)
 {
     locale_t comma = newlocale(LC_NUMERIC_MASK, COMMA_LOCALE, static_cast<locale_t>(nullptr));
     if (!comma)
-        GTEST_SKIP() << COMMA_LOCALE << " is not installed; .ci/run generates it with localedef";
+        GTEST_SKIP() << COMMA_LOCALE << " is not installed; make test generates it";
     std::thread other([comma] {
         locale_t previous = uselocale(comma);
         expectSameAsTheCLibrary();
