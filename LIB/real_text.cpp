@@ -33,8 +33,24 @@ __extension__ typedef unsigned __int128 Wide;
 
 constexpr std::uint64_t MAX_EXACT_INTEGER = std::uint64_t(1) << 53;
 
-constexpr std::uint32_t FIVE_TO_THE_DECIMALS = 390625; // 5^8
-constexpr std::uint64_t TEN_TO_THE_DECIMALS = 100000000;
+// base^0 to base^(Count - 1), computed once at compile time.
+template <class Integer, int Count>
+struct Powers {
+    Integer value[Count];
+    explicit constexpr Powers(Integer base) : value()
+    {
+        value[0] = 1;
+        for (int i = 1; i < Count; ++i)
+            value[i] = value[i - 1] * base;
+    }
+    constexpr Integer operator[](std::size_t i) const { return value[i]; }
+};
+
+constexpr Powers<std::uint64_t, 20> INTEGER_POWERS_OF_TEN(10); // to 10^19, below 2^64
+constexpr Powers<Wide, 32> POWERS_OF_FIVE(5);                  // to 5^31, below 2^72
+
+constexpr Wide FIVE_TO_THE_DECIMALS = POWERS_OF_FIVE[REAL_TEXT_DECIMALS];
+constexpr std::uint64_t TEN_TO_THE_DECIMALS = INTEGER_POWERS_OF_TEN[REAL_TEXT_DECIMALS];
 constexpr int FAST_WRITE_LIMIT_EXPONENT = 36; // |value| < 2^36: value x 10^8 fits in 63 bits
 // Sign, the 11 integer digits of 2^36, point, decimals, terminator.
 constexpr std::size_t FAST_TEXT_SIZE = 1 + 11 + 1 + REAL_TEXT_DECIMALS + 1;
@@ -87,39 +103,7 @@ std::uint64_t digitsValue(const char* p, std::size_t n)
     return value;
 }
 
-constexpr std::uint64_t INTEGER_POWERS_OF_TEN[] = {1,
-                                                   10,
-                                                   100,
-                                                   1000,
-                                                   10000,
-                                                   100000,
-                                                   1000000,
-                                                   10000000,
-                                                   100000000,
-                                                   1000000000,
-                                                   10000000000,
-                                                   100000000000,
-                                                   1000000000000,
-                                                   10000000000000,
-                                                   100000000000000,
-                                                   1000000000000000,
-                                                   10000000000000000,
-                                                   100000000000000000,
-                                                   1000000000000000000,
-                                                   10000000000000000000u};
-
-// 5^0 to 5^31, all below 2^72.
-struct PowersOfFive {
-    Wide value[32];
-    constexpr PowersOfFive() : value()
-    {
-        value[0] = 1;
-        for (int i = 1; i < 32; ++i)
-            value[i] = value[i - 1] * 5;
-    }
-};
-constexpr PowersOfFive POWERS_OF_FIVE;
-constexpr int MAX_WIDE_POWER = 31; // 5^31 < 2^72
+constexpr int MAX_WIDE_POWER = int(sizeof POWERS_OF_FIVE.value / sizeof(Wide)) - 1;
 
 // Digits that the wide path takes: below 10^38 < 2^127.
 constexpr std::size_t MAX_WIDE_DIGITS = 38;
@@ -163,7 +147,7 @@ double nearestDouble(Wide n, bool inexact, int exponent)
 // 10^38, a normal number.
 double wideQuotient(Wide n, int decimals)
 {
-    Wide divisor = POWERS_OF_FIVE.value[decimals];
+    Wide divisor = POWERS_OF_FIVE[decimals];
     int shift = 55 + bitLength(divisor) - bitLength(n); // n x 2^shift >= 2^54 x 2^bitLength(divisor)
     shift = shift < 0 ? 0 : shift;                      // and at most 127 - bitLength(n): no overflow
     Wide numerator = n << shift;
@@ -205,19 +189,52 @@ bool scaleWide(Wide n, long long power, double& magnitude)
 {
     if (power < 0 && power >= -MAX_WIDE_POWER)
         magnitude = wideQuotient(n, int(-power));
-    else if (power >= 0 && power <= MAX_WIDE_POWER && bitLength(n) + bitLength(POWERS_OF_FIVE.value[power]) <= 128)
-        magnitude = nearestDouble(n * POWERS_OF_FIVE.value[power], false, int(power));
+    else if (power >= 0 && power <= MAX_WIDE_POWER && bitLength(n) + bitLength(POWERS_OF_FIVE[power]) <= 128)
+        magnitude = nearestDouble(n * POWERS_OF_FIVE[power], false, int(power));
     else
         return false;
     return true;
 }
 
+// n x 10^(exponent - decimals), n being the digits of whole and fraction as one integer:
+// scaleExactly's one operation where it can, with the digits as they stand or else without
+// trailing zeros (at most 38 digits remain), else scaleWide.
+bool decimalMagnitude(const char* whole, std::size_t wholeDigits, const char* fraction, std::size_t decimals,
+                      long long exponent, double& magnitude)
+{
+    // Trailing zeros only scale the other digits: 12345700000.00000000 is 123457 x 10^5. Eight
+    // at once, as in a written integer, before anything else.
+    if (decimals >= 8 && std::memcmp(fraction + decimals - 8, "00000000", 8) == 0)
+        decimals -= 8;
+    std::size_t digits = wholeDigits + decimals;
+    Wide n = 0;
+    if (digits <= 19) { // most texts, as they stand
+        std::uint64_t small = digitsValue(whole, wholeDigits) * INTEGER_POWERS_OF_TEN[decimals] +
+                              digitsValue(fraction, decimals);
+        if (scaleExactly(small, exponent - static_cast<long long>(decimals), magnitude))
+            return true;
+        n = small;
+    }
+    // The other trailing zeros.
+    while (decimals > 0 && fraction[decimals - 1] == '0')
+        --decimals;
+    if (decimals == 0)
+        for (; wholeDigits > 0 && whole[wholeDigits - 1] == '0'; --wholeDigits)
+            ++exponent;
+    if (wholeDigits + decimals != digits || digits > 19) { // some were zeros, or not yet converted
+        if (wholeDigits + decimals > MAX_WIDE_DIGITS)
+            return false;
+        n = appendDigits(appendDigits(0, whole, wholeDigits), fraction, decimals);
+    }
+    long long power = exponent - static_cast<long long>(decimals);
+    magnitude = 0;
+    return n == 0 || (n >> 64 == 0 && scaleExactly(std::uint64_t(n), power, magnitude)) ||
+           scaleWide(n, power, magnitude);
+}
+
 // [-]digits[.digits] or [-].digits, then optionally e or E, a sign and digits, and nothing after;
-// false when it is not that simple. With n the digits as one integer (at most 38 of them, after
-// trailing zeros) and k the power of ten that the point and the exponent give it, the value is
-// n x 10^k: scaleExactly's one operation where it can, with the digits as they stand or else
-// without trailing zeros, else scaleWide. The digits are found first and converted afterwards,
-// so every byte read is one already seen.
+// false when it is not that simple. The digits are found first and converted afterwards, so
+// every byte read is one already seen.
 bool readSimpleDecimal(const char* text, double& value)
 {
     const char* p = text;
@@ -250,39 +267,8 @@ bool readSimpleDecimal(const char* text, double& value)
         p = q;
         exponent = negativeExponent ? -exponent : exponent;
     }
-    if (*p != '\0' || noDigits)
-        return false;
-    // Trailing zeros only scale the other digits: 12345700000.00000000 is 123457 x 10^5. Eight
-    // at once, as in a written integer, before anything else.
-    if (decimals >= 8 && std::memcmp(fraction + decimals - 8, "00000000", 8) == 0)
-        decimals -= 8;
-    double magnitude = 0;
-    std::size_t digits = wholeDigits + decimals;
-    long long power = exponent - static_cast<long long>(decimals);
-    Wide n = 0;
-    if (digits <= 19) { // most texts, as they stand
-        std::uint64_t small = digitsValue(whole, wholeDigits) * INTEGER_POWERS_OF_TEN[decimals] +
-                              digitsValue(fraction, decimals);
-        n = small;
-        if (scaleExactly(small, power, magnitude)) {
-            value = negative ? -magnitude : magnitude;
-            return true;
-        }
-    }
-    // The other trailing zeros.
-    while (decimals > 0 && fraction[decimals - 1] == '0')
-        --decimals;
-    if (decimals == 0)
-        for (; wholeDigits > 0 && whole[wholeDigits - 1] == '0'; --wholeDigits)
-            ++exponent;
-    if (wholeDigits + decimals != digits || digits > 19) { // some were zeros, or not yet converted
-        if (wholeDigits + decimals > MAX_WIDE_DIGITS)
-            return false;
-        n = appendDigits(appendDigits(0, whole, wholeDigits), fraction, decimals);
-        power = exponent - static_cast<long long>(decimals);
-    }
-    if (n != 0 && !(n >> 64 == 0 && scaleExactly(std::uint64_t(n), power, magnitude)) &&
-        !scaleWide(n, power, magnitude))
+    double magnitude;
+    if (*p != '\0' || noDigits || !decimalMagnitude(whole, wholeDigits, fraction, decimals, exponent, magnitude))
         return false;
     value = negative ? -magnitude : magnitude;
     return true;
@@ -302,7 +288,7 @@ bool readCompleteDecimal(const char* text, double& value)
 // round(mantissa x 5^8 / 2^shift), halves to even: value x 10^8 for value = mantissa x 2^(8 - shift).
 std::uint64_t scaleAndRound(std::uint64_t mantissa, int shift)
 {
-    Wide product = Wide(mantissa) * FIVE_TO_THE_DECIMALS; // below 2^72
+    Wide product = mantissa * FIVE_TO_THE_DECIMALS; // below 2^72
     if (shift > 72)
         return 0; // below one half
     Wide quotient = product >> shift;
