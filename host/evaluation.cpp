@@ -1,6 +1,5 @@
 #include "evaluation.h"
 
-#include <algorithm>
 #include <new>
 #include <utility>
 #include <vector>
@@ -71,12 +70,13 @@ bool plan(const Body& body, const PredicateLibrary& library, std::vector<Step>& 
             problem = {false, "no predicate " + symbol + " in " + library.name(), steps.size() + 1};
             return false;
         }
-        for (const Argument& argument : call.arguments)
-            step.outputs.push_back(argument.kind == Argument::Variable && !isAnonymous(argument) &&
-                                   std::find(bound.begin(), bound.end(), argument.text) == bound.end());
-        for (std::size_t k = 0; k < step.outputs.size(); ++k)
-            if (step.outputs[k])
+        // The pattern's o letters are the unbound variables; all but _ are bound from now on.
+        const char* pattern = symbol.c_str() + call.name.size() + 1;
+        for (std::size_t k = 0; k < call.arguments.size(); ++k) {
+            step.outputs.push_back(pattern[k] == 'o' && !isAnonymous(call.arguments[k]));
+            if (step.outputs.back())
                 bound.push_back(call.arguments[k].text);
+        }
         steps.push_back(std::move(step));
     }
     return true;
