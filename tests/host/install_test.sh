@@ -27,6 +27,10 @@ else
   package=$(echo "$work"/package/*.deb)
   outside=$(dpkg-deb -c "$package" | awk '{print $NF}' | grep -v -e '^\./usr/' -e '^\./$' || true)
   expect "files outside /usr in $(basename "$package")" "" "$outside"
+  # The package must depend on what the host is linked with beyond the C and C++ runtimes.
+  if readelf -d "$build/extpred-host" | grep -q 'NEEDED.*libedit'; then
+    expect "libedit2 among the dependencies" "yes" "$(dpkg-deb -f "$package" Depends | grep -q libedit2 && echo yes)"
+  fi
   dpkg-deb -x "$package" "$work/root"
   prefix=$work/root/usr
 fi
