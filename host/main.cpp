@@ -29,6 +29,8 @@ namespace {
 
 const char* const PROGRAM = "extpred-host";
 const char* const USAGE = "usage: extpred-host [--lib PATH] [-f FILE] [CALL ...]";
+// The project's version, set once in CMakeLists.txt.
+const char* const VERSION = EXTPRED_HOST_VERSION;
 const char* const PROMPT = "?- ";
 
 enum ExitStatus { ALL_ANSWERED = 0, SOME_CALL_FAILED = 1, UNUSABLE = 2 };
@@ -70,6 +72,7 @@ options:
   --lib PATH  the plug-in to load (a bare file name is taken from the current folder)
   -f FILE     read calls from FILE
   --help      show this text
+  --version   show the program's name and version
 
 exit status: 0 every call was answered (true or false), or Ctrl-D ended a terminal
 session; 1 some call was malformed or named no predicate; 2 bad usage, a plug-in that
@@ -278,6 +281,9 @@ int readOptions(int argc, char** argv, Options& options)
             optionsEnded = true;
         } else if (argument == "--help" || argument == "-h") {
             std::cout << USAGE << HELP;
+            return ALL_ANSWERED;
+        } else if (argument == "--version") {
+            std::cout << PROGRAM << " " << VERSION << "\n";
             return ALL_ANSWERED;
         } else if (argument == "--lib" || argument == "-f" || argument.rfind("--lib=", 0) == 0) {
             std::string option = argument.substr(0, argument.find('='));

@@ -214,7 +214,12 @@ TEST(Host, HelpShowsUsageWithExamples)
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.out.rfind("usage: extpred-host [--lib PATH] [-f FILE] [CALL ...]", 0), 0u) << run.out;
     EXPECT_NE(run.out.find("X = \"1.41421356\""), std::string::npos);
+    EXPECT_NE(run.out.find("--version"), std::string::npos);
     EXPECT_EQ(run.err, "");
+
+    HostRun version = runHost({"--version"});
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.out, "extpred-host " MATH_R_VERSION "\n");
 }
 
 // sin of inf is an invalid operation, whose NaN takes its sign from the processor: negative on
