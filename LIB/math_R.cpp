@@ -12,6 +12,7 @@
 
 #include <cerrno>
 #include <cfloat>
+#include <charconv>
 #include <climits>
 #include <cmath>
 #include <cstdint>
@@ -26,7 +27,6 @@ EXPORT double myRound(double num, int dec);
 namespace {
 
 constexpr int REAL_DECIMALS = REAL_TEXT_DECIMALS;
-constexpr double REAL_SCALE = EXACT_POWERS_OF_TEN[REAL_DECIMALS];
 
 // Every result is written in full: "%.8f" of -DBL_MAX is a sign, 309 digits, a point and
 // 8 decimals. (17 bytes would hold only results below ten million.)
@@ -97,18 +97,60 @@ double leadingPowerOfTwo(double num)
     return power;
 }
 
+// The upper multiple of 1/scale, as the scaled integer r that roundWith divides by scale, when
+// num's shortest text (the shortest that reads back as num) lies exactly halfway between two
+// multiples; nothing otherwise. A real is its text: 1.005 is stored as 1.00499999999999989...,
+// yet a rule author who writes it means a half. Asked only when |num x scale| < 2^53, so the
+// digits kept fit an integer and a double exactly.
+std::optional<double> upperOfWrittenHalf(double num, int dec)
+{
+    char text[32]; // -d.dddddddddddddddde-308
+    std::to_chars_result written = std::to_chars(text, text + sizeof text, num, std::chars_format::scientific);
+    if (written.ec != std::errc())
+        return std::nullopt;
+    const char* p = text;
+    bool negative = *p == '-';
+    p += negative;
+    char digits[17]; // a shortest text has at most 17
+    int count = 0;
+    for (; p < written.ptr && *p != 'e'; ++p)
+        if (*p != '.')
+            digits[count++] = *p;
+    int exponent = 0; // the first digit's place is 10^exponent: e-05, e+00, e+307
+    for (const char* q = p + 2; q < written.ptr; ++q)
+        exponent = exponent * 10 + (*q - '0');
+    exponent = p[1] == '-' ? -exponent : exponent;
+    int halfAt = exponent + dec + 1; // the index of a half's 5, at the place 10^-(dec + 1)
+    if (halfAt < 0 || halfAt != count - 1 || digits[halfAt] != '5')
+        return std::nullopt;
+    double kept = 0; // the digits above the half, as an integer
+    for (int k = 0; k < halfAt; ++k)
+        kept = kept * 10 + (digits[k] - '0');
+    return negative ? 0 - kept : kept + 1; // toward positive infinity; -0.005 goes to +0
+}
+
 // Rounds num to a multiple of 1/scale, halves going upward: round() moves negative halves away
 // from zero, so step back up. Where num's last digit is 1/scale or coarser, nothing below it is
 // left to round and the answer is num itself; the plain formula would instead move num by the
 // rounding of num * scale and of r / scale (123456789012.5 to 8 decimals gave ...50001526, and
 // any two reals above 1e300 compared equal), or give NaN for an infinite scale.
-double roundWith(double num, double scale)
+//
+// A half is judged on num's text, not on the product, which misses it either way by a unit in
+// its last place (100 x 1.005 is 100.49999999999999) and from about 2^50 on cannot even hold it.
+// The text is looked at only when the product lies within a few of those units of a half: num
+// is within half a unit of its text, and the product within one more of num x scale.
+double roundWith(double num, int dec)
 {
+    double scale = powerOfTen(dec);
     if (scale == 0) // everything is rounded off
         return std::isfinite(num) ? std::copysign(0.0, num) : num;
     if (pastRange(scale) || leadingPowerOfTwo(num) * scale >= 0x1p52)
         return num;
     double t = scale * num;
+    double fraction = t - std::floor(t); // exact below 2^53
+    if (std::fabs(fraction - 0.5) <= leadingPowerOfTwo(t) * 0x1p-50) // four units
+        if (std::optional<double> upper = upperOfWrittenHalf(num, dec))
+            return *upper / scale;
     double r = std::round(t);
     if (t - r >= 0.5)
         r += 1;
@@ -138,7 +180,7 @@ bool sameText(const RealCodec& codec, double a, double b)
 // to even from the exact binary value; the first keeps every pair that has always held.
 bool equalRounded(const RealCodec& codec, double a, double b)
 {
-    return roundWith(a, REAL_SCALE) == roundWith(b, REAL_SCALE) || sameText(codec, a, b);
+    return roundWith(a, REAL_DECIMALS) == roundWith(b, REAL_DECIMALS) || sameText(codec, a, b);
 }
 bool exactly(const RealCodec&, double a, double b) { return a == b; }
 
@@ -255,16 +297,26 @@ double logBase(double b, double x) { return std::log(x) / std::log(b); }
 bool validLog(double b, double x) { return b > 0 && b != 1 && x > 0; }
 
 // Tangent is undefined where the cosine rounds to zero (either sign) at 8 decimals.
-bool cosineOffZero(double x) { return roundWith(std::cos(x), REAL_SCALE) != 0; }
+bool cosineOffZero(double x) { return roundWith(std::cos(x), REAL_DECIMALS) != 0; }
 bool withinUnit(double x) { return x >= -1 && x <= 1; }
 
-double deg2rad(double x) { return x * REAL_PI / 180; }
-double rad2deg(double x) { return x * 180 / REAL_PI; }
+// Multiply first, then divide, as the conversions always have; only where the product
+// overflows and the answer does not (6e307 degrees) is the division taken first.
+double deg2rad(double x)
+{
+    double product = x * REAL_PI;
+    return std::isinf(product) && std::isfinite(x) ? x / 180 * REAL_PI : product / 180;
+}
+double rad2deg(double x)
+{
+    double product = x * 180;
+    return std::isinf(product) && std::isfinite(x) ? x / REAL_PI * 180 : product / REAL_PI;
+}
 
 } // namespace
 
 // Rounds num to dec decimals (negative dec: tens, hundreds, ...), halves going upward.
-EXPORT double myRound(double num, int dec) { return roundWith(num, powerOfTen(dec)); }
+EXPORT double myRound(double num, int dec) { return roundWith(num, dec); }
 
 // clang-format off
 // Arithmetic: x + y = z and x - y = z solve for any one argument.

@@ -191,9 +191,19 @@ TEST(Rounding, MyRound)
         {1.7976931348623157e308, -308, INFINITY}, // a true overflow of the rounded value stays one
         // No digit below the eighth decimal: the value itself, not moved by the scaling.
         {123456789012.5, 8, 123456789012.5}, {123456789.123456789, 8, 123456789.123456789}, {1e17, 8, 1e17},
+        // A half as written goes upward, though the double stands a little below it (1.005,
+        // 8.995, 2.675) or above it, or the product cannot hold it (eight-digit wholes).
+        {1.005, 2, 1.01},  {0.145, 2, 0.15},   {8.995, 2, 9},       {2.675, 2, 2.68},    {-9.425, 2, -9.42},
+        {-0.005, 2, 0},    {-0.145, 2, -0.14}, {15, -1, 20},        {-250, -2, -200},    {12345678.5, 0, 12345679},
+        {-12345678.5, 0, -12345678},           {1.000000015, 8, 1.00000002},             {-1.000000015, 8, -1.00000001},
+        {65870868.543521635, 8, 65870868.54352164}, {-47849565.988851935, 8, -47849565.98885193},
+        {0.12345, 4, 0.1235}, {-0.12345, 4, -0.1234}, {1.0049999999999997, 2, 1}, // the double below 1.005 is no half
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(myRound(c.num, c.dec), c.expected) << c.num << " to " << c.dec;
+    for (const auto& c : cases) {
+        double rounded = myRound(c.num, c.dec);
+        EXPECT_EQ(rounded, c.expected) << c.num << " to " << c.dec;
+        EXPECT_EQ(std::signbit(rounded), std::signbit(c.expected)) << c.num << " to " << c.dec;
+    }
     EXPECT_TRUE(std::isnan(myRound(NAN, 8)));
     EXPECT_TRUE(std::signbit(myRound(-1234.5, -400)));
 }

@@ -161,6 +161,13 @@ TEST(Layout, IntegerResultIsTheRecordOfItsValue)
     EXPECT_EQ(std::memcmp(&argv[1], expected, sizeof(CONSTANT)), 0);
     argv[0].~CONSTANT();
     argv[1].~CONSTANT();
+
+    // The constructor itself clears the whole payload word, whatever the storage held before.
+    alignas(CONSTANT) unsigned char dirty[sizeof(CONSTANT)];
+    std::memset(dirty, 0xA5, sizeof dirty);
+    __asm__ volatile("" : : "r"(dirty) : "memory"); // the bytes are really there when it runs
+    new (dirty) CONSTANT(-3);
+    EXPECT_EQ(std::memcmp(dirty + offsetof(HostTerm, data), expected + offsetof(HostTerm, data), sizeof(void*)), 0);
 }
 
 } // namespace

@@ -85,9 +85,13 @@ TEST(Rounding, RoundTakesIntegerDecimalsUpToEight)
         {P(round_iio), {"123.456", -324}, "0.00000000"}, // 10^d is 0: all is rounded off
         {P(round_iio), {"-123.456", INT_MIN}, "-0.00000000"},
         {P(round_iio), {"-1234567.4", 0}, "-1234567.00000000"},
+        {P(round_iio), {"1.005", 2}, "1.01000000"},
+        {P(round_iio), {"-9.425", 2}, "-9.42000000"},
+        {P(round_iio), {"-0.005", 2}, "0.00000000"},
         {P(round_iio), {"3.14159", "2"}, "false"},
         // z is compared exactly, unrounded.
         {P(round_iii), {"3.14159", 2, "3.14"}, "true"},
+        {P(round_iii), {"1.005", 2, "1.01"}, "true"},
         {P(round_iii), {"3.14159", 2, "3.14000000"}, "true"},
         {P(round_iii), {"3.14159", 2, "3.140000001"}, "false"},
         {P(round_iii), {"0.123456789012", 12, "0.12345679"}, "true"},

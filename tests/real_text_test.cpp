@@ -7,9 +7,11 @@
 #include <cfenv>
 #include <cfloat>
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <limits>
 #include <random>
+#include <string>
 #include <vector>
 
 #if defined(__x86_64__)
@@ -243,9 +245,24 @@ TEST(RealTextRoundingMode, FollowsEitherRoundingModeSetAlone)
 }
 #endif
 
-// myRound keeps pow(10, dec) exactly; a table of exact powers must not change any result. (Where
-// num's last binary digit is 10^-dec or coarser, there is nothing to round: num itself.)
-TEST(MyRound, SameAsWithPowOfTen)
+// Whether num's shortest text lies exactly halfway between two multiples of 10^-dec: its last
+// digit is a 5 at the place 10^-(dec + 1).
+bool isWrittenHalf(double num, int dec)
+{
+    char text[400];
+    std::to_chars_result end = std::to_chars(text, text + sizeof text, std::fabs(num), std::chars_format::fixed);
+    std::string shortest(text, end.ptr);
+    std::size_t point = shortest.find('.');
+    if (point != std::string::npos)
+        return dec >= 0 && shortest.size() - point - 1 == std::size_t(dec) + 1 && shortest.back() == '5';
+    std::string tail = "5" + std::string(dec < 0 ? std::size_t(-dec - 1) : 0, '0');
+    return dec < 0 && shortest.size() >= tail.size() && shortest.compare(shortest.size() - tail.size(), tail.size(), tail) == 0;
+}
+
+// Every num that is not a written half rounds as the formula does, with pow(10, dec) exactly as
+// computed (a table of exact powers must not change any result). Where num's last binary digit
+// is 10^-dec or coarser, there is nothing to round: num itself.
+TEST(MyRound, NonHalvesAsTheFormula)
 {
     std::mt19937_64 random(7);
     std::uniform_int_distribution<int> decimals(-30, 30);
@@ -253,6 +270,8 @@ TEST(MyRound, SameAsWithPowOfTen)
     for (int i = 0; i < 200000; ++i) {
         double num = std::ldexp(std::uniform_real_distribution<double>(-2, 2)(random), int(random() % 80) - 40);
         int dec = decimals(random);
+        if (isWrittenHalf(num, dec))
+            continue;
         double scale = std::pow(10, dec), t = scale * num, r = std::round(t);
         if (t - r >= 0.5)
             r += 1;
@@ -261,6 +280,46 @@ TEST(MyRound, SameAsWithPowOfTen)
             ADD_FAILURE() << "myRound(" << num << ", " << dec << ")";
     }
     EXPECT_EQ(bad, 0);
+}
+
+// A half as written goes to the upper multiple, whatever binary value stands for it: the text
+// sign, whole, decimals and a final 5 (or, to tens and hundreds, a whole ending in 5 or 50).
+TEST(MyRound, WrittenHalvesGoUpward)
+{
+    std::mt19937_64 random(16);
+    auto digits = [&](int count) {
+        std::string text;
+        for (int k = 0; k < count; ++k)
+            text += char('0' + random() % 10);
+        return text;
+    };
+    int checked = 0, bad = 0;
+    for (int i = 0; i < 200000; ++i) {
+        int dec = int(random() % 11) - 2; // -2 to 8
+        bool negative = random() % 2 != 0;
+        std::string whole = std::to_string(1 + random() % 9) + digits(int(random() % 8)); // up to 8 digits
+        std::string kept;                                                                 // the digits above the 5
+        std::string text;
+        if (dec >= 0) {
+            kept = whole + digits(dec);
+            text = whole + "." + kept.substr(whole.size()) + "5";
+        } else {
+            kept = whole;
+            text = whole + "5" + std::string(std::size_t(-dec - 1), '0');
+        }
+        double num = std::atof(text.c_str());
+        if (!isWrittenHalf(num, dec)) // more digits than a double keeps: another text is shorter
+            continue;
+        ++checked;
+        unsigned long long upper = std::stoull(kept) + (negative ? 0 : 1);
+        double expected = upper == 0 ? 0.0 : std::strtod((std::to_string(upper) + "e" + std::to_string(-dec)).c_str(), nullptr);
+        num = negative ? -num : num;
+        expected = negative && upper != 0 ? -expected : expected;
+        if (bitsOf(myRound(num, dec)) != bitsOf(expected) && ++bad <= 10)
+            ADD_FAILURE() << "myRound(" << (negative ? "-" : "") << text << ", " << dec << ")";
+    }
+    EXPECT_EQ(bad, 0);
+    EXPECT_GT(checked, 190000);
 }
 
 } // namespace

@@ -38,6 +38,10 @@ TEST(Trigonometry, Answers)
         {P(rad2deg_io), {"3.14159265358979"}, "180.00000000"},
         {P(rad2deg_io), {"100000"}, "5729577.95130824"}, // the nearest pi gives ...823
         {P(rad2deg_io), {"nan"}, "nan"},
+        // Where x times pi or 180 overflows and the answer does not, the division comes first.
+        {P(deg2rad_io), {"6e307"}, fixed8(6e307 / 180 * 3.14159265358979)},
+        {P(rad2deg_ii), {"-2e306", fixed8(-2e306 / 3.14159265358979 * 180).c_str()}, "true"},
+        {P(rad2deg_io), {"4e306"}, "inf"},
         // Tests compare at 8 decimals.
         {P(sin_ii), {"3.14159265358979", "0"}, "true"},
         {P(sin_ii), {"inf", "nan"}, "false"},
