@@ -147,12 +147,13 @@ double roundWith(double num, int dec)
     if (pastRange(scale) || leadingPowerOfTwo(num) * scale >= 0x1p52)
         return num;
     double t = scale * num;
-    double fraction = t - std::floor(t); // exact below 2^53
-    if (std::fabs(fraction - 0.5) <= leadingPowerOfTwo(t) * 0x1p-50) // four units
+    double r = std::round(t);
+    double off = t - r; // exact below 2^53
+    // Four units in t's last place are at most |t| x 2^-50: the band is four to eight units wide.
+    if (__builtin_expect(std::fabs(std::fabs(off) - 0.5) <= std::fabs(t) * 0x1p-50, 0))
         if (std::optional<double> upper = upperOfWrittenHalf(num, dec))
             return *upper / scale;
-    double r = std::round(t);
-    if (t - r >= 0.5)
+    if (off >= 0.5)
         r += 1;
     return r / scale;
 }
