@@ -129,8 +129,8 @@ std::optional<double> upperOfWrittenHalf(double num, int dec)
     return negative ? 0 - kept : kept + 1; // toward positive infinity; -0.005 goes to +0
 }
 
-// Rounds num to a multiple of 1/scale, halves going upward: round() moves negative halves away
-// from zero, so step back up. Where num's last digit is 1/scale or coarser, nothing below it is
+// Rounds num to a multiple of 1/scale, scale being 10^dec, halves going upward: round() moves
+// negative halves away from zero, so step back up. Where num's last digit is 1/scale or coarser, nothing below it is
 // left to round and the answer is num itself; the plain formula would instead move num by the
 // rounding of num * scale and of r / scale (123456789012.5 to 8 decimals gave ...50001526, and
 // any two reals above 1e300 compared equal), or give NaN for an infinite scale.
