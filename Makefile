@@ -8,6 +8,12 @@ CMAKE_FLAGS ?=
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 FUZZ_SECONDS ?= 60
 PREFIX ?= /usr/local
+# Dates written into what is built (the package, its changelog, the manual page) are the last
+# commit's, so that two builds of one commit give the same bytes.
+SOURCE_DATE_EPOCH ?= $(shell git log -1 --format=%ct 2>/dev/null)
+ifneq ($(SOURCE_DATE_EPOCH),)
+export SOURCE_DATE_EPOCH
+endif
 
 # Recursive makes (cmake --build) would announce every directory they enter and leave.
 MAKEFLAGS += --no-print-directory
@@ -37,9 +43,13 @@ test:
 install: all
 	cmake --install $(BUILD) --prefix $(PREFIX)
 
-# A Debian package of what `make install` installs, under /usr: build/math-r_<version>_<arch>.deb
-package: all
+# A Debian package of what `make install` installs, under /usr: build/math-r_<version>_<arch>.deb,
+# and its debug symbols in build/math-r-dbgsym_<version>_<arch>.ddeb. Configured again, so that
+# help2man, installed since the last run, is found.
+package:
 	@$(NEEDS) package
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release $(CMAKE_FLAGS) > /dev/null
+	cmake --build $(BUILD) -j $(JOBS) $(PROGRAMS) manual
 	cd $(BUILD) && cpack -G DEB
 
 # Release build of the benchmarks in a directory of their own, then one run of them.
