@@ -23,7 +23,7 @@ NEEDS = scripts/install-packages
 configure = test -f $(1)/Makefile || cmake -S . -B $(1) $(2)
 PROGRAMS = --target math_R extpred-host
 
-.PHONY: all run test install package sanitize tsan fuzz bench test-aarch64 clean
+.PHONY: all run test install package package-aarch64 reproducible sanitize tsan fuzz bench test-aarch64 clean
 
 all:
 	@$(NEEDS) run
@@ -51,6 +51,11 @@ package:
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release $(CMAKE_FLAGS) > /dev/null
 	cmake --build $(BUILD) -j $(JOBS) $(PROGRAMS) manual
 	cd $(BUILD) && cpack -G DEB
+
+# Two fresh clones of the last commit, in different folders and at different times, must build
+# byte-identical packages.
+reproducible:
+	scripts/check-reproducible package $(BUILD)
 
 # Release build of the benchmarks in a directory of their own, then one run of them.
 bench:
