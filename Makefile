@@ -52,6 +52,14 @@ package:
 	cmake --build $(BUILD) -j $(JOBS) $(PROGRAMS) manual
 	cd $(BUILD) && cpack -G DEB
 
+# The same for arm64, cross-built: build-aarch64/math-r_<version>_arm64.deb and its .ddeb.
+AARCH64_CONFIGURE = -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/aarch64-linux-gnu.cmake
+package-aarch64:
+	@$(NEEDS) package-aarch64
+	cmake -S . -B build-aarch64 $(AARCH64_CONFIGURE) > /dev/null
+	cmake --build build-aarch64 -j $(JOBS) $(PROGRAMS) manual
+	cd build-aarch64 && cpack -G DEB
+
 # Two fresh clones of the last commit, in different folders and at different times, must build
 # byte-identical packages.
 reproducible:
@@ -93,7 +101,7 @@ fuzz:
 AARCH64_RUN = qemu-aarch64 -L /usr/aarch64-linux-gnu
 test-aarch64: all
 	@$(NEEDS) aarch64
-	@$(call configure,build-aarch64,-DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/aarch64-linux-gnu.cmake)
+	@$(call configure,build-aarch64,$(AARCH64_CONFIGURE))
 	cmake --build build-aarch64 -j $(JOBS)
 	ctest --test-dir build-aarch64 --output-on-failure --no-tests=error -j $(JOBS)
 	$(BUILD)/extpred-host -f examples/tour.calls > build-aarch64/tour.native

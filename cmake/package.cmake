@@ -30,7 +30,7 @@ if(HELP2MAN)
   set(MATH_R_MANUAL ${CMAKE_CURRENT_BINARY_DIR}/extpred-host.1)
   add_custom_command(OUTPUT ${MATH_R_MANUAL} ${MATH_R_MANUAL}.gz
     COMMAND bash ${PROJECT_SOURCE_DIR}/packaging/manual ${MATH_R_MANUAL}
-            ${CMAKE_CROSSCOMPILING_EMULATOR} $<TARGET_FILE:extpred-host>
+            $<TARGET_FILE:extpred-host> ${CMAKE_CROSSCOMPILING_EMULATOR}
     DEPENDS extpred-host packaging/manual packaging/extpred-host.h2m
     COMMENT "Writing the manual page extpred-host.1"
     VERBATIM)
@@ -62,6 +62,11 @@ set(CPACK_DEBIAN_PACKAGE_SECTION devel)
 set(CPACK_PACKAGE_DIRECTORY ${CMAKE_BINARY_DIR})
 if(CMAKE_CROSSCOMPILING AND CMAKE_SYSTEM_PROCESSOR STREQUAL "aarch64")
   set(CPACK_DEBIAN_PACKAGE_ARCHITECTURE arm64)
+  # dpkg-shlibdeps then takes the dependencies from the target's own Debian packages (libc6:arm64
+  # and the others, which scripts/install-packages installs through multiarch), never from the
+  # cross toolchain's libc6-arm64-cross.
+  file(WRITE ${CMAKE_BINARY_DIR}/CPackHostArchitecture.cmake "set(ENV{DEB_HOST_ARCH} arm64)\n")
+  set(CPACK_PROJECT_CONFIG_FILE ${CMAKE_BINARY_DIR}/CPackHostArchitecture.cmake)
 endif()
 
 # Dependencies with the versions that the binaries need, from dpkg-shlibdeps (libedit2 too when
