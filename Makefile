@@ -2,7 +2,7 @@
 # (scripts/install-packages), then configures its build directory if that has not succeeded yet.
 #   make / make run    the library and the host only; run answers the tour examples/tour.calls
 #   make test          builds every test program and runs them all through CTest (what CI runs)
-#   make install PREFIX=...  and  make package (a .deb)
+#   make install PREFIX=...  and  make package (a .deb), make package-aarch64 (for arm64)
 BUILD ?= build
 CMAKE_FLAGS ?=
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
@@ -23,7 +23,7 @@ NEEDS = scripts/install-packages
 configure = test -f $(1)/Makefile || cmake -S . -B $(1) $(2)
 PROGRAMS = --target math_R extpred-host
 
-.PHONY: all run test install package package-aarch64 reproducible sanitize tsan fuzz bench test-aarch64 clean
+.PHONY: all run test install package package-aarch64 lint reproducible sanitize tsan fuzz bench test-aarch64 clean
 
 all:
 	@$(NEEDS) run
@@ -59,6 +59,12 @@ package-aarch64:
 	cmake -S . -B build-aarch64 $(AARCH64_CONFIGURE) > /dev/null
 	cmake --build build-aarch64 -j $(JOBS) $(PROGRAMS) manual
 	cd build-aarch64 && cpack -G DEB
+
+# Debian's package checker on both packages: any error or warning fails; the one tag overridden
+# is explained in packaging/lintian-overrides.
+lint: package package-aarch64
+	@$(NEEDS) lint
+	lintian --fail-on error,warning $(BUILD)/*.deb $(BUILD)/*.ddeb build-aarch64/*.deb build-aarch64/*.ddeb
 
 # Two fresh clones of the last commit, in different folders and at different times, must build
 # byte-identical packages.
