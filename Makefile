@@ -40,7 +40,11 @@ test:
 	cmake --build $(BUILD) -j $(JOBS)
 	ctest --test-dir $(BUILD) --output-on-failure --no-tests=error -j $(JOBS)
 
-install: all
+# With the manual page, for which help2man is installed (and the configuration looks again).
+install:
+	@$(NEEDS) install
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release $(CMAKE_FLAGS) > /dev/null
+	cmake --build $(BUILD) -j $(JOBS) $(PROGRAMS) manual
 	cmake --install $(BUILD) --prefix $(PREFIX)
 
 # A Debian package of what `make install` installs, under /usr: build/math-r_<version>_<arch>.deb,
