@@ -1,6 +1,6 @@
 # `make package`: a Debian package of what `make install` installs, under /usr, and a package
 # of its debug symbols. The files are the install rules' own, so the package and an install
-# never differ. lintian must find nothing in it (.ci/run checks), but for packaging/lintian-overrides.
+# never differ. lintian must find nothing in them (make lint), but for packaging/lintian-overrides.
 set(MATH_R_MAINTAINER "math_R developers <maintainers@math-r.invalid>" CACHE STRING
   "The package's Maintainer: name <address>")
 
@@ -24,7 +24,7 @@ install(CODE "set(VERSION ${PROJECT_VERSION})
 install(FILES packaging/lintian-overrides DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/lintian/overrides
   RENAME math-r)
 
-# The manual page, from the host's --help and --version (help2man; make package installs it).
+# The manual page, from the host's --help and --version (help2man).
 find_program(HELP2MAN help2man)
 if(HELP2MAN)
   set(MATH_R_MANUAL ${CMAKE_CURRENT_BINARY_DIR}/extpred-host.1)
@@ -37,7 +37,7 @@ if(HELP2MAN)
   add_custom_target(manual ALL DEPENDS ${MATH_R_MANUAL})
   install(FILES ${MATH_R_MANUAL}.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 else()
-  message(STATUS "help2man not found: no manual page (Debian: help2man; make package installs it)")
+  message(STATUS "help2man not found: no manual page (Debian: help2man, which make install and make package install)")
 endif()
 
 # What is packaged carries debug information, which the package moves into math-r-dbgsym.
