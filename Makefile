@@ -108,7 +108,8 @@ fuzz:
 
 # The suite cross-built for aarch64 and run under qemu-user; then the tour must answer byte for
 # byte as the build machine's host does.
-AARCH64_RUN = qemu-aarch64 -L /usr/aarch64-linux-gnu
+# Against the arm64 runtime of multiarch, as in cmake/aarch64-linux-gnu.cmake.
+AARCH64_RUN = qemu-aarch64
 test-aarch64: all
 	@$(NEEDS) aarch64
 	@$(call configure,build-aarch64,$(AARCH64_CONFIGURE))
