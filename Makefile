@@ -2,12 +2,18 @@
 # (scripts/install-packages), then configures its build directory if that has not succeeded yet.
 #   make / make run    the library and the host only; run answers the tour examples/tour.calls
 #   make test          builds every test program and runs them all through CTest (what CI runs)
-#   make install PREFIX=...  and  make package (a .deb)
+#   make install PREFIX=...  and  make package (a .deb), make package-aarch64 (for arm64)
 BUILD ?= build
 CMAKE_FLAGS ?=
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 FUZZ_SECONDS ?= 60
 PREFIX ?= /usr/local
+# Dates written into what is built (the package, its changelog, the manual page) are the last
+# commit's, so that two builds of one commit give the same bytes.
+SOURCE_DATE_EPOCH ?= $(shell git log -1 --format=%ct 2>/dev/null)
+ifneq ($(SOURCE_DATE_EPOCH),)
+export SOURCE_DATE_EPOCH
+endif
 
 # Recursive makes (cmake --build) would announce every directory they enter and leave.
 MAKEFLAGS += --no-print-directory
@@ -17,7 +23,7 @@ NEEDS = scripts/install-packages
 configure = test -f $(1)/Makefile || cmake -S . -B $(1) $(2)
 PROGRAMS = --target math_R extpred-host
 
-.PHONY: all run test install package sanitize tsan fuzz bench test-aarch64 clean
+.PHONY: all run test install package package-aarch64 lint reproducible sanitize tsan fuzz bench test-aarch64 clean
 
 all:
 	@$(NEEDS) run
@@ -34,13 +40,40 @@ test:
 	cmake --build $(BUILD) -j $(JOBS)
 	ctest --test-dir $(BUILD) --output-on-failure --no-tests=error -j $(JOBS)
 
-install: all
+# With the manual page, for which help2man is installed (and the configuration looks again).
+install:
+	@$(NEEDS) install
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release $(CMAKE_FLAGS) > /dev/null
+	cmake --build $(BUILD) -j $(JOBS) $(PROGRAMS) manual
 	cmake --install $(BUILD) --prefix $(PREFIX)
 
-# A Debian package of what `make install` installs, under /usr: build/math-r_<version>_<arch>.deb
-package: all
+# A Debian package of what `make install` installs, under /usr: build/math-r_<version>_<arch>.deb,
+# and its debug symbols in build/math-r-dbgsym_<version>_<arch>.ddeb. Configured again, so that
+# help2man, installed since the last run, is found.
+package:
 	@$(NEEDS) package
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release $(CMAKE_FLAGS) > /dev/null
+	cmake --build $(BUILD) -j $(JOBS) $(PROGRAMS) manual
 	cd $(BUILD) && cpack -G DEB
+
+# The same for arm64, cross-built: build-aarch64/math-r_<version>_arm64.deb and its .ddeb.
+AARCH64_CONFIGURE = -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/aarch64-linux-gnu.cmake
+package-aarch64:
+	@$(NEEDS) package-aarch64
+	cmake -S . -B build-aarch64 $(AARCH64_CONFIGURE) > /dev/null
+	cmake --build build-aarch64 -j $(JOBS) $(PROGRAMS) manual
+	cd build-aarch64 && cpack -G DEB
+
+# Debian's package checker on both packages: any error or warning fails; the one tag overridden
+# is explained in packaging/lintian-overrides.
+lint: package package-aarch64
+	@$(NEEDS) lint
+	lintian --fail-on error,warning $(BUILD)/*.deb $(BUILD)/*.ddeb build-aarch64/*.deb build-aarch64/*.ddeb
+
+# Two fresh clones of the last commit, in different folders and at different times, must build
+# byte-identical packages.
+reproducible:
+	scripts/check-reproducible package $(BUILD)
 
 # Release build of the benchmarks in a directory of their own, then one run of them.
 bench:
@@ -75,10 +108,11 @@ fuzz:
 
 # The suite cross-built for aarch64 and run under qemu-user; then the tour must answer byte for
 # byte as the build machine's host does.
-AARCH64_RUN = qemu-aarch64 -L /usr/aarch64-linux-gnu
+# Against the arm64 runtime of multiarch, as in cmake/aarch64-linux-gnu.cmake.
+AARCH64_RUN = qemu-aarch64
 test-aarch64: all
 	@$(NEEDS) aarch64
-	@$(call configure,build-aarch64,-DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/aarch64-linux-gnu.cmake)
+	@$(call configure,build-aarch64,$(AARCH64_CONFIGURE))
 	cmake --build build-aarch64 -j $(JOBS)
 	ctest --test-dir build-aarch64 --output-on-failure --no-tests=error -j $(JOBS)
 	$(BUILD)/extpred-host -f examples/tour.calls > build-aarch64/tour.native

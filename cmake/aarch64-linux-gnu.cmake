@@ -13,6 +13,9 @@ set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
-# -L: the target's dynamic loader and libraries come from its root.
+# Programs run against the arm64 runtime that Debian's multiarch puts in /usr/lib/aarch64-linux-gnu
+# (scripts/install-packages aarch64 installs it), as on an arm64 Debian machine. Not with
+# -L ${MATH_R_TARGET_ROOT}: that root's loader would find libc in the multiarch folder through the
+# build machine's ld.so.cache, and a process with two builds of glibc hangs in forked children.
 find_program(MATH_R_QEMU qemu-aarch64 REQUIRED)
-set(CMAKE_CROSSCOMPILING_EMULATOR ${MATH_R_QEMU} -L ${MATH_R_TARGET_ROOT})
+set(CMAKE_CROSSCOMPILING_EMULATOR ${MATH_R_QEMU})

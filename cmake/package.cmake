@@ -1,25 +1,85 @@
-# `make package`: a Debian package of what `make install` installs, under /usr. The files are
-# the install rules' own, so the package and an install never differ.
+# `make package`: a Debian package of what `make install` installs, under /usr, and a package
+# of its debug symbols. The files are the install rules' own, so the package and an install
+# never differ. lintian must find nothing in them (make lint), but for packaging/lintian-overrides.
+set(MATH_R_MAINTAINER "math_R developers <maintainers@math-r.invalid>" CACHE STRING
+  "The package's Maintainer: name <address>")
+
+# The license in Debian's machine-readable form, made from LICENSE so that there is one text.
+file(READ ${PROJECT_SOURCE_DIR}/LICENSE license)
+if(NOT license MATCHES "Copyright \\(c\\) ([^\n]+)\n\n(.+[^\n])\n*$")
+  message(FATAL_ERROR "LICENSE: no 'Copyright (c) ...' line followed by the terms")
+endif()
+set(MATH_R_COPYRIGHT ${CMAKE_MATCH_1})
+string(REPLACE "\n\n" "\n.\n" terms " ${CMAKE_MATCH_2}")
+string(REPLACE "\n" "\n " MATH_R_LICENSE_TERMS "${terms}")
+configure_file(packaging/copyright.in ${CMAKE_CURRENT_BINARY_DIR}/copyright @ONLY)
+
+set(MATH_R_DOCDIR ${CMAKE_INSTALL_DATAROOTDIR}/doc/math-r)
+install(FILES ${CMAKE_CURRENT_BINARY_DIR}/copyright DESTINATION ${MATH_R_DOCDIR})
+install(CODE "set(VERSION ${PROJECT_VERSION})
+  set(MAINTAINER \"${MATH_R_MAINTAINER}\")
+  set(BINARY_DIR \"${CMAKE_CURRENT_BINARY_DIR}\")
+  set(DESTINATION ${MATH_R_DOCDIR})
+  include(\"${PROJECT_SOURCE_DIR}/packaging/changelog.cmake\")")
+install(FILES packaging/lintian-overrides DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/lintian/overrides
+  RENAME math-r)
+
+# The manual page, from the host's --help and --version (help2man).
+find_program(HELP2MAN help2man)
+if(HELP2MAN)
+  set(MATH_R_MANUAL ${CMAKE_CURRENT_BINARY_DIR}/extpred-host.1)
+  add_custom_command(OUTPUT ${MATH_R_MANUAL} ${MATH_R_MANUAL}.gz
+    COMMAND bash ${PROJECT_SOURCE_DIR}/packaging/manual ${MATH_R_MANUAL}
+            $<TARGET_FILE:extpred-host> ${CMAKE_CROSSCOMPILING_EMULATOR}
+    DEPENDS extpred-host packaging/manual packaging/extpred-host.h2m
+    COMMENT "Writing the manual page extpred-host.1"
+    VERBATIM)
+  add_custom_target(manual ALL DEPENDS ${MATH_R_MANUAL})
+  install(FILES ${MATH_R_MANUAL}.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+else()
+  message(STATUS "help2man not found: no manual page (Debian: help2man, which make install and make package install)")
+endif()
+
+# What is packaged carries debug information, which the package moves into math-r-dbgsym.
+foreach(target math_R real_text extpred_host_core extpred-host)
+  target_compile_options(${target} PRIVATE -g)
+endforeach()
+target_link_options(math_R PRIVATE -g) # with LTO the code, and its debug information, is made here
+
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME math-r)
 set(CPACK_PACKAGE_VENDOR "math_R")
-set(CPACK_PACKAGE_CONTACT "math_R developers <math-r@localhost>")
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Real-number predicates for the rule engine")
-set(CPACK_PACKAGE_DESCRIPTION "math_R.so gives the rule engine arithmetic on reals written as decimal
-texts, and carries CONSTANT, the term value the engine shares with its plug-ins. With its header,
-CMake package and pkg-config file, and extpred-host, which answers calls against the plug-in.")
+set(CPACK_PACKAGE_CONTACT "${MATH_R_MAINTAINER}")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "real-number predicates for the rule engine")
+# Debian's limit is 80 characters a line.
+set(CPACK_PACKAGE_DESCRIPTION "math_R.so gives the rule engine arithmetic on reals written as
+decimal texts, and carries CONSTANT, the term value that the engine shares with
+its plug-ins. With its header, CMake package and pkg-config file, and
+extpred-host, which answers calls against the plug-in.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION devel)
 set(CPACK_PACKAGE_DIRECTORY ${CMAKE_BINARY_DIR})
 if(CMAKE_CROSSCOMPILING AND CMAKE_SYSTEM_PROCESSOR STREQUAL "aarch64")
   set(CPACK_DEBIAN_PACKAGE_ARCHITECTURE arm64)
+  # dpkg-shlibdeps then takes the dependencies from the target's own Debian packages (libc6:arm64
+  # and the others, which scripts/install-packages installs through multiarch), never from the
+  # cross toolchain's libc6-arm64-cross.
+  file(WRITE ${CMAKE_BINARY_DIR}/CPackHostArchitecture.cmake "set(ENV{DEB_HOST_ARCH} arm64)\n")
+  set(CPACK_PROJECT_CONFIG_FILE ${CMAKE_BINARY_DIR}/CPackHostArchitecture.cmake)
 endif()
 
-# The C and C++ runtimes, and libedit when the host reads its lines through it.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "libc6, libstdc++6, libgcc-s1")
-if(MATH_R_LIBEDIT)
-  string(APPEND CPACK_DEBIAN_PACKAGE_DEPENDS ", libedit2")
-endif()
+# Dependencies with the versions that the binaries need, from dpkg-shlibdeps (libedit2 too when
+# the host reads its lines through it); the plug-in the host links is the package's own.
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS ${CMAKE_BINARY_DIR})
+# Stripped binaries; their debug symbols go to math-r-dbgsym_<version>_<arch>.ddeb. The
+# toolchain's own objcopy, which knows the target's binaries.
+set(CPACK_DEBIAN_DEBUGINFO_PACKAGE ON)
+set(CPACK_OBJCOPY_EXECUTABLE ${CMAKE_OBJCOPY})
+# ldconfig runs once after dpkg has installed or removed libraries, not from the package's scripts.
+set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${PROJECT_SOURCE_DIR}/packaging/triggers)
+set(CPACK_POST_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/packaging/finish-packages.cmake)
+set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION TRUE)
 
 include(CPack)

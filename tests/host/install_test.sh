@@ -27,15 +27,27 @@ else
   package=$(echo "$work"/package/*.deb)
   outside=$(dpkg-deb -c "$package" | awk '{print $NF}' | grep -v -e '^\./usr/' -e '^\./$' || true)
   expect "files outside /usr in $(basename "$package")" "" "$outside"
-  # The package must depend on what the host is linked with beyond the C and C++ runtimes.
+  # The package must depend on what the host is linked with beyond the C and C++ runtimes, each
+  # with the least version its binaries need, and on the target's own packages, not on those of
+  # a cross toolchain.
+  depends=$(dpkg-deb -f "$package" Depends)
   if readelf -d "$build/extpred-host" | grep -q 'NEEDED.*libedit'; then
-    expect "libedit2 among the dependencies" "yes" "$(dpkg-deb -f "$package" Depends | grep -q libedit2 && echo yes)"
+    expect "libedit2 among the dependencies" "yes" "$(grep -q libedit2 <<<"$depends" && echo yes)"
   fi
+  for runtime in libc6 libstdc++6 libgcc-s1; do
+    expect "$runtime with a version among the dependencies [$depends]" "yes" \
+      "$([[ ", $depends" == *", $runtime (>= "* ]] && echo yes)"
+  done
+  expect "no cross toolchain's package among the dependencies" "" "$(grep -o '[^ ,]*-cross' <<<"$depends" || true)"
   dpkg-deb -x "$package" "$work/root"
   prefix=$work/root/usr
 fi
 
 expect "installed host" 'X = "1.41421356"' "$("${emulator[@]}" "$prefix/bin/extpred-host" 'sqrt("2", X)')"
+# The installed (for the package, stripped) host and plug-in answer the tour as the built ones do.
+tour=$(dirname "$0")/../../examples/tour.calls
+expect "installed host on the tour" "$("${emulator[@]}" "$build/extpred-host" -f "$tour")" \
+  "$("${emulator[@]}" "$prefix/bin/extpred-host" -f "$tour")"
 
 find=(-DCMAKE_PREFIX_PATH="$prefix")
 if [ -n "$toolchain" ]; then

@@ -1,0 +1,15 @@
+# Installs the package's changelog, compressed as Debian wants it (gzip -9n: neither the file's
+# name nor its time inside), dated from SOURCE_DATE_EPOCH (the last commit's time, which make
+# sets) so that two builds of one commit write the same bytes.
+# Run at install time with VERSION, MAINTAINER, BINARY_DIR and DESTINATION (relative to the prefix).
+string(TIMESTAMP date "%a, %d %b %Y %H:%M:%S +0000" UTC)
+set(changelog ${BINARY_DIR}/changelog)
+file(WRITE ${changelog} "math-r (${VERSION}) unstable; urgency=medium
+
+  * Release ${VERSION}.
+
+ -- ${MAINTAINER}  ${date}
+")
+execute_process(COMMAND gzip -9nf ${changelog} COMMAND_ERROR_IS_FATAL ANY)
+file(INSTALL ${changelog}.gz DESTINATION ${CMAKE_INSTALL_PREFIX}/${DESTINATION}
+  PERMISSIONS OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ)
