@@ -140,6 +140,8 @@ TEST(Host, AnswersCallsGivenAsArguments)
         {{"sqrt(4, X)", "floor(abc, K)", "divR(\"1\", \"0\", Z)"}, 0, "false\nfalse\nfalse\n"},
         {{"--lib", MATH_R_PATH, "exp(\"1\", E)"}, 0, "E = \"2.71828183\"\n"},
         {{"--lib=" MATH_R_PATH, "--", "exp(\"0\", \"1\")"}, 0, "true\n"},
+        // A line end from a file pasted into an argument is dropped as it is from lines.
+        {{"sqrt(\"4\", X)\r"}, 0, "X = \"2.00000000\"\n"},
         // Rule bodies: a variable bound by an earlier call is an input of the later ones,
         // carrying the term written (a String, or the Integer of floor); each is reported once.
         {{"timesR(\"2\", \"2\", R2), timesR(R2, \"3.14159265\", A)"}, 0, "R2 = \"4.00000000\", A = \"12.56637060\"\n"},
@@ -181,6 +183,11 @@ TEST(Host, BadCallsAreReportedAndTheOthersStillAnswered)
          1, "", "argument 1, call 2, character 22: expected ',' or ')' after an argument\n"
                 "    sqrt(\"4\", X),\tsqrt(X Y)\n"
                 "                 \t       ^\n"},
+        // A long line shows about 80 characters around the caret, cut on both sides.
+        {{"addR(\"" + std::string(100, '1') + "\" \"" + std::string(100, '2') + "\", X)"},
+         1, "", "argument 1, character 109: expected ',' or ')' after an argument\n"
+                "    ..." + std::string(38, '1') + "\" \"" + std::string(39, '2') + "...\n" +
+                std::string(47, ' ') + "^\n"},
     };
     for (const HostCase& c : cases)
         expectRun(c);
@@ -255,8 +262,14 @@ TEST(Host, TranscriptsShowEachLineAsText)
         {"\xEF\xBB\xBF% colour \x1b[31m\n  \t\nfabs(\"é\", \"0\")\nsqrt(\"4\", X)\n", 0,
          "% colour \\x1b[31m\n\nfabs(\"é\", \"0\")  true\nsqrt(\"4\", X)    X = \"2.00000000\"\n"},
         // A binary file's control bytes reach no terminal.
-        {"\x7f\x01\xff\n", 1, "", "line 1, character 1: expected a predicate name (a word starting with a lower-case letter)\n"
-                                "    \\x7f\\x01\\xff\n"},
+        {"\x7f\x01\xff\n", 1, "\\x7f\\x01\\xff  error\n",
+         "line 1, character 1: expected a predicate name (a word starting with a lower-case letter)\n"
+         "    \\x7f\\x01\\xff\n"},
+        // Every line stays, a call that cannot be answered marked in the answers' column.
+        {"sqrt(\"2\", X)\nnope(X)\nsqrt(2\naddR(\"1\",\"2\",Z)\n", 1,
+         "sqrt(\"2\", X)     X = \"1.41421356\"\nnope(X)          error\nsqrt(2           error\n"
+         "addR(\"1\",\"2\",Z)  Z = \"3.00000000\"\n",
+         "line 3, character 7: expected ',' or ')': the call ends early"},
     };
     for (const TranscriptCase& c : cases) {
         std::string file = temporaryFile(c.content);
@@ -287,6 +300,8 @@ TEST(Host, StandardInputGetsOneLineForEachCall)
         {{}, 1, "error\nX = \"2.00000000\"\n",
          "standard input line 1, character 5: expected an argument: the call ends early", "bad(\nsqrt(\"4\", X)\n"},
         {{}, 0, ""},
+        // - is standard input as a transcript.
+        {{"-f", "-"}, 0, "% roots\nsqrt(\"2\", X)  X = \"1.41421356\"\n", "", "% roots\nsqrt(\"2\", X)\n"},
         // A byte-order mark before the first call; the last line has no line end.
         {{}, 0, "X = \"2.00000000\"\nY = \"3.00000000\"\n", "", "\xEF\xBB\xBFsqrt(\"4\", X)\nsqrt(\"9\", Y)"},
         // A NUL is refused where it is and shown, not cut off with what follows it.
