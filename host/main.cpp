@@ -247,12 +247,15 @@ int answerProgram(Session& session)
     }
 }
 
+// Lines typed are edited and kept in the history wherever the answers go. Answers that go
+// elsewhere get no prompt, and exactly one line for each call, as from a pipe.
 int answerAtTerminal(Session& session)
 {
     bool prompting = isatty(STDOUT_FILENO);
-    std::unique_ptr<LineReader> reader = prompting ? editingReader(PROMPT) : nullptr;
+    const char* prompt = prompting ? PROMPT : nullptr;
+    std::unique_ptr<LineReader> reader = editingReader(prompt);
     if (!reader)
-        reader = plainReader(STDIN_FILENO, prompting ? PROMPT : nullptr, true);
+        reader = plainReader(STDIN_FILENO, prompt, true);
     std::string line;
     for (std::size_t number = 1;;) {
         Read read = reader->next(line);
@@ -265,9 +268,11 @@ int answerAtTerminal(Session& session)
         line = cleaned(line, number);
         if (isBlankOrComment(line))
             continue;
-        if (auto answer = session.answer(line, "line " + std::to_string(number++)))
-            if (!put(*answer + "\n", true))
-                return writeFailed();
+        // At the terminal the reason shown is answer enough; a file of answers keeps its lines
+        // in step with the calls.
+        auto answer = session.answer(line, "line " + std::to_string(number++));
+        if ((answer || !prompting) && !put(answer.value_or("error") + "\n", true))
+            return writeFailed();
     }
     if (prompting && !put("\n")) // the shell's prompt then starts on a line of its own
         return writeFailed();

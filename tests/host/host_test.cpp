@@ -11,6 +11,7 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <fstream>
@@ -471,21 +472,42 @@ public:
         in_ = out_;
     }
 
-    // What comes up to the prompt. The line editor shows the prompt before it takes the
-    // terminal key by key; a key typed in between would meet the terminal's own line editing,
-    // so this waits as a person would.
+    // What comes up to the prompt, once the host waits for a line.
     std::string prompt()
     {
         std::string text = readUntil("?- ");
+        awaitEditor();
+        return text;
+    }
+
+    // The line editor takes the terminal key by key only once it waits for a line (after the
+    // prompt, if any); a key typed before would meet the terminal's own line editing, so this
+    // waits as a person would.
+    void awaitEditor()
+    {
 #ifdef HOST_LINE_EDITING
         auto deadline = std::chrono::steady_clock::now() + TIMEOUT;
         termios mode{};
         while (tcgetattr(out_, &mode) == 0 && (mode.c_lflag & ICANON) && std::chrono::steady_clock::now() < deadline)
             usleep(1000);
 #endif
-        return text;
     }
+
+    void hangUp() { kill(pid_, SIGHUP); }
 };
+
+// The file once it has `lines` lines, or as it is at the deadline.
+std::string awaitLines(const std::string& path, std::size_t lines)
+{
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    std::string text = readFile(path);
+    while (static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')) < lines &&
+           std::chrono::steady_clock::now() < deadline) {
+        usleep(1000);
+        text = readFile(path);
+    }
+    return text;
+}
 
 TEST(Host, AtATerminal)
 {
@@ -525,18 +547,58 @@ TEST(Host, AtATerminal)
     rmdir(home.c_str());
 }
 
-// Answers that go to a file get neither the prompt nor the line ends that tidy the terminal.
+// Answers that go to a file get neither the prompt nor the line ends that tidy the terminal, but
+// one line for each call, error included; the line is still edited, with its history.
 TEST(Host, AtATerminalWithTheAnswersInAFile)
 {
     std::string answers = temporaryFile("");
     {
         TerminalHost host("", answers);
-        host.write("sqrt(\"4\", X)\rsqrt(\"16\", X)\x04\x04");
+        // Up twice, then Return: the first call again.
+        const char* lines[] = {"sqrt(\"4\", X)\r", "bad(\r", "\x1b[A\x1b[A\r", "sqrt(\"16\", X)\x04"};
+        for (std::size_t k = 0; k < 4; ++k) {
+            host.awaitEditor();
+            host.write(lines[k]);
+            awaitLines(answers, k + 1);
+        }
+        host.awaitEditor();
+        host.write("\x04");
         EXPECT_EQ(host.status(), 0);
         EXPECT_EQ(host.readUntil("?- ").find("?- "), std::string::npos);
     }
-    EXPECT_EQ(readFile(answers), "X = \"2.00000000\"\nX = \"4.00000000\"\n");
+#ifdef HOST_LINE_EDITING
+    const char* recalled = "X = \"2.00000000\"\n";
+#else
+    const char* recalled = "error\n";
+#endif
+    EXPECT_EQ(readFile(answers), std::string("X = \"2.00000000\"\nerror\n") + recalled + "X = \"4.00000000\"\n");
     unlink(answers.c_str());
 }
+
+#ifdef HOST_LINE_EDITING
+// Each line goes into the history as it is entered: a terminal closed under the session loses
+// none, and leaves no stray file.
+TEST(Host, AtATerminalEachLineIsKeptWhenEntered)
+{
+    std::string home = ::testing::TempDir() + "host_home_XXXXXX";
+    ASSERT_NE(mkdtemp(home.data()), nullptr);
+    std::string file = home + "/.extpred_host_history";
+    {
+        TerminalHost host(home);
+        host.prompt();
+        for (const char* line : {"sqrt(\"2\", X)\r", "bad(\r"}) {
+            host.write(line);
+            host.prompt();
+        }
+        host.hangUp();
+        EXPECT_EQ(host.status(), 128 + SIGHUP);
+    }
+    std::string history = readFile(file);
+    EXPECT_NE(history.find("sqrt(\"2\","), std::string::npos) << history;
+    EXPECT_NE(history.find("bad("), std::string::npos) << history;
+    unlink(file.c_str());
+    EXPECT_EQ(rmdir(home.c_str()), 0) << "files left in " << home;
+}
+#endif
 
 } // namespace
