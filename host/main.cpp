@@ -64,9 +64,10 @@ Without CALL it reads one call (or body) a line:
                    its call; blank lines (trailing blanks dropped) and % comments kept.
   a pipe or file   exactly one line out per call, written at once: the answer, or
                    error (its reason on standard error); blank and % lines give none.
-  a terminal       the ?- prompt (when the answers go to the terminal too), line
-                   editing and history in ~/.extpred_host_history when built with
-                   libedit; Ctrl-C drops the line typed, Ctrl-D ends.
+  a terminal       line editing and history (each line added to
+                   ~/.extpred_host_history as it is entered) when built with libedit;
+                   the ?- prompt when the answers go to the terminal too, else one line
+                   per call as for a pipe; Ctrl-C drops the line typed, Ctrl-D ends.
 
 options:
   --lib PATH  the plug-in to load (a bare file name is taken from the current folder)
