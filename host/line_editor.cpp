@@ -63,6 +63,11 @@ public:
         if (const char* home = std::getenv("HOME"); home != nullptr && *home != '\0') {
             historyFile_ = std::string(home) + HISTORY_FILE;
             history(history_, &event_, H_LOAD, historyFile_.c_str());
+            // A history file linked from elsewhere stays a link: the new file replaces its target.
+            if (char* target = realpath(historyFile_.c_str(), nullptr)) {
+                historyFile_ = target;
+                std::free(target);
+            }
         }
         el_set(editor_, EL_CLIENTDATA, this);
         el_set(editor_, EL_PROMPT, promptOf);
