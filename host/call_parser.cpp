@@ -2,7 +2,6 @@
 
 #include "extpred.h"
 
-#include <algorithm>
 #include <cctype>
 #include <charconv>
 
@@ -141,12 +140,11 @@ private:
 
 } // namespace
 
-std::string Call::symbol(const std::vector<std::string>& bound) const
+std::string Call::symbol(const std::unordered_set<std::string>& bound) const
 {
     std::string symbol = name + '_';
     for (const Argument& argument : arguments) {
-        bool output = argument.kind == Argument::Variable &&
-                      std::find(bound.begin(), bound.end(), argument.text) == bound.end();
+        bool output = argument.kind == Argument::Variable && bound.count(argument.text) == 0;
         symbol += output ? 'o' : 'i';
     }
     return symbol;
@@ -183,6 +181,7 @@ std::variant<Body, BodyError> parseBody(const std::string& line)
     // The calls' spans: a comma separates two calls only outside parentheses and quotes, and
     // a full stop there ends the body when nothing but blanks follows it.
     std::vector<std::size_t> starts{begin}, ends;
+    std::size_t last = line.find_last_not_of(" \t"); // a full stop here ends the body
     std::size_t depth = 0;
     bool quoted = false;
     for (std::size_t k = begin; k < line.size(); ++k) {
@@ -198,7 +197,7 @@ std::variant<Body, BodyError> parseBody(const std::string& line)
         else if (c == ',' && depth == 0) {
             ends.push_back(k);
             starts.push_back(k + 1);
-        } else if (c == '.' && depth == 0 && line.find_first_not_of(" \t", k + 1) == std::string::npos) {
+        } else if (c == '.' && depth == 0 && k == last) {
             ends.push_back(k);
             break;
         }

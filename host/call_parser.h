@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <string>
+#include <unordered_set>
 #include <variant>
 #include <vector>
 
@@ -21,7 +22,7 @@ struct Call {
 
     // The exported name of the predicate that answers this call: the name, '_', and 'o' for
     // each variable not among `bound`, 'i' for every other argument, e.g. addR_iio.
-    std::string symbol(const std::vector<std::string>& bound = {}) const;
+    std::string symbol(const std::unordered_set<std::string>& bound = {}) const;
 };
 
 struct CallError {

@@ -1,6 +1,8 @@
 #include "evaluation.h"
 
 #include <new>
+#include <unordered_map>
+#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -8,29 +10,38 @@ namespace {
 
 bool isAnonymous(const Argument& argument) { return argument.text == "_"; }
 
-// The variables that a body has bound so far, in order of first appearance.
+// The variables that a body has bound so far, in order of first appearance, found by name in
+// constant time: a body of thousands of calls costs in proportion to its length.
 class Bindings {
 public:
     const CONSTANT* find(const std::string& name) const
     {
-        for (const auto& binding : bindings_)
-            if (binding.first == name)
-                return &binding.second;
-        return nullptr;
+        auto found = index_.find(name);
+        return found == index_.end() ? nullptr : &bindings_[found->second].second;
     }
-    void add(const std::string& name, const CONSTANT& value) { bindings_.emplace_back(name, value); }
+    void add(const std::string& name, const CONSTANT& value)
+    {
+        index_.emplace(name, bindings_.size());
+        bindings_.emplace_back(name, value);
+    }
 
     // X = "1.50000000", K = 2; or true when there are none.
     std::string answer() const
     {
         std::string text;
-        for (const auto& binding : bindings_)
-            text += (text.empty() ? "" : ", ") + binding.first + " = " + fromConstantToString(binding.second);
+        for (const auto& binding : bindings_) {
+            if (!text.empty())
+                text += ", ";
+            text += binding.first;
+            text += " = ";
+            text += fromConstantToString(binding.second);
+        }
         return text.empty() ? "true" : text;
     }
 
 private:
     std::vector<std::pair<std::string, CONSTANT>> bindings_;
+    std::unordered_map<std::string, std::size_t> index_; // into bindings_
 };
 
 CONSTANT termFor(const Argument& argument, const Bindings& bound)
@@ -62,7 +73,7 @@ struct Step {
 // problem even after a call that would fail.
 bool plan(const Body& body, const PredicateLibrary& library, std::vector<Step>& steps, Outcome& problem)
 {
-    std::vector<std::string> bound;
+    std::unordered_set<std::string> bound;
     for (const Call& call : body) {
         std::string symbol = call.symbol(bound);
         Step step{symbol, library.find(symbol), {}};
@@ -75,7 +86,7 @@ bool plan(const Body& body, const PredicateLibrary& library, std::vector<Step>& 
         for (std::size_t k = 0; k < call.arguments.size(); ++k) {
             step.outputs.push_back(pattern[k] == 'o' && !isAnonymous(call.arguments[k]));
             if (step.outputs.back())
-                bound.push_back(call.arguments[k].text);
+                bound.insert(call.arguments[k].text);
         }
         steps.push_back(std::move(step));
     }

@@ -1,6 +1,7 @@
 #include "line_display.h"
 
 #include <functional>
+#include <vector>
 
 namespace {
 
@@ -47,18 +48,23 @@ void forEachCharacter(const std::string& line, std::size_t end,
 
 const std::size_t ESCAPE_WIDTH = 4; // \xHH
 
+void appendShown(std::string& text, const std::string& line, std::size_t at, std::size_t length, bool escaped)
+{
+    static const char hex[] = "0123456789abcdef";
+    auto byte = static_cast<unsigned char>(line[at]);
+    if (escaped)
+        text += {'\\', 'x', hex[byte >> 4], hex[byte & 15]};
+    else
+        text.append(line, at, length);
+}
+
 } // namespace
 
 std::string shownLine(const std::string& line)
 {
-    static const char hex[] = "0123456789abcdef";
     std::string text;
     forEachCharacter(line, line.size(), [&](std::size_t at, std::size_t length, bool escaped) {
-        auto byte = static_cast<unsigned char>(line[at]);
-        if (escaped)
-            text += {'\\', 'x', hex[byte >> 4], hex[byte & 15]};
-        else
-            text.append(line, at, length);
+        appendShown(text, line, at, length, escaped);
     });
     return text;
 }
@@ -79,14 +85,47 @@ std::size_t characterNumber(const std::string& line, std::size_t at)
     return number;
 }
 
-std::string caretUnder(const std::string& line, std::size_t at)
+Excerpt excerptAround(const std::string& line, std::size_t at, std::size_t width)
 {
-    std::string caret;
-    forEachCharacter(line, at, [&](std::size_t from, std::size_t, bool escaped) {
-        if (line[from] == '\t')
-            caret += '\t';
-        else
-            caret.append(escaped ? ESCAPE_WIDTH : 1, ' ');
+    struct Character {
+        std::size_t at, length, columns;
+        bool escaped;
+    };
+    std::vector<Character> characters;
+    std::size_t total = 0, caret = 0; // columns of the line; index of the caret's character
+    forEachCharacter(line, line.size(), [&](std::size_t from, std::size_t length, bool escaped) {
+        if (from < at)
+            caret = characters.size() + 1;
+        characters.push_back({from, length, escaped ? ESCAPE_WIDTH : 1, escaped});
+        total += characters.back().columns;
     });
-    return caret + '^';
+
+    // The caret about the middle of the window; what one side does not use goes to the other.
+    std::size_t first = 0, last = characters.size(), used = 0;
+    if (total > width) {
+        first = last = caret;
+        while (first > 0 && used + characters[first - 1].columns <= width / 2)
+            used += characters[--first].columns;
+        while (last < characters.size() && used + characters[last].columns <= width)
+            used += characters[last++].columns;
+        while (first > 0 && used + characters[first - 1].columns <= width)
+            used += characters[--first].columns;
+    }
+
+    const std::string cut = "...";
+    Excerpt excerpt;
+    if (first > 0) {
+        excerpt.line = cut;
+        excerpt.caret.assign(cut.size(), ' ');
+    }
+    for (std::size_t k = first; k < last; ++k) {
+        const Character& c = characters[k];
+        appendShown(excerpt.line, line, c.at, c.length, c.escaped);
+        if (k < caret)
+            excerpt.caret.append(line[c.at] == '\t' ? 1 : c.columns, line[c.at] == '\t' ? '\t' : ' ');
+    }
+    if (last < characters.size())
+        excerpt.line += cut;
+    excerpt.caret += '^';
+    return excerpt;
 }

@@ -15,8 +15,14 @@ std::size_t shownWidth(const std::string& line);
 // The 1-based number of the character that starts at byte `at`.
 std::size_t characterNumber(const std::string& line, std::size_t at);
 
-// Blanks that put a caret under the character at byte `at` of shownLine(line), then the caret;
-// tabs stay tabs so that they line up as the line does.
-std::string caretUnder(const std::string& line, std::size_t at);
+// A problem's place: the line as shownLine shows it and, under it, blanks and a caret under the
+// character at byte `at` (after the last one when `at` is the end). A line wider than `width`
+// columns is cut to about that many around the caret, with "..." where it was cut; tabs stay
+// tabs so that the caret lines up as the line does.
+struct Excerpt {
+    std::string line;
+    std::string caret;
+};
+Excerpt excerptAround(const std::string& line, std::size_t at, std::size_t width = 80);
 
 #endif

@@ -1,6 +1,7 @@
 // The terminal reader with libedit: line editing, and a history kept across sessions.
 #include "line_reader.h"
 
+#include <fcntl.h>
 #include <histedit.h>
 #include <langinfo.h>
 #include <unistd.h>
@@ -26,9 +27,22 @@ bool typesUtf8()
     return false;
 }
 
+// What the editor shows goes to the terminal it reads from, also when the answers go to a file.
+FILE* terminalOutput()
+{
+    if (isatty(STDOUT_FILENO))
+        return stdout;
+    const char* name = ttyname(STDIN_FILENO);
+    int fd = name == nullptr ? -1 : open(name, O_WRONLY | O_NOCTTY | O_CLOEXEC);
+    FILE* file = fd < 0 ? nullptr : fdopen(fd, "w");
+    if (file == nullptr && fd >= 0)
+        close(fd);
+    return file;
+}
+
 class EditingReader : public LineReader {
 public:
-    explicit EditingReader(const char* prompt) : prompt_(prompt)
+    explicit EditingReader(const char* prompt) : prompt_(prompt == nullptr ? "" : prompt)
     {
         std::string locale = std::setlocale(LC_CTYPE, nullptr);
         if (!typesUtf8()) {
@@ -36,7 +50,10 @@ public:
             return;
         }
         locale_ = locale;
-        editor_ = el_init("extpred-host", stdin, stdout, stderr);
+        output_ = terminalOutput();
+        if (output_ == nullptr)
+            return;
+        editor_ = el_init("extpred-host", stdin, output_, stderr);
         history_ = history_init();
         if (editor_ == nullptr || history_ == nullptr)
             return;
@@ -46,6 +63,11 @@ public:
         if (const char* home = std::getenv("HOME"); home != nullptr && *home != '\0') {
             historyFile_ = std::string(home) + HISTORY_FILE;
             history(history_, &event_, H_LOAD, historyFile_.c_str());
+            // A history file linked from elsewhere stays a link: the new file replaces its target.
+            if (char* target = realpath(historyFile_.c_str(), nullptr)) {
+                historyFile_ = target;
+                std::free(target);
+            }
         }
         el_set(editor_, EL_CLIENTDATA, this);
         el_set(editor_, EL_PROMPT, promptOf);
@@ -60,12 +82,12 @@ public:
 
     ~EditingReader() override
     {
-        if (history_ != nullptr && !historyFile_.empty())
-            history(history_, &event_, H_SAVE, historyFile_.c_str());
         if (editor_ != nullptr)
             el_end(editor_);
         if (history_ != nullptr)
             history_end(history_);
+        if (output_ != nullptr && output_ != stdout)
+            std::fclose(output_);
         if (!locale_.empty())
             std::setlocale(LC_CTYPE, locale_.c_str());
     }
@@ -80,7 +102,8 @@ public:
         int count = 0;
         const char* text = el_gets(editor_, &count);
         if (interrupted_) {
-            std::fputs("\n", stdout);
+            std::fputs("\n", output_);
+            std::fflush(output_);
             return Read::Interrupted;
         }
         if (text == nullptr)
@@ -88,12 +111,36 @@ public:
         line.assign(text, static_cast<std::size_t>(count));
         if (!line.empty() && line.back() == '\n')
             line.pop_back();
-        if (line.find_first_not_of(" \t") != std::string::npos)
+        if (line.find_first_not_of(" \t") != std::string::npos) {
             history(history_, &event_, H_ENTER, line.c_str());
+            saveHistory(); // now, so that no way of ending the session loses it
+        }
         return Read::Line;
     }
 
 private:
+    // The whole history (at most HISTORY_SIZE lines) goes to a new file beside the old one,
+    // which is then renamed over it: however the program ends, the file is the old one or the
+    // new one, never half of either.
+    void saveHistory()
+    {
+        if (historyFile_.empty())
+            return;
+        std::string temporary = historyFile_ + ".XXXXXX";
+        int fd = mkstemp(temporary.data());
+        if (fd < 0)
+            return; // no writable home: no history, as before
+        FILE* file = fdopen(fd, "w");
+        bool saved = file != nullptr && history(history_, &event_, H_SAVE_FP, file) >= 0;
+        saved = file != nullptr && std::fflush(file) == 0 && fsync(fd) == 0 && saved;
+        if (file != nullptr)
+            saved = std::fclose(file) == 0 && saved;
+        else
+            close(fd);
+        if (!saved || std::rename(temporary.c_str(), historyFile_.c_str()) != 0)
+            unlink(temporary.c_str());
+    }
+
     static EditingReader& of(EditLine* editor)
     {
         EditingReader* reader = nullptr;
@@ -137,7 +184,8 @@ private:
     }
 
     const char* prompt_;
-    std::string locale_; // to restore
+    std::string locale_;     // to restore
+    FILE* output_ = nullptr; // the terminal: stdout, or a stream of its own
     EditLine* editor_ = nullptr;
     History* history_ = nullptr;
     HistEvent event_{};

@@ -25,18 +25,21 @@ public:
     {
         bool prompted = false;
         for (;;) {
-            std::size_t end = pending_.find('\n');
+            std::size_t end = pending_.find('\n', scanned_);
             if (end != std::string::npos) {
                 line.assign(pending_, 0, end);
                 pending_.erase(0, end + 1);
+                scanned_ = 0;
                 return Read::Line;
             }
+            scanned_ = pending_.size(); // a long line is searched once, not again at every read
             if (prompt_ && !prompted) {
                 std::cout << prompt_ << std::flush;
                 prompted = true;
             }
             if (catcher_ && !catcher_->waitForInput(fd_)) {
                 pending_.clear();
+                scanned_ = 0;
                 endTypedLine();
                 return Read::Interrupted;
             }
@@ -56,6 +59,7 @@ public:
                     endTypedLine();
                 line.swap(pending_);
                 pending_.clear();
+                scanned_ = 0;
                 return Read::Line;
             }
             pending_.append(buffer, static_cast<std::size_t>(count));
@@ -75,6 +79,7 @@ private:
     const char* prompt_;
     std::unique_ptr<InterruptCatcher> catcher_; // only at a terminal
     std::string pending_;                       // read but not yet a line
+    std::size_t scanned_ = 0;                   // bytes of pending_ known to hold no line end
 };
 
 } // namespace

@@ -44,8 +44,9 @@ private:
 // standard output is not that terminal).
 std::unique_ptr<LineReader> plainReader(int fd, const char* prompt, bool terminal);
 
-// Line editing and history on the terminal of standard input and output, with the same Ctrl-C
-// and Ctrl-D; null when this build has no line editor or the terminal cannot be set up.
+// Line editing and history on the terminal of standard input, with the same Ctrl-C and Ctrl-D;
+// `prompt` as for plainReader. Each line typed is added to the history file at once. Null when
+// this build has no line editor or the terminal cannot be set up.
 std::unique_ptr<LineReader> editingReader(const char* prompt);
 
 #endif

@@ -60,17 +60,18 @@ examples:
   extpred-host -f examples/tour.calls
 
 Without CALL it reads one call (or body) a line:
-  -f FILE          a transcript: each line is echoed, each answer beside its call;
-                   blank lines (trailing blanks dropped) and % comments kept.
+  -f FILE          a transcript: each line is echoed, each answer (or error) beside
+                   its call; blank lines (trailing blanks dropped) and % comments kept.
   a pipe or file   exactly one line out per call, written at once: the answer, or
                    error (its reason on standard error); blank and % lines give none.
-  a terminal       the ?- prompt (when the answers go to the terminal too), line
-                   editing and history in ~/.extpred_host_history when built with
-                   libedit; Ctrl-C drops the line typed, Ctrl-D ends.
+  a terminal       line editing and history (each line added to
+                   ~/.extpred_host_history as it is entered) when built with libedit;
+                   the ?- prompt when the answers go to the terminal too, else one line
+                   per call as for a pipe; Ctrl-C drops the line typed, Ctrl-D ends.
 
 options:
   --lib PATH  the plug-in to load (a bare file name is taken from the current folder)
-  -f FILE     read calls from FILE
+  -f FILE     read calls from FILE (- for standard input)
   --help      show this text
   --version   show the program's name and version
 
@@ -123,7 +124,7 @@ bool isBlankOrComment(const std::string& line)
 }
 
 // The line as the parser takes it: without its end and trailing blanks, and, on the first
-// line, without a byte-order mark that an editor put there.
+// line, without a byte-order mark that an editor put there (line 0: an argument, which has none).
 std::string cleaned(std::string line, std::size_t number)
 {
     if (number == 1 && line.rfind("\xEF\xBB\xBF", 0) == 0)
@@ -173,8 +174,10 @@ private:
         failed_ = true;
         std::cout.flush(); // keep the message next to its call when both streams share a terminal
         std::cerr << PROGRAM << ": " << message;
-        if (at)
-            std::cerr << "\n    " << shownLine(line) << "\n    " << caretUnder(line, *at);
+        if (at) {
+            Excerpt place = excerptAround(line, *at);
+            std::cerr << "\n    " << place.line << "\n    " << place.caret;
+        }
         std::cerr << std::endl;
     }
 
@@ -185,7 +188,7 @@ private:
 int answerArguments(Session& session, const std::vector<std::string>& calls)
 {
     for (std::size_t k = 0; k < calls.size(); ++k)
-        if (auto answer = session.answer(calls[k], "argument " + std::to_string(k + 1)))
+        if (auto answer = session.answer(cleaned(calls[k], 0), "argument " + std::to_string(k + 1)))
             if (!put(*answer + "\n"))
                 return writeFailed();
     return session.status();
@@ -212,9 +215,12 @@ int answerTranscript(Session& session, std::istream& in, const std::string& sour
         if (isBlankOrComment(line)) {
             if (!put(shown + "\n"))
                 return writeFailed();
-        } else if (auto answer = session.answer(line, source + " line " + std::to_string(k + 1))) {
+        } else {
+            // A line that cannot be answered stays in the transcript, marked where its answer
+            // would be; the reason goes to standard error.
+            auto answer = session.answer(line, source + " line " + std::to_string(k + 1));
             std::string gap(width - std::min(width, shownWidth(line)) + 2, ' ');
-            if (!put(shown + gap + *answer + "\n"))
+            if (!put(shown + gap + answer.value_or("error") + "\n"))
                 return writeFailed();
         }
     }
@@ -242,12 +248,15 @@ int answerProgram(Session& session)
     }
 }
 
+// Lines typed are edited and kept in the history wherever the answers go. Answers that go
+// elsewhere get no prompt, and exactly one line for each call, as from a pipe.
 int answerAtTerminal(Session& session)
 {
     bool prompting = isatty(STDOUT_FILENO);
-    std::unique_ptr<LineReader> reader = prompting ? editingReader(PROMPT) : nullptr;
+    const char* prompt = prompting ? PROMPT : nullptr;
+    std::unique_ptr<LineReader> reader = editingReader(prompt);
     if (!reader)
-        reader = plainReader(STDIN_FILENO, prompting ? PROMPT : nullptr, true);
+        reader = plainReader(STDIN_FILENO, prompt, true);
     std::string line;
     for (std::size_t number = 1;;) {
         Read read = reader->next(line);
@@ -260,9 +269,11 @@ int answerAtTerminal(Session& session)
         line = cleaned(line, number);
         if (isBlankOrComment(line))
             continue;
-        if (auto answer = session.answer(line, "line " + std::to_string(number++)))
-            if (!put(*answer + "\n", true))
-                return writeFailed();
+        // At the terminal the reason shown is answer enough; a file of answers keeps its lines
+        // in step with the calls.
+        auto answer = session.answer(line, "line " + std::to_string(number++));
+        if ((answer || !prompting) && !put(answer.value_or("error") + "\n", true))
+            return writeFailed();
     }
     if (prompting && !put("\n")) // the shell's prompt then starts on a line of its own
         return writeFailed();
@@ -309,6 +320,8 @@ int answerCalls(Session& session, const Options& options)
 {
     if (!options.calls.empty())
         return answerArguments(session, options.calls);
+    if (options.file == "-")
+        return answerTranscript(session, std::cin, "standard input");
     if (options.file) {
         std::ifstream file(*options.file, std::ios::binary);
         if (!file)

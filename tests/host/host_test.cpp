@@ -11,6 +11,7 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <fstream>
@@ -140,6 +141,8 @@ TEST(Host, AnswersCallsGivenAsArguments)
         {{"sqrt(4, X)", "floor(abc, K)", "divR(\"1\", \"0\", Z)"}, 0, "false\nfalse\nfalse\n"},
         {{"--lib", MATH_R_PATH, "exp(\"1\", E)"}, 0, "E = \"2.71828183\"\n"},
         {{"--lib=" MATH_R_PATH, "--", "exp(\"0\", \"1\")"}, 0, "true\n"},
+        // A line end from a file pasted into an argument is dropped as it is from lines.
+        {{"sqrt(\"4\", X)\r"}, 0, "X = \"2.00000000\"\n"},
         // Rule bodies: a variable bound by an earlier call is an input of the later ones,
         // carrying the term written (a String, or the Integer of floor); each is reported once.
         {{"timesR(\"2\", \"2\", R2), timesR(R2, \"3.14159265\", A)"}, 0, "R2 = \"4.00000000\", A = \"12.56637060\"\n"},
@@ -181,6 +184,11 @@ TEST(Host, BadCallsAreReportedAndTheOthersStillAnswered)
          1, "", "argument 1, call 2, character 22: expected ',' or ')' after an argument\n"
                 "    sqrt(\"4\", X),\tsqrt(X Y)\n"
                 "                 \t       ^\n"},
+        // A long line shows about 80 characters around the caret, cut on both sides.
+        {{"addR(\"" + std::string(100, '1') + "\" \"" + std::string(100, '2') + "\", X)"},
+         1, "", "argument 1, character 109: expected ',' or ')' after an argument\n"
+                "    ..." + std::string(38, '1') + "\" \"" + std::string(39, '2') + "...\n" +
+                std::string(47, ' ') + "^\n"},
     };
     for (const HostCase& c : cases)
         expectRun(c);
@@ -255,8 +263,14 @@ TEST(Host, TranscriptsShowEachLineAsText)
         {"\xEF\xBB\xBF% colour \x1b[31m\n  \t\nfabs(\"é\", \"0\")\nsqrt(\"4\", X)\n", 0,
          "% colour \\x1b[31m\n\nfabs(\"é\", \"0\")  true\nsqrt(\"4\", X)    X = \"2.00000000\"\n"},
         // A binary file's control bytes reach no terminal.
-        {"\x7f\x01\xff\n", 1, "", "line 1, character 1: expected a predicate name (a word starting with a lower-case letter)\n"
-                                "    \\x7f\\x01\\xff\n"},
+        {"\x7f\x01\xff\n", 1, "\\x7f\\x01\\xff  error\n",
+         "line 1, character 1: expected a predicate name (a word starting with a lower-case letter)\n"
+         "    \\x7f\\x01\\xff\n"},
+        // Every line stays, a call that cannot be answered marked in the answers' column.
+        {"sqrt(\"2\", X)\nnope(X)\nsqrt(2\naddR(\"1\",\"2\",Z)\n", 1,
+         "sqrt(\"2\", X)     X = \"1.41421356\"\nnope(X)          error\nsqrt(2           error\n"
+         "addR(\"1\",\"2\",Z)  Z = \"3.00000000\"\n",
+         "line 3, character 7: expected ',' or ')': the call ends early"},
     };
     for (const TranscriptCase& c : cases) {
         std::string file = temporaryFile(c.content);
@@ -287,6 +301,8 @@ TEST(Host, StandardInputGetsOneLineForEachCall)
         {{}, 1, "error\nX = \"2.00000000\"\n",
          "standard input line 1, character 5: expected an argument: the call ends early", "bad(\nsqrt(\"4\", X)\n"},
         {{}, 0, ""},
+        // - is standard input as a transcript.
+        {{"-f", "-"}, 0, "% roots\nsqrt(\"2\", X)  X = \"1.41421356\"\n", "", "% roots\nsqrt(\"2\", X)\n"},
         // A byte-order mark before the first call; the last line has no line end.
         {{}, 0, "X = \"2.00000000\"\nY = \"3.00000000\"\n", "", "\xEF\xBB\xBFsqrt(\"4\", X)\nsqrt(\"9\", Y)"},
         // A NUL is refused where it is and shown, not cut off with what follows it.
@@ -456,21 +472,42 @@ public:
         in_ = out_;
     }
 
-    // What comes up to the prompt. The line editor shows the prompt before it takes the
-    // terminal key by key; a key typed in between would meet the terminal's own line editing,
-    // so this waits as a person would.
+    // What comes up to the prompt, once the host waits for a line.
     std::string prompt()
     {
         std::string text = readUntil("?- ");
+        awaitEditor();
+        return text;
+    }
+
+    // The line editor takes the terminal key by key only once it waits for a line (after the
+    // prompt, if any); a key typed before would meet the terminal's own line editing, so this
+    // waits as a person would.
+    void awaitEditor()
+    {
 #ifdef HOST_LINE_EDITING
         auto deadline = std::chrono::steady_clock::now() + TIMEOUT;
         termios mode{};
         while (tcgetattr(out_, &mode) == 0 && (mode.c_lflag & ICANON) && std::chrono::steady_clock::now() < deadline)
             usleep(1000);
 #endif
-        return text;
     }
+
+    void hangUp() { kill(pid_, SIGHUP); }
 };
+
+// The file once it has `lines` lines, or as it is at the deadline.
+std::string awaitLines(const std::string& path, std::size_t lines)
+{
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    std::string text = readFile(path);
+    while (static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')) < lines &&
+           std::chrono::steady_clock::now() < deadline) {
+        usleep(1000);
+        text = readFile(path);
+    }
+    return text;
+}
 
 TEST(Host, AtATerminal)
 {
@@ -510,18 +547,58 @@ TEST(Host, AtATerminal)
     rmdir(home.c_str());
 }
 
-// Answers that go to a file get neither the prompt nor the line ends that tidy the terminal.
+// Answers that go to a file get neither the prompt nor the line ends that tidy the terminal, but
+// one line for each call, error included; the line is still edited, with its history.
 TEST(Host, AtATerminalWithTheAnswersInAFile)
 {
     std::string answers = temporaryFile("");
     {
         TerminalHost host("", answers);
-        host.write("sqrt(\"4\", X)\rsqrt(\"16\", X)\x04\x04");
+        // Up twice, then Return: the first call again.
+        const char* lines[] = {"sqrt(\"4\", X)\r", "bad(\r", "\x1b[A\x1b[A\r", "sqrt(\"16\", X)\x04"};
+        for (std::size_t k = 0; k < 4; ++k) {
+            host.awaitEditor();
+            host.write(lines[k]);
+            awaitLines(answers, k + 1);
+        }
+        host.awaitEditor();
+        host.write("\x04");
         EXPECT_EQ(host.status(), 0);
         EXPECT_EQ(host.readUntil("?- ").find("?- "), std::string::npos);
     }
-    EXPECT_EQ(readFile(answers), "X = \"2.00000000\"\nX = \"4.00000000\"\n");
+#ifdef HOST_LINE_EDITING
+    const char* recalled = "X = \"2.00000000\"\n";
+#else
+    const char* recalled = "error\n";
+#endif
+    EXPECT_EQ(readFile(answers), std::string("X = \"2.00000000\"\nerror\n") + recalled + "X = \"4.00000000\"\n");
     unlink(answers.c_str());
 }
+
+#ifdef HOST_LINE_EDITING
+// Each line goes into the history as it is entered: a terminal closed under the session loses
+// none, and leaves no stray file.
+TEST(Host, AtATerminalEachLineIsKeptWhenEntered)
+{
+    std::string home = ::testing::TempDir() + "host_home_XXXXXX";
+    ASSERT_NE(mkdtemp(home.data()), nullptr);
+    std::string file = home + "/.extpred_host_history";
+    {
+        TerminalHost host(home);
+        host.prompt();
+        for (const char* line : {"sqrt(\"2\", X)\r", "bad(\r"}) {
+            host.write(line);
+            host.prompt();
+        }
+        host.hangUp();
+        EXPECT_EQ(host.status(), 128 + SIGHUP);
+    }
+    std::string history = readFile(file);
+    EXPECT_NE(history.find("sqrt(\"2\","), std::string::npos) << history;
+    EXPECT_NE(history.find("bad("), std::string::npos) << history;
+    unlink(file.c_str());
+    EXPECT_EQ(rmdir(home.c_str()), 0) << "files left in " << home;
+}
+#endif
 
 } // namespace
