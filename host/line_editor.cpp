@@ -113,16 +113,17 @@ public:
             line.pop_back();
         if (line.find_first_not_of(" \t") != std::string::npos) {
             history(history_, &event_, H_ENTER, line.c_str());
-            saveHistory(); // now, so that no way of ending the session loses it
+            saveHistory(line); // now, so that no way of ending the session loses it
         }
         return Read::Line;
     }
 
 private:
-    // The whole history (at most HISTORY_SIZE lines) goes to a new file beside the old one,
-    // which is then renamed over it: however the program ends, the file is the old one or the
-    // new one, never half of either.
-    void saveHistory()
+    // The file as it is now, which another session may have added to since this one began,
+    // and the line (at most HISTORY_SIZE lines in all) go to a new file beside it, which is
+    // then renamed over it: however the program ends, the file is the old one or the new one,
+    // never half of either.
+    void saveHistory(const std::string& line)
     {
         if (historyFile_.empty())
             return;
@@ -130,8 +131,18 @@ private:
         int fd = mkstemp(temporary.data());
         if (fd < 0)
             return; // no writable home: no history, as before
+        History* lines = history_init();
+        HistEvent event;
+        if (lines != nullptr) {
+            history(lines, &event, H_SETSIZE, HISTORY_SIZE);
+            history(lines, &event, H_SETUNIQUE, 1);
+            history(lines, &event, H_LOAD, historyFile_.c_str()); // none yet: the line alone
+            history(lines, &event, H_ENTER, line.c_str());
+        }
         FILE* file = fdopen(fd, "w");
-        bool saved = file != nullptr && history(history_, &event_, H_SAVE_FP, file) >= 0;
+        bool saved = lines != nullptr && file != nullptr && history(lines, &event, H_SAVE_FP, file) >= 0;
+        if (lines != nullptr)
+            history_end(lines);
         saved = file != nullptr && std::fflush(file) == 0 && fsync(fd) == 0 && saved;
         if (file != nullptr)
             saved = std::fclose(file) == 0 && saved;

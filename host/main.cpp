@@ -40,7 +40,7 @@ const std::size_t WIDEST_ALIGNED_CALL = 44;
 
 const char* const HELP = R"(
 
-Loads the plug-in (by default math_R.so beside this program or in its ../lib) and
+Loads the plug-in (by default math_R.so beside this program, or the installed one) and
 answers each CALL. A call is written as the engine writes an atom: "..." is a real
 (a String term), 42 an Integer, a name starting with a capital letter or _ a
 variable, any other name a Symbol. Variables are the outputs: addR("1", X, "3")

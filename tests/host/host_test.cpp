@@ -577,7 +577,7 @@ TEST(Host, AtATerminalWithTheAnswersInAFile)
 
 #ifdef HOST_LINE_EDITING
 // Each line goes into the history as it is entered: a terminal closed under the session loses
-// none, and leaves no stray file.
+// none, nor what another session entered meanwhile, and leaves no stray file.
 TEST(Host, AtATerminalEachLineIsKeptWhenEntered)
 {
     std::string home = ::testing::TempDir() + "host_home_XXXXXX";
@@ -589,12 +589,21 @@ TEST(Host, AtATerminalEachLineIsKeptWhenEntered)
         for (const char* line : {"sqrt(\"2\", X)\r", "bad(\r"}) {
             host.write(line);
             host.prompt();
+            if (line[0] == 's') { // a second session, begun and ended between the two lines
+                TerminalHost other(home);
+                other.prompt();
+                other.write("ceil(\"2.5\", K)\r");
+                other.prompt();
+                other.hangUp();
+                EXPECT_EQ(other.status(), 128 + SIGHUP);
+            }
         }
         host.hangUp();
         EXPECT_EQ(host.status(), 128 + SIGHUP);
     }
     std::string history = readFile(file);
     EXPECT_NE(history.find("sqrt(\"2\","), std::string::npos) << history;
+    EXPECT_NE(history.find("ceil(\"2.5\","), std::string::npos) << history;
     EXPECT_NE(history.find("bad("), std::string::npos) << history;
     unlink(file.c_str());
     EXPECT_EQ(rmdir(home.c_str()), 0) << "files left in " << home;
