@@ -101,8 +101,8 @@ double leadingPowerOfTwo(double num)
 // num's shortest text (the shortest that reads back as num) lies exactly halfway between two
 // multiples; nothing otherwise. A real is its text: 1.005 is stored as 1.00499999999999989...,
 // yet a rule author who writes it means a half. Asked only when |num x scale| < 2^53, so the
-// digits kept fit an integer and a double exactly.
-std::optional<double> upperOfWrittenHalf(double num, int dec)
+// digits kept fit an integer and a double exactly. Out of line, so that roundWith stays small.
+__attribute__((noinline, cold)) std::optional<double> upperOfWrittenHalf(double num, int dec)
 {
     char text[32]; // -d.dddddddddddddddde-308
     std::to_chars_result written = std::to_chars(text, text + sizeof text, num, std::chars_format::scientific);
