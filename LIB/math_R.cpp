@@ -117,9 +117,7 @@ __attribute__((noinline, cold)) std::optional<double> upperOfWrittenHalf(double 
         if (*p != '.')
             digits[count++] = *p;
     int exponent = 0; // the first digit's place is 10^exponent: e-05, e+00, e+307
-    for (const char* q = p + 2; q < written.ptr; ++q)
-        exponent = exponent * 10 + (*q - '0');
-    exponent = p[1] == '-' ? -exponent : exponent;
+    std::from_chars(p + 1 + (p[1] == '+'), written.ptr, exponent);
     int halfAt = exponent + dec + 1; // the index of a half's 5, at the place 10^-(dec + 1)
     if (halfAt < 0 || halfAt != count - 1 || digits[halfAt] != '5')
         return std::nullopt;
@@ -130,10 +128,11 @@ __attribute__((noinline, cold)) std::optional<double> upperOfWrittenHalf(double 
 }
 
 // Rounds num to a multiple of 1/scale, scale being 10^dec, halves going upward: round() moves
-// negative halves away from zero, so step back up. Where num's last digit is 1/scale or coarser, nothing below it is
-// left to round and the answer is num itself; the plain formula would instead move num by the
-// rounding of num * scale and of r / scale (123456789012.5 to 8 decimals gave ...50001526, and
-// any two reals above 1e300 compared equal), or give NaN for an infinite scale.
+// negative halves away from zero, so step back up. Where num's last digit is 1/scale or
+// coarser, nothing below it is left to round and the answer is num itself; the plain formula
+// would instead move num by the rounding of num * scale and of r / scale (123456789012.5 to 8
+// decimals gave ...50001526, and any two reals above 1e300 compared equal), or give NaN for an
+// infinite scale.
 //
 // A half is judged on num's text, not on the product, which misses it either way by a unit in
 // its last place (100 x 1.005 is 100.49999999999999) and from about 2^50 on cannot even hold it.

@@ -12,6 +12,11 @@
 //   as glibc's printf rounds an exact binary value; larger finite values go to std::to_chars in
 //   fixed notation, which also writes the exact binary value rounded half to even, at a tenth of
 //   snprintf's cost or less; inf and nan (and a text too long for the buffer) go to snprintf.
+// The reader is kept beside std::from_chars because it is faster on the texts that cost most
+// (ns per read on the development machine, ours against from_chars with strlen: 30 vs 36 for
+// 8-decimal texts of 1e11 to 1e15, 28 vs 38 for 1e16 to 1e22; 12 vs 12 for short decimals).
+// On 17-digit texts it is slower (25 vs 16), but handing those over after the scan costs more
+// still (31), and the writer beats to_chars below 2^36 by three times (13 vs 36).
 // Both rely on round-to-nearest and on a full stop as the decimal point, which the host may
 // change per thread (fesetround, uselocale), so a codec checks them when it is made, once per
 // predicate call; the library itself never changes either.
