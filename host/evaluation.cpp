@@ -1,6 +1,7 @@
 #include "evaluation.h"
 
 #include <new>
+#include <optional>
 #include <unordered_map>
 #include <unordered_set>
 #include <utility>
@@ -69,18 +70,16 @@ struct Step {
     std::vector<bool> outputs; // slots of variables that this call binds
 };
 
-// The steps of the body; false after `problem` says which call names no predicate, which is a
+// The steps of the body, or the problem of the first call that names no predicate, which is a
 // problem even after a call that would fail.
-bool plan(const Body& body, const PredicateLibrary& library, std::vector<Step>& steps, Outcome& problem)
+std::optional<Outcome> plan(const Body& body, const PredicateLibrary& library, std::vector<Step>& steps)
 {
     std::unordered_set<std::string> bound;
     for (const Call& call : body) {
         std::string symbol = call.symbol(bound);
         Step step{symbol, library.find(symbol), {}};
-        if (step.predicate == nullptr) {
-            problem = {false, "no predicate " + symbol + " in " + library.name(), steps.size() + 1};
-            return false;
-        }
+        if (step.predicate == nullptr)
+            return Outcome{false, "no predicate " + symbol + " in " + library.name(), steps.size() + 1};
         // The pattern's o letters are the unbound variables; all but _ are bound from now on.
         const char* pattern = symbol.c_str() + call.name.size() + 1;
         for (std::size_t k = 0; k < call.arguments.size(); ++k) {
@@ -90,7 +89,7 @@ bool plan(const Body& body, const PredicateLibrary& library, std::vector<Step>& 
         }
         steps.push_back(std::move(step));
     }
-    return true;
+    return std::nullopt;
 }
 
 } // namespace
@@ -100,9 +99,8 @@ Outcome evaluate(const Body& body, const PredicateLibrary& library)
     std::vector<Step> steps;
     std::size_t n = 0;
     try {
-        Outcome problem{false, "", 0};
-        if (!plan(body, library, steps, problem))
-            return problem;
+        if (std::optional<Outcome> problem = plan(body, library, steps))
+            return *problem;
 
         Bindings bound;
         for (; n < body.size(); ++n) {
