@@ -40,6 +40,17 @@ FILE* terminalOutput()
     return file;
 }
 
+// An empty history that keeps at most HISTORY_SIZE lines, each once; null when none can be made.
+History* newHistory(HistEvent& event)
+{
+    History* lines = history_init();
+    if (lines != nullptr) {
+        history(lines, &event, H_SETSIZE, HISTORY_SIZE);
+        history(lines, &event, H_SETUNIQUE, 1);
+    }
+    return lines;
+}
+
 class EditingReader : public LineReader {
 public:
     explicit EditingReader(const char* prompt) : prompt_(prompt == nullptr ? "" : prompt)
@@ -54,11 +65,9 @@ public:
         if (output_ == nullptr)
             return;
         editor_ = el_init("extpred-host", stdin, output_, stderr);
-        history_ = history_init();
+        history_ = newHistory(event_);
         if (editor_ == nullptr || history_ == nullptr)
             return;
-        history(history_, &event_, H_SETSIZE, HISTORY_SIZE);
-        history(history_, &event_, H_SETUNIQUE, 1);
         // No writable home, no history: every save below then fails quietly.
         if (const char* home = std::getenv("HOME"); home != nullptr && *home != '\0') {
             historyFile_ = std::string(home) + HISTORY_FILE;
@@ -131,11 +140,9 @@ private:
         int fd = mkstemp(temporary.data());
         if (fd < 0)
             return; // no writable home: no history, as before
-        History* lines = history_init();
         HistEvent event;
+        History* lines = newHistory(event);
         if (lines != nullptr) {
-            history(lines, &event, H_SETSIZE, HISTORY_SIZE);
-            history(lines, &event, H_SETUNIQUE, 1);
             history(lines, &event, H_LOAD, historyFile_.c_str()); // none yet: the line alone
             history(lines, &event, H_ENTER, line.c_str());
         }
