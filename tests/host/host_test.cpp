@@ -7,6 +7,7 @@
 #include <pty.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
@@ -577,12 +578,16 @@ TEST(Host, AtATerminalWithTheAnswersInAFile)
 
 #ifdef HOST_LINE_EDITING
 // Each line goes into the history as it is entered: a terminal closed under the session loses
-// none, nor what another session entered meanwhile, and leaves no stray file.
+// none, nor what another session entered meanwhile, and leaves no stray file. A history file
+// that links elsewhere, as into a folder of dotfiles, stays a link.
 TEST(Host, AtATerminalEachLineIsKeptWhenEntered)
 {
     std::string home = ::testing::TempDir() + "host_home_XXXXXX";
     ASSERT_NE(mkdtemp(home.data()), nullptr);
-    std::string file = home + "/.extpred_host_history";
+    std::string folder = home + "/dotfiles", file = folder + "/history", link = home + "/.extpred_host_history";
+    ASSERT_EQ(mkdir(folder.c_str(), 0700), 0);
+    std::ofstream(file).close();
+    ASSERT_EQ(symlink(file.c_str(), link.c_str()), 0);
     {
         TerminalHost host(home);
         host.prompt();
@@ -605,7 +610,11 @@ TEST(Host, AtATerminalEachLineIsKeptWhenEntered)
     EXPECT_NE(history.find("sqrt(\"2\","), std::string::npos) << history;
     EXPECT_NE(history.find("ceil(\"2.5\","), std::string::npos) << history;
     EXPECT_NE(history.find("bad("), std::string::npos) << history;
+    struct stat linked {};
+    EXPECT_TRUE(lstat(link.c_str(), &linked) == 0 && S_ISLNK(linked.st_mode)) << link << " is no longer a link";
+    unlink(link.c_str());
     unlink(file.c_str());
+    EXPECT_EQ(rmdir(folder.c_str()), 0) << "files left in " << folder;
     EXPECT_EQ(rmdir(home.c_str()), 0) << "files left in " << home;
 }
 #endif
