@@ -301,6 +301,8 @@ TEST(Host, StandardInputGetsOneLineForEachCall)
         {{}, 0, "X = \"1.41421356\"\ntrue\n", "", "% roots\nsqrt(\"2\", X)\r\n\n  fabs(\"-1\", \"1\")  \n"},
         {{}, 1, "error\nX = \"2.00000000\"\n",
          "standard input line 1, character 5: expected an argument: the call ends early", "bad(\nsqrt(\"4\", X)\n"},
+        // Lines are numbered as the input has them, blank and comment lines too.
+        {{}, 1, "error\n", "standard input line 3, character 5", "% roots\n\nbad(\n"},
         {{}, 0, ""},
         // - is standard input as a transcript.
         {{"-f", "-"}, 0, "% roots\nsqrt(\"2\", X)  X = \"1.41421356\"\n", "", "% roots\nsqrt(\"2\", X)\n"},
