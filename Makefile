@@ -19,50 +19,54 @@ endif
 MAKEFLAGS += --no-print-directory
 
 NEEDS = scripts/install-packages
+RELEASE = -DCMAKE_BUILD_TYPE=Release $(CMAKE_FLAGS)
 # configure DIR FLAGS...: a directory whose configuration never finished is configured again.
 configure = test -f $(1)/Makefile || cmake -S . -B $(1) $(2)
+# reconfigure DIR FLAGS...: configured every time, so that what scripts/install-packages has
+# installed since the last run (GoogleTest, help2man) is found.
+reconfigure = cmake -S . -B $(1) $(2) > /dev/null
 PROGRAMS = --target math_R extpred-host
+# build_packages DIR FLAGS...: what `make install` installs, as a .deb and a .ddeb in DIR.
+define build_packages
+	$(call reconfigure,$(1),$(2))
+	cmake --build $(1) -j $(JOBS) $(PROGRAMS) manual
+	cd $(1) && cpack -G DEB
+endef
 
 .PHONY: all run test install package package-aarch64 lint reproducible sanitize tsan fuzz bench test-aarch64 clean
 
 all:
 	@$(NEEDS) run
-	@$(call configure,$(BUILD),-DCMAKE_BUILD_TYPE=Release $(CMAKE_FLAGS))
+	@$(call configure,$(BUILD),$(RELEASE))
 	cmake --build $(BUILD) -j $(JOBS) $(PROGRAMS)
 
 run: all
 	$(BUILD)/extpred-host -f examples/tour.calls
 
-# Configured again every time, so that a GoogleTest installed since the last run is found.
 test:
 	@$(NEEDS) test
-	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release $(CMAKE_FLAGS) > /dev/null
+	$(call reconfigure,$(BUILD),$(RELEASE))
 	cmake --build $(BUILD) -j $(JOBS)
 	ctest --test-dir $(BUILD) --output-on-failure --no-tests=error -j $(JOBS)
 
-# With the manual page, for which help2man is installed (and the configuration looks again).
+# With the manual page, for which help2man is installed.
 install:
 	@$(NEEDS) install
-	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release $(CMAKE_FLAGS) > /dev/null
+	$(call reconfigure,$(BUILD),$(RELEASE))
 	cmake --build $(BUILD) -j $(JOBS) $(PROGRAMS) manual
 	cmake --install $(BUILD) --prefix $(PREFIX)
 
 # A Debian package of what `make install` installs, under /usr: build/math-r_<version>_<arch>.deb,
-# and its debug symbols in build/math-r-dbgsym_<version>_<arch>.ddeb. Configured again, so that
-# help2man, installed since the last run, is found.
+# and its debug symbols in build/math-r-dbgsym_<version>_<arch>.ddeb.
 package:
 	@$(NEEDS) package
-	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release $(CMAKE_FLAGS) > /dev/null
-	cmake --build $(BUILD) -j $(JOBS) $(PROGRAMS) manual
-	cd $(BUILD) && cpack -G DEB
+	$(call build_packages,$(BUILD),$(RELEASE))
 
 # The same for arm64, cross-built: build-aarch64/math-r_<version>_arm64.deb and its .ddeb.
 AARCH64_CONFIGURE = -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/aarch64-linux-gnu.cmake
 package-aarch64:
 	@$(NEEDS) package-aarch64
-	cmake -S . -B build-aarch64 $(AARCH64_CONFIGURE) > /dev/null
-	cmake --build build-aarch64 -j $(JOBS) $(PROGRAMS) manual
-	cd build-aarch64 && cpack -G DEB
+	$(call build_packages,build-aarch64,$(AARCH64_CONFIGURE))
 
 # Debian's package checker on both packages: any error or warning fails; the one tag overridden
 # is explained in packaging/lintian-overrides.
