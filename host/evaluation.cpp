@@ -130,7 +130,8 @@ Outcome evaluate(const Body& body, const PredicateLibrary& library)
         }
         return {true, bound.answer()};
     } catch (const std::bad_alloc&) {
-        if (n < steps.size())
+        // Only a call being made is named: planning and the answer's text belong to none.
+        if (steps.size() == body.size() && n < steps.size())
             return {false, "out of memory while answering " + steps[n].symbol, n + 1};
         return {false, "out of memory", 0};
     }
