@@ -1,6 +1,7 @@
 # `make package`: a Debian package of what `make install` installs, under /usr, and a package
 # of its debug symbols. The files are the install rules' own, so the package and an install
 # never differ. lintian must find nothing in them (make lint), but for packaging/lintian-overrides.
+set(CPACK_PACKAGE_NAME math-r)
 set(MATH_R_MAINTAINER "math_R developers <maintainers@math-r.invalid>" CACHE STRING
   "The package's Maintainer: name <address>")
 
@@ -14,15 +15,16 @@ string(REPLACE "\n\n" "\n.\n" terms " ${CMAKE_MATCH_2}")
 string(REPLACE "\n" "\n " MATH_R_LICENSE_TERMS "${terms}")
 configure_file(packaging/copyright.in ${CMAKE_CURRENT_BINARY_DIR}/copyright @ONLY)
 
-set(MATH_R_DOCDIR ${CMAKE_INSTALL_DATAROOTDIR}/doc/math-r)
+set(MATH_R_DOCDIR ${CMAKE_INSTALL_DATAROOTDIR}/doc/${CPACK_PACKAGE_NAME})
 install(FILES ${CMAKE_CURRENT_BINARY_DIR}/copyright DESTINATION ${MATH_R_DOCDIR})
-install(CODE "set(VERSION ${PROJECT_VERSION})
+install(CODE "set(PACKAGE ${CPACK_PACKAGE_NAME})
+  set(VERSION ${PROJECT_VERSION})
   set(MAINTAINER \"${MATH_R_MAINTAINER}\")
   set(BINARY_DIR \"${CMAKE_CURRENT_BINARY_DIR}\")
   set(DESTINATION ${MATH_R_DOCDIR})
   include(\"${PROJECT_SOURCE_DIR}/packaging/changelog.cmake\")")
 install(FILES packaging/lintian-overrides DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/lintian/overrides
-  RENAME math-r)
+  RENAME ${CPACK_PACKAGE_NAME})
 
 # The manual page, from the host's --help and --version (help2man).
 find_program(HELP2MAN help2man)
@@ -47,7 +49,6 @@ endforeach()
 target_link_options(math_R PRIVATE -g) # with LTO the code, and its debug information, is made here
 
 set(CPACK_GENERATOR DEB)
-set(CPACK_PACKAGE_NAME math-r)
 set(CPACK_PACKAGE_VENDOR "math_R")
 set(CPACK_PACKAGE_CONTACT "${MATH_R_MAINTAINER}")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "real-number predicates for the rule engine")

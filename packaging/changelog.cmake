@@ -1,10 +1,11 @@
 # Installs the package's changelog, compressed as Debian wants it (gzip -9n: neither the file's
 # name nor its time inside), dated from SOURCE_DATE_EPOCH (the last commit's time, which make
 # sets) so that two builds of one commit write the same bytes.
-# Run at install time with VERSION, MAINTAINER, BINARY_DIR and DESTINATION (relative to the prefix).
+# Run at install time with PACKAGE, VERSION, MAINTAINER, BINARY_DIR and DESTINATION (relative to
+# the prefix).
 string(TIMESTAMP date "%a, %d %b %Y %H:%M:%S +0000" UTC)
 set(changelog ${BINARY_DIR}/changelog)
-file(WRITE ${changelog} "math-r (${VERSION}) unstable; urgency=medium
+file(WRITE ${changelog} "${PACKAGE} (${VERSION}) unstable; urgency=medium
 
   * Release ${VERSION}.
 
