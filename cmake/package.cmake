@@ -1,6 +1,7 @@
 # `make package`: a Debian package of what `make install` installs, under /usr, and a package
 # of its debug symbols. The files are the install rules' own, so the package and an install
-# never differ. lintian must find nothing in them (make lint), but for packaging/lintian-overrides.
+# differ only in what packaging/finish-packages.cmake mends. lintian must find nothing in them
+# (make lint), but for packaging/lintian-overrides, which only the package carries.
 set(CPACK_PACKAGE_NAME math-r)
 set(MATH_R_MAINTAINER "math_R developers <maintainers@math-r.invalid>" CACHE STRING
   "The package's Maintainer: name <address>")
@@ -23,8 +24,6 @@ install(CODE "set(PACKAGE ${CPACK_PACKAGE_NAME})
   set(BINARY_DIR \"${CMAKE_CURRENT_BINARY_DIR}\")
   set(DESTINATION ${MATH_R_DOCDIR})
   include(\"${PROJECT_SOURCE_DIR}/packaging/changelog.cmake\")")
-install(FILES packaging/lintian-overrides DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/lintian/overrides
-  RENAME ${CPACK_PACKAGE_NAME})
 
 # The manual page, from the host's --help and --version (help2man).
 find_program(HELP2MAN help2man)
@@ -42,10 +41,13 @@ else()
   message(STATUS "help2man not found: no manual page (Debian: help2man, which make install and make package install)")
 endif()
 
-# What is packaged carries debug information, which the package moves into math-r-dbgsym.
-foreach(target math_R real_text extpred_host_core extpred-host)
+# What is packaged carries debug information, which the package moves into math-r-dbgsym, and
+# is hardened as Debian's packages are.
+set(MATH_R_PACKAGED_TARGETS math_R real_text extpred_host_core extpred-host)
+foreach(target IN LISTS MATH_R_PACKAGED_TARGETS)
   target_compile_options(${target} PRIVATE -g)
 endforeach()
+math_r_harden(${MATH_R_PACKAGED_TARGETS})
 target_link_options(math_R PRIVATE -g) # with LTO the code, and its debug information, is made here
 
 set(CPACK_GENERATOR DEB)

@@ -4,10 +4,13 @@
 #   but by root.
 # - the .deb: CPack gives a package with a library under /usr/lib postinst and postrm scripts
 #   that run ldconfig; dpkg runs it once through the trigger in packaging/triggers instead, and
-#   lintian rejects the calls. The two scripts (nothing but that call) are dropped.
+#   lintian rejects the calls. The two scripts (nothing but that call) are dropped. Its binaries
+#   lose the compilers' version notes (.comment) as Debian's dh_strip removes them, and it gets
+#   the lintian override, which means something only inside a package.
 # - the debug symbols' .ddeb: its md5sums name the files by their paths in the build folder,
-#   its symbol files are executable, and it has no copyright; the sums are made again, the
-#   files made plain, and its doc folder is the main package's.
+#   its symbol files are executable, and it has no copyright; the files are made plain, and its
+#   doc folder is the main package's.
+# The md5sums of both are made again from the files as they now are.
 foreach(package IN LISTS CPACK_PACKAGE_FILES)
   set(root ${CPACK_TOPLEVEL_DIRECTORY}/repack)
   file(REMOVE_RECURSE ${root})
@@ -22,19 +25,31 @@ foreach(package IN LISTS CPACK_PACKAGE_FILES)
       endif()
       file(REMOVE ${root}/DEBIAN/${script})
     endforeach()
+    file(GLOB_RECURSE files LIST_DIRECTORIES false ${root}/usr/*)
+    foreach(file IN LISTS files)
+      file(READ ${file} magic LIMIT 4 HEX)
+      if(magic STREQUAL "7f454c46") # ELF
+        execute_process(COMMAND ${CPACK_OBJCOPY_EXECUTABLE} --remove-section=.comment ${file} COMMAND_ERROR_IS_FATAL ANY)
+      endif()
+    endforeach()
+    file(INSTALL ${CMAKE_CURRENT_LIST_DIR}/lintian-overrides
+      DESTINATION ${root}/usr/share/lintian/overrides RENAME ${CPACK_PACKAGE_NAME})
   elseif(package MATCHES "\\.ddeb$")
     file(GLOB_RECURSE files LIST_DIRECTORIES false RELATIVE ${root} ${root}/usr/*)
-    list(SORT files)
-    set(sums "")
-    foreach(file IN LISTS files)
-      file(MD5 ${root}/${file} sum)
-      string(APPEND sums "${sum}  ${file}\n")
-    endforeach()
-    file(WRITE ${root}/DEBIAN/md5sums "${sums}")
     execute_process(COMMAND chmod a-x ${files} WORKING_DIRECTORY ${root} COMMAND_ERROR_IS_FATAL ANY)
     file(MAKE_DIRECTORY ${root}/usr/share/doc)
     file(CREATE_LINK ${CPACK_PACKAGE_NAME} ${root}/usr/share/doc/${CPACK_PACKAGE_NAME}-dbgsym SYMBOLIC)
   endif()
+  file(GLOB_RECURSE files LIST_DIRECTORIES false RELATIVE ${root} ${root}/usr/*)
+  list(SORT files)
+  set(sums "")
+  foreach(file IN LISTS files)
+    if(NOT IS_SYMLINK ${root}/${file})
+      file(MD5 ${root}/${file} sum)
+      string(APPEND sums "${sum}  ${file}\n")
+    endif()
+  endforeach()
+  file(WRITE ${root}/DEBIAN/md5sums "${sums}")
   execute_process(COMMAND chmod -R go-w ${root} COMMAND_ERROR_IS_FATAL ANY)
   execute_process(COMMAND dpkg-deb --root-owner-group --build ${root} ${package}
     OUTPUT_QUIET COMMAND_ERROR_IS_FATAL ANY)
