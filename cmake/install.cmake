@@ -20,9 +20,21 @@ write_basic_package_version_file(${CMAKE_CURRENT_BINARY_DIR}/math_RConfigVersion
 install(FILES ${CMAKE_CURRENT_BINARY_DIR}/math_RConfig.cmake ${CMAKE_CURRENT_BINARY_DIR}/math_RConfigVersion.cmake
   DESTINATION ${MATH_R_CMAKEDIR})
 
-# pkg-config finds the prefix from where the .pc file lies.
-file(RELATIVE_PATH MATH_R_PC_TO_PREFIX
-  ${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_LIBDIR}/pkgconfig ${CMAKE_INSTALL_PREFIX})
-string(REGEX REPLACE "/$" "" MATH_R_PC_TO_PREFIX "${MATH_R_PC_TO_PREFIX}")
-configure_file(cmake/math_R.pc.in ${CMAKE_CURRENT_BINARY_DIR}/math_R.pc @ONLY)
-install(FILES ${CMAKE_CURRENT_BINARY_DIR}/math_R.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
+# The .pc file names the prefix that it is installed into, as `cmake --install --prefix` (or
+# the package, /usr) gives it at install time, in its plain form: a prefix found from the
+# file's own folder would print as .../lib/<triplet>/pkgconfig/../../.. in every flag.
+set(MATH_R_PC_PREFIX "@MATH_R_PC_PREFIX@") # left for install time
+configure_file(cmake/math_R.pc.in ${CMAKE_CURRENT_BINARY_DIR}/math_R.pc.in @ONLY)
+install(CODE "set(MATH_R_PC_IN \"${CMAKE_CURRENT_BINARY_DIR}/math_R.pc.in\")
+  set(MATH_R_PC_DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)")
+# Written into a folder of each destination's own, since the tests install twice at once.
+install(CODE [[
+  cmake_path(SET MATH_R_PC_PREFIX NORMALIZE "${CMAKE_INSTALL_PREFIX}")
+  string(REGEX REPLACE "(.)/$" "\\1" MATH_R_PC_PREFIX "${MATH_R_PC_PREFIX}")
+  string(MD5 destination "$ENV{DESTDIR}${MATH_R_PC_PREFIX}")
+  get_filename_component(pc_dir "${MATH_R_PC_IN}" DIRECTORY)
+  configure_file("${MATH_R_PC_IN}" "${pc_dir}/pkgconfig-${destination}/math_R.pc" @ONLY)
+  file(INSTALL "${pc_dir}/pkgconfig-${destination}/math_R.pc"
+    DESTINATION "${CMAKE_INSTALL_PREFIX}/${MATH_R_PC_DESTINATION}"
+    PERMISSIONS OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ)
+]])

@@ -22,6 +22,7 @@ expect() { # expect WHAT EXPECTED ACTUAL
 
 if [ "$how" = install ]; then
   cmake --install "$build" --prefix "$prefix" >/dev/null
+  expect "lintian's overrides, which only the package carries" "no" "$([ -e "$prefix/share/lintian" ] && echo yes || echo no)"
 else
   cpack -G DEB --config "$build/CPackConfig.cmake" -B "$work/package" >/dev/null
   package=$(echo "$work"/package/*.deb)
@@ -59,8 +60,17 @@ cmake --build "$work/cmake-build" >/dev/null
 expect "CMake consumer" '"3.75000000"' "$("${emulator[@]}" "$work/cmake-build/consumer")"
 
 export PKG_CONFIG_PATH=$prefix/$libdir/pkgconfig
+# The flags name the prefix plainly: the one installed into, /usr for the package, which is
+# unpacked here elsewhere and so is told where it lies.
+pkg_config=(pkg-config)
+if [ "$how" = install ]; then
+  expect "pkg-config --cflags" "-I$prefix/include/math_R" "$(pkg-config --cflags math_R | sed "s/ *$//")"
+else
+  expect "pkg-config --cflags" "-I/usr/include/math_R" "$(pkg-config --cflags math_R | sed "s/ *$//")"
+  pkg_config+=(--define-variable=prefix="$prefix")
+fi
 # shellcheck disable=SC2046 # the flags are meant to split
-"$cxx" -std=c++17 -o "$work/pkg-consumer" "$consumer/main.cpp" $(pkg-config --cflags --libs math_R)
+"$cxx" -std=c++17 -o "$work/pkg-consumer" "$consumer/main.cpp" $("${pkg_config[@]}" --cflags --libs math_R)
 expect "pkg-config consumer" '"3.75000000"' \
   "$(LD_LIBRARY_PATH="$prefix/$libdir" "${emulator[@]}" "$work/pkg-consumer")"
 echo "installed ($how), found and used from $prefix"
