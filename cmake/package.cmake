@@ -18,6 +18,8 @@ configure_file(packaging/copyright.in ${CMAKE_CURRENT_BINARY_DIR}/copyright @ONL
 
 set(MATH_R_DOCDIR ${CMAKE_INSTALL_DATAROOTDIR}/doc/${CPACK_PACKAGE_NAME})
 install(FILES ${CMAKE_CURRENT_BINARY_DIR}/copyright DESTINATION ${MATH_R_DOCDIR})
+# The guided tour, which the host's help and manual page run from where the package puts it.
+install(FILES examples/tour.calls DESTINATION ${MATH_R_DOCDIR}/examples)
 install(CODE "set(PACKAGE ${CPACK_PACKAGE_NAME})
   set(VERSION ${PROJECT_VERSION})
   set(MAINTAINER \"${MATH_R_MAINTAINER}\")
@@ -60,6 +62,8 @@ decimal texts, and carries CONSTANT, the term value that the engine shares with
 its plug-ins. With its header, CMake package and pkg-config file, and
 extpred-host, which answers calls against the plug-in.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+target_compile_definitions(extpred-host PRIVATE
+  EXTPRED_HOST_TOUR="${CPACK_PACKAGING_INSTALL_PREFIX}/${MATH_R_DOCDIR}/examples/tour.calls")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION devel)
 set(CPACK_PACKAGE_DIRECTORY ${CMAKE_BINARY_DIR})

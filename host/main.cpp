@@ -52,12 +52,14 @@ a leading ?- and a final . are allowed. The answer gives each variable once, tru
 when there are none, and false when any call fails.
 
 examples:
-  extpred-host 'sqrt("2", X)'                 X = "1.41421356"
-  extpred-host 'addR("0.1", "0.2", "0.3")'     true
-  extpred-host 'floor("-2.5", K)'             K = -3
-  extpred-host 'timesR("2", "2", R2), timesR(R2, "3.14159265", A)'
-                                              R2 = "4.00000000", A = "12.56637060"
-  extpred-host -f examples/tour.calls
+  $ extpred-host 'sqrt("2", X)'
+  X = "1.41421356"
+  $ extpred-host 'addR("0.1", "0.2", "0.3")' 'floor("-2.5", K)'
+  true
+  K = -3
+  $ extpred-host 'timesR("2", "2", R2), timesR(R2, "3.14159265", A)'
+  R2 = "4.00000000", A = "12.56637060"
+  $ extpred-host -f )" EXTPRED_HOST_TOUR R"(  # the guided tour
 
 Without CALL it reads one call (or body) a line:
   -f FILE          a transcript: each line is echoed, each answer (or error) beside

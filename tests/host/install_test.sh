@@ -45,10 +45,18 @@ else
 fi
 
 expect "installed host" 'X = "1.41421356"' "$("${emulator[@]}" "$prefix/bin/extpred-host" 'sqrt("2", X)')"
-# The installed (for the package, stripped) host and plug-in answer the tour as the built ones do.
+# The installed (for the package, stripped) host and plug-in answer the installed tour as the
+# built ones answer the sources'.
 tour=$(dirname "$0")/../../examples/tour.calls
-expect "installed host on the tour" "$("${emulator[@]}" "$build/extpred-host" -f "$tour")" \
-  "$("${emulator[@]}" "$prefix/bin/extpred-host" -f "$tour")"
+expect "installed host on the installed tour" "$("${emulator[@]}" "$build/extpred-host" -f "$tour")" \
+  "$("${emulator[@]}" "$prefix/bin/extpred-host" -f "$prefix/share/doc/math-r/examples/tour.calls")"
+
+# The manual pages render without a warning, as man would show them.
+pages=("$prefix"/share/man/man*/*.gz)
+expect "manual pages" "extpred-host.1.gz" "$(basename -a "${pages[@]}" | sort | paste -sd' ')"
+for page in "${pages[@]}"; do
+  expect "groff's warnings on $page" "" "$(zcat "$page" | groff -k -ww -z -man 2>&1)"
+done
 
 find=(-DCMAKE_PREFIX_PATH="$prefix")
 if [ -n "$toolchain" ]; then
