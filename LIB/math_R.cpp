@@ -236,6 +236,31 @@ bool compute2(CONSTANT* argv, Result (*formula)(double, double), Guard2 guard = 
     return guard(x, y) && writeResult(codec, argv[out], formula(x, y));
 }
 
+// The outcomes of comparing two reals at 8 decimals, as a set: a comparison predicate names
+// the outcomes for which it holds.
+using Orders = unsigned;
+constexpr Orders LESS = 1, EQUAL = 2, GREATER = 4, UNORDERED = 8; // UNORDERED: a NaN either side
+
+// Equal is what every test pattern means by it (addR_iii(x, "0", y) holds); otherwise the
+// values' own order decides, so exactly one of LESS, EQUAL, GREATER, UNORDERED comes out.
+Orders orderOf(const RealCodec& codec, double x, double y)
+{
+    if (std::isnan(x) || std::isnan(y))
+        return UNORDERED;
+    if (equalRounded(codec, x, y))
+        return EQUAL;
+    return x < y ? LESS : GREATER;
+}
+
+// Test pattern of a comparison: x and y in slots 0 and 1.
+bool relation(const CONSTANT* argv, Orders holdsFor)
+{
+    if (!areReals(argv, {0, 1}))
+        return false;
+    const RealCodec codec;
+    return (orderOf(codec, readReal(codec, argv[0]), readReal(codec, argv[1])) & holdsFor) != 0;
+}
+
 // Solves for the unbound argument of x + y = z or x - y = z in one double operation.
 bool solve(CONSTANT* argv, double (*formula)(double, double), int a, int b, int out)
 {
@@ -311,6 +336,25 @@ double rad2deg(double x)
 {
     double product = x * 180;
     return std::isinf(product) && std::isfinite(x) ? x / REAL_PI * 180 : product / REAL_PI;
+}
+
+// IEEE 754's minimum and maximum: a NaN operand gives a NaN, as addR does, and -0 counts as
+// below +0. std::fmin and std::fmax would instead drop the NaN and may return either zero.
+double minimum(double a, double b)
+{
+    if (std::isnan(a) || std::isnan(b))
+        return a + b;
+    if (a == b) // the zeros of both signs; otherwise a and b are the same value
+        return std::signbit(a) ? a : b;
+    return a < b ? a : b;
+}
+double maximum(double a, double b)
+{
+    if (std::isnan(a) || std::isnan(b))
+        return a + b;
+    if (a == b)
+        return std::signbit(a) ? b : a;
+    return a > b ? a : b;
 }
 
 } // namespace
@@ -396,4 +440,21 @@ EXPORT bool deg2rad_ii(CONSTANT* argv, unsigned) { return test1(argv, deg2rad); 
 EXPORT bool deg2rad_io(CONSTANT* argv, unsigned) { return compute1(argv, deg2rad); }
 EXPORT bool rad2deg_ii(CONSTANT* argv, unsigned) { return test1(argv, rad2deg); }
 EXPORT bool rad2deg_io(CONSTANT* argv, unsigned) { return compute1(argv, rad2deg); }
+
+// This library's own additions beyond the engine's 54: the engine orders Strings byte by byte
+// ("10.5" before "9.2"), so a rule program needs these to compare reals at all.
+// Comparisons at 8 decimals, x in slot 0 and y in slot 1: a NaN is equal to nothing.
+EXPORT bool equalR_ii(CONSTANT* argv, unsigned) { return relation(argv, EQUAL); }
+EXPORT bool notEqualR_ii(CONSTANT* argv, unsigned) { return relation(argv, LESS | GREATER | UNORDERED); }
+EXPORT bool lessR_ii(CONSTANT* argv, unsigned) { return relation(argv, LESS); }
+EXPORT bool lessEqR_ii(CONSTANT* argv, unsigned) { return relation(argv, LESS | EQUAL); }
+EXPORT bool greaterR_ii(CONSTANT* argv, unsigned) { return relation(argv, GREATER); }
+EXPORT bool greaterEqR_ii(CONSTANT* argv, unsigned) { return relation(argv, GREATER | EQUAL); }
+// The smaller and the larger of x and y, and atan2(y, x) in C's argument order (y first).
+EXPORT bool minR_iii(CONSTANT* argv, unsigned) { return test2(argv, minimum); }
+EXPORT bool minR_iio(CONSTANT* argv, unsigned) { return compute2(argv, minimum); }
+EXPORT bool maxR_iii(CONSTANT* argv, unsigned) { return test2(argv, maximum); }
+EXPORT bool maxR_iio(CONSTANT* argv, unsigned) { return compute2(argv, maximum); }
+EXPORT bool atan2_iii(CONSTANT* argv, unsigned) { return test2(argv, std::atan2); }
+EXPORT bool atan2_iio(CONSTANT* argv, unsigned) { return compute2<double>(argv, std::atan2); }
 // clang-format on

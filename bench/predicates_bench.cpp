@@ -194,6 +194,24 @@ bool literalIntegerTest(CONSTANT* argv, unsigned)
 double floorOf(double x) { return std::floor(x); }
 double ceilOf(double x) { return std::ceil(x); }
 
+// IEEE 754's minimum: a NaN is kept, and -0 is below +0.
+double minimum(double a, double b)
+{
+    if (std::isnan(a) || std::isnan(b))
+        return a + b;
+    return a < b || (a == b && std::signbit(a)) ? a : b;
+}
+double arcTangent2(double y, double x) { return std::atan2(y, x); }
+
+// A comparison: unequal at 8 decimals, then ordered.
+bool literalLess(CONSTANT* argv, unsigned)
+{
+    if (!argv[0].isString() || !argv[1].isString())
+        return false;
+    double x = readLiteral(argv[0]), y = readLiteral(argv[1]);
+    return !literalEqualRounded(x, y) && x < y;
+}
+
 bool literalFabsTest(CONSTANT* argv, unsigned)
 {
     return argv[0].isString() && argv[1].isString() && std::fabs(readLiteral(argv[0])) == readLiteral(argv[1]);
@@ -214,7 +232,7 @@ struct Slot {
 struct Family {
     const char* name;
     std::vector<Slot> inputs; // in slot order; the output or tested slot comes last
-    Predicate output, test, literalOutput, literalTest;
+    Predicate output, test, literalOutput, literalTest; // a comparison has no output pattern
 };
 
 const std::vector<Family>& families()
@@ -254,6 +272,10 @@ const std::vector<Family>& families()
         {"atan", {{-100, 100}}, atan_io, atan_ii, literalOut1<arcTangent>, literalTest1<arcTangent>},
         {"deg2rad", {{-720, 720}}, deg2rad_io, deg2rad_ii, literalOut1<deg2rad>, literalTest1<deg2rad>},
         {"rad2deg", {{-10, 10}}, rad2deg_io, rad2deg_ii, literalOut1<rad2deg>, literalTest1<rad2deg>},
+        {"lessR", {{-1e4, 1e4}, {-1e4, 1e4}}, nullptr, lessR_ii, nullptr, literalLess},
+        {"minR", {{-1e4, 1e4}, {-1e4, 1e4}}, minR_iio, minR_iii, literalOut2<minimum>, literalTest2<minimum>},
+        {"atan2", {{-100, 100}, {-100, 100}}, atan2_iio, atan2_iii, literalOut2<arcTangent2>,
+         literalTest2<arcTangent2>},
     };
     return all;
 }
@@ -331,17 +353,19 @@ std::vector<std::vector<CONSTANT>> argumentPool(const Family& family, Pattern pa
             std::snprintf(text, sizeof text, format, value);
             argv.emplace_back(text, true);
         }
-        argv.emplace_back();
-        if (!family.output(argv.data(), static_cast<unsigned>(argv.size())))
-            continue; // off the domain (tan near a pole)
-        if (pattern == Pattern::output)
-            argv.back() = CONSTANT();
+        if (family.output) { // a comparison tests its inputs alone
+            argv.emplace_back();
+            if (!family.output(argv.data(), static_cast<unsigned>(argv.size())))
+                continue; // off the domain (tan near a pole)
+            if (pattern == Pattern::output)
+                argv.back() = CONSTANT();
+        }
         pool.push_back(argv);
     }
     if (pattern == Pattern::failingTest)
         for (std::size_t k = 0; k < POOL; ++k) {
             pool[k].back() = pool[k + 1].back();
-            if (family.test(pool[k].data(), static_cast<unsigned>(pool[k].size())))
+            if (family.output && family.test(pool[k].data(), static_cast<unsigned>(pool[k].size())))
                 std::fprintf(stderr, "%s: a failing test holds\n", family.name);
         }
     pool.pop_back();
@@ -377,7 +401,8 @@ void runMix(benchmark::State& state)
     std::vector<Call> calls;
     unsigned seed = 100 + static_cast<unsigned>(state.thread_index());
     for (const Family& family : families()) {
-        calls.push_back({family.output, argumentPool(family, Pattern::output, seed)});
+        if (family.output)
+            calls.push_back({family.output, argumentPool(family, Pattern::output, seed)});
         calls.push_back({family.test, argumentPool(family, Pattern::test, seed)});
     }
     std::size_t call = 0, i = 0;
@@ -532,6 +557,8 @@ int main(int argc, char** argv)
         for (const Family& family : table.rows)
             for (Pattern pattern : table.patterns) {
                 bool output = pattern == Pattern::output;
+                if (output && !family.output)
+                    continue;
                 registerRun(family, pattern, "literal", output ? family.literalOutput : family.literalTest);
                 registerRun(family, pattern, "fast", output ? family.output : family.test);
             }

@@ -1,4 +1,5 @@
-// The library's exported C interface as a host declares it: the 54 predicates and myRound.
+// The library's exported C interface as a host declares it: the 54 predicates of the engine's
+// interface, the library's own 12 and myRound.
 // Free of any test framework, so that the fuzz targets share it.
 #ifndef TESTS_SYMBOLS_H
 #define TESTS_SYMBOLS_H
@@ -18,7 +19,9 @@ using Predicate = bool (*)(CONSTANT* argv, unsigned int argc);
     X(floor_ii) X(floor_io) X(ceil_ii) X(ceil_io) X(exp_ii) X(exp_io) X(ln_ii) X(ln_io) X(log_iii)       \
     X(log_iio) X(log2_ii) X(log2_io) X(log10_ii) X(log10_io) X(sin_ii) X(sin_io) X(cos_ii) X(cos_io)     \
     X(tan_ii) X(tan_io) X(asin_ii) X(asin_io) X(acos_ii) X(acos_io) X(atan_ii) X(atan_io)                \
-    X(deg2rad_ii) X(deg2rad_io) X(rad2deg_ii) X(rad2deg_io)
+    X(deg2rad_ii) X(deg2rad_io) X(rad2deg_ii) X(rad2deg_io)                                              \
+    X(equalR_ii) X(notEqualR_ii) X(lessR_ii) X(lessEqR_ii) X(greaterR_ii) X(greaterEqR_ii) X(minR_iii)   \
+    X(minR_iio) X(maxR_iii) X(maxR_iio) X(atan2_iii) X(atan2_iio)
 PREDICATE_SYMBOLS(DECLARE)
 #undef DECLARE
 
@@ -50,7 +53,7 @@ struct PredicateSymbol {
 inline const PredicateSymbol predicateSymbols[] = {PREDICATE_SYMBOLS(SYMBOL_ENTRY)};
 #undef SYMBOL_ENTRY
 constexpr unsigned predicateCount = sizeof predicateSymbols / sizeof predicateSymbols[0];
-static_assert(predicateCount == 54, "the library exports 54 predicates");
+static_assert(predicateCount == 54 + 12, "the library exports the engine's 54 predicates and 12 of its own");
 
 // A term as failure messages show it: its kind and payload, a text in single quotes.
 inline std::string describe(const CONSTANT& term)
