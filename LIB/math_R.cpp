@@ -6,7 +6,7 @@
 // the shared steps below: input check, read, guard, compute, then compare (test pattern) or
 // write (output pattern).
 
-#include "extpred.h"
+#include "math_R.h"
 #include "real_text.h"
 #include "term_writer.h"
 
@@ -20,9 +20,9 @@
 #include <initializer_list>
 #include <optional>
 
+// Each definition repeats its declaration's linkage: one missing from math_R.h is a plain C++
+// function, which the version script does not export.
 #define EXPORT extern "C" EXTPRED_API
-
-EXPORT double myRound(double num, int dec);
 
 namespace {
 

@@ -1,4 +1,4 @@
-# `make install PREFIX=...`: the plug-in, its header, a CMake package (find_package(math_R)
+# `make install PREFIX=...`: the plug-in, its headers, a CMake package (find_package(math_R)
 # gives math_R::math_R) and a pkg-config file. Everything is relative to the prefix, so the
 # prefix may be chosen at install time.
 include(GNUInstallDirs)
@@ -10,7 +10,7 @@ set(MATH_R_CMAKEDIR ${CMAKE_INSTALL_LIBDIR}/cmake/math_R)
 target_include_directories(math_R PUBLIC $<INSTALL_INTERFACE:${MATH_R_INCLUDEDIR}>)
 
 install(TARGETS math_R EXPORT math_RTargets LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR})
-install(FILES LIB/extpred.h DESTINATION ${MATH_R_INCLUDEDIR})
+install(FILES LIB/extpred.h ${MATH_R_HEADER} DESTINATION ${MATH_R_INCLUDEDIR})
 
 install(EXPORT math_RTargets NAMESPACE math_R:: DESTINATION ${MATH_R_CMAKEDIR})
 configure_package_config_file(cmake/math_RConfig.cmake.in ${CMAKE_CURRENT_BINARY_DIR}/math_RConfig.cmake

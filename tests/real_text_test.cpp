@@ -1,5 +1,6 @@
 // The fast real codec against the C library it replaces: every value and text must give the
 // same double bits as atof and the same bytes as "%.*f" at 8 decimals.
+#include "math_R.h"
 #include "real_text_check.h"
 
 #include <gtest/gtest.h>
@@ -17,8 +18,6 @@
 #if defined(__x86_64__)
 #include <xmmintrin.h>
 #endif
-
-extern "C" double myRound(double num, int dec);
 
 namespace {
 

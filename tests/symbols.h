@@ -1,17 +1,16 @@
-// The library's exported C interface as a host declares it: the 54 predicates of the engine's
-// interface, the library's own 12 and myRound.
+// The library's predicates as a list to go through: the 54 of the engine's interface and the
+// library's own 12, each of which math_R.h must declare.
 // Free of any test framework, so that the fuzz targets share it.
 #ifndef TESTS_SYMBOLS_H
 #define TESTS_SYMBOLS_H
 
-#include "extpred.h"
+#include "math_R.h"
 
 #include <cstring>
 #include <string>
 
-using Predicate = bool (*)(CONSTANT* argv, unsigned int argc);
+using Predicate = PREDICATE;
 
-#define DECLARE(name) extern "C" bool name(CONSTANT* argv, unsigned int argc);
 #define PREDICATE_SYMBOLS(X)                                                                             \
     X(addR_iii) X(addR_iio) X(addR_ioi) X(addR_oii) X(subtR_iii) X(subtR_iio) X(subtR_ioi) X(subtR_oii)  \
     X(timesR_iii) X(timesR_iio) X(divR_iii) X(divR_iio) X(modR_iii) X(modR_iio) X(fabs_ii) X(fabs_io)    \
@@ -22,10 +21,6 @@ using Predicate = bool (*)(CONSTANT* argv, unsigned int argc);
     X(deg2rad_ii) X(deg2rad_io) X(rad2deg_ii) X(rad2deg_io)                                              \
     X(equalR_ii) X(notEqualR_ii) X(lessR_ii) X(lessEqR_ii) X(greaterR_ii) X(greaterEqR_ii) X(minR_iii)   \
     X(minR_iio) X(maxR_iii) X(maxR_iio) X(atan2_iii) X(atan2_iio)
-PREDICATE_SYMBOLS(DECLARE)
-#undef DECLARE
-
-extern "C" double myRound(double num, int dec);
 
 // One exported predicate with what its name tells: the slot count and the output slot.
 struct PredicateSymbol {

@@ -2,7 +2,7 @@
 # Installs the build into a temporary prefix, either with `cmake --install` or by unpacking the
 # Debian package that `make package` builds (which must hold nothing outside /usr); then the
 # installed host must find the installed plug-in by itself, and a separate project must build
-# against it with CMake and with pkg-config.
+# against it with CMake (a host that links the plug-in, one that loads it) and with pkg-config.
 # usage: install_test.sh install|package BUILD_DIR CONSUMER_SOURCE_DIR LIBDIR [TOOLCHAIN_FILE CXX EMULATOR...]
 # A cross build gives its toolchain file, its compiler and the emulator that runs its programs.
 set -euo pipefail
@@ -65,7 +65,8 @@ if [ -n "$toolchain" ]; then
 fi
 cmake -S "$consumer" -B "$work/cmake-build" "${find[@]}" -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build "$work/cmake-build" >/dev/null
-expect "CMake consumer" '"3.75000000"' "$("${emulator[@]}" "$work/cmake-build/consumer")"
+expect "CMake consumer, calling the plug-in linked" '"3.75000000" 2.68' "$("${emulator[@]}" "$work/cmake-build/consumer")"
+expect "CMake consumer, loading the plug-in" '"1.41421356"' "$("${emulator[@]}" "$work/cmake-build/dlopen_host")"
 
 export PKG_CONFIG_PATH=$prefix/$libdir/pkgconfig
 # The flags name the prefix plainly: the one installed into, /usr for the package, which is
@@ -79,6 +80,6 @@ else
 fi
 # shellcheck disable=SC2046 # the flags are meant to split
 "$cxx" -std=c++17 -o "$work/pkg-consumer" "$consumer/main.cpp" $("${pkg_config[@]}" --cflags --libs math_R)
-expect "pkg-config consumer" '"3.75000000"' \
+expect "pkg-config consumer" '"3.75000000" 2.68' \
   "$(LD_LIBRARY_PATH="$prefix/$libdir" "${emulator[@]}" "$work/pkg-consumer")"
 echo "installed ($how), found and used from $prefix"
