@@ -3,16 +3,21 @@
 # with immediate binding), on the programs that are packaged; the plug-in runs inside other
 # programs' processes. The optimisation and debug flags stay the build type's and the paths are
 # mapped in CMakeLists.txt, so dpkg's own are left out. Instrumented builds keep their own flags.
+# AUTO is decided at every configuration, so that a build folder configured before dpkg-dev was
+# installed (make run, then make package) is hardened once it is.
+set(MATH_R_HARDENING AUTO CACHE STRING
+  "Debian's hardening flags on the library and the host: ON, OFF, or AUTO (where dpkg-buildflags is)")
 find_program(DPKG_BUILDFLAGS dpkg-buildflags)
-if(DPKG_BUILDFLAGS AND NOT math_r_sanitizers)
-  set(math_r_hardening_default ON)
-else()
-  set(math_r_hardening_default OFF)
+set(math_r_hardening ${MATH_R_HARDENING})
+if(MATH_R_HARDENING STREQUAL "AUTO")
+  if(DPKG_BUILDFLAGS AND NOT math_r_sanitizers)
+    set(math_r_hardening ON)
+  else()
+    set(math_r_hardening OFF)
+  endif()
 endif()
-option(MATH_R_HARDENING "Debian's hardening flags (dpkg-buildflags) on the library and the host"
-  ${math_r_hardening_default})
 
-if(MATH_R_HARDENING)
+if(math_r_hardening)
   if(NOT DPKG_BUILDFLAGS)
     message(FATAL_ERROR "MATH_R_HARDENING needs dpkg-buildflags (Debian: dpkg-dev)")
   endif()
@@ -47,7 +52,7 @@ endif()
 
 # math_r_harden(TARGET...): the flags on each target, the linker's on those that link.
 function(math_r_harden)
-  if(NOT MATH_R_HARDENING)
+  if(NOT math_r_hardening)
     return()
   endif()
   foreach(target IN LISTS ARGN)

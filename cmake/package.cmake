@@ -27,7 +27,16 @@ install(CODE "set(PACKAGE ${CPACK_PACKAGE_NAME})
   set(DESTINATION ${MATH_R_DOCDIR})
   include(\"${PROJECT_SOURCE_DIR}/packaging/changelog.cmake\")")
 
-# The manual page, from the host's --help and --version (help2man).
+# The manual pages: extpred-host(1) from the host's --help and --version (help2man), and the
+# reference math_R(7) from the README's predicates, checked against math_R.h.
+set(MATH_R_REFERENCE ${CMAKE_CURRENT_BINARY_DIR}/math_R.7)
+add_custom_command(OUTPUT ${MATH_R_REFERENCE} ${MATH_R_REFERENCE}.gz
+  COMMAND bash ${PROJECT_SOURCE_DIR}/packaging/reference ${MATH_R_REFERENCE}
+          ${PROJECT_SOURCE_DIR}/README.md ${MATH_R_HEADER} ${PROJECT_VERSION}
+  DEPENDS packaging/reference packaging/math_R.7.in README.md ${MATH_R_HEADER}
+  COMMENT "Writing the manual page math_R.7"
+  VERBATIM)
+install(FILES ${MATH_R_REFERENCE}.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man7)
 find_program(HELP2MAN help2man)
 if(HELP2MAN)
   set(MATH_R_MANUAL ${CMAKE_CURRENT_BINARY_DIR}/extpred-host.1)
@@ -37,11 +46,11 @@ if(HELP2MAN)
     DEPENDS extpred-host packaging/manual packaging/extpred-host.h2m
     COMMENT "Writing the manual page extpred-host.1"
     VERBATIM)
-  add_custom_target(manual ALL DEPENDS ${MATH_R_MANUAL})
   install(FILES ${MATH_R_MANUAL}.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 else()
-  message(STATUS "help2man not found: no manual page (Debian: help2man, which make install and make package install)")
+  message(STATUS "help2man not found: no manual page extpred-host.1 (Debian: help2man, which make install and make package install)")
 endif()
+add_custom_target(manual ALL DEPENDS ${MATH_R_REFERENCE} ${MATH_R_MANUAL})
 
 # What is packaged carries debug information, which the package moves into math-r-dbgsym, and
 # is hardened as Debian's packages are.
