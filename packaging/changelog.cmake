@@ -4,7 +4,10 @@
 # Run at install time with PACKAGE, VERSION, MAINTAINER, BINARY_DIR and DESTINATION (relative to
 # the prefix).
 string(TIMESTAMP date "%a, %d %b %Y %H:%M:%S +0000" UTC)
-set(changelog ${BINARY_DIR}/changelog)
+# Written into a folder of each destination's own: the tests install twice at once, and gzip
+# of one would take the other's file away.
+string(MD5 destination "$ENV{DESTDIR}${CMAKE_INSTALL_PREFIX}")
+set(changelog ${BINARY_DIR}/changelog-${destination}/changelog)
 file(WRITE ${changelog} "${PACKAGE} (${VERSION}) unstable; urgency=medium
 
   * Release ${VERSION}.
