@@ -68,8 +68,9 @@ set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "real-number predicates for the rule engin
 # Debian's limit is 80 characters a line.
 set(CPACK_PACKAGE_DESCRIPTION "math_R.so gives the rule engine arithmetic on reals written as
 decimal texts, and carries CONSTANT, the term value that the engine shares with
-its plug-ins. With its header, CMake package and pkg-config file, and
-extpred-host, which answers calls against the plug-in.")
+its plug-ins. With its headers, CMake package and pkg-config file, the
+reference of the predicates, math_R(7), and extpred-host, which answers calls
+against the plug-in.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 target_compile_definitions(extpred-host PRIVATE
   EXTPRED_HOST_TOUR="${CPACK_PACKAGING_INSTALL_PREFIX}/${MATH_R_DOCDIR}/examples/tour.calls")
