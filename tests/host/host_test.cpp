@@ -588,7 +588,11 @@ TEST(Host, AtATerminal)
         std::string problem = host.prompt();
         EXPECT_NE(problem.find("character 7: expected ',' or ')' after an argument\r\n    f(\"é\" X)"), std::string::npos)
             << problem;
-        // Ctrl-C drops the line typed so far: no answer, no complaint, a fresh prompt.
+        // Ctrl-C drops the line typed so far, and the lines before it of a call under way: no
+        // answer, no complaint, a fresh prompt.
+        host.write("divR(\"1\",\r");
+        host.readUntil("|  ");
+        host.awaitEditor();
         host.write("sqrt(\"9");
         host.readUntil("\"9");
         host.write("\x03");
@@ -596,6 +600,14 @@ TEST(Host, AtATerminal)
         EXPECT_EQ(dropped.find("error"), std::string::npos) << dropped;
         host.write("sqrt(\"4\", X)\r");
         EXPECT_NE(host.prompt().find("\nX = \"2.00000000\"\r\n"), std::string::npos);
+        // A body over two lines, the second with a prompt of its own.
+        host.write("addR(\"1\", \"2\", X),\r");
+        host.readUntil("|  ");
+        host.awaitEditor();
+        host.write("sqrt(X, Y)\r");
+        EXPECT_NE(host.prompt().find("\nX = \"3.00000000\", Y = \"1.73205081\"\r\n"), std::string::npos);
+        host.write("help\r");
+        EXPECT_NE(host.prompt().find("--list lists the predicates"), std::string::npos);
         // Ctrl-D after some text answers it on a line of its own; on an empty line it ends.
         host.write("sqrt(\"16\", X)");
         host.readUntil("X)");
@@ -680,6 +692,62 @@ TEST(Host, AtATerminalEachLineIsKeptWhenEntered)
     unlink(link.c_str());
     unlink(file.c_str());
     EXPECT_EQ(rmdir(folder.c_str()), 0) << "files left in " << folder;
+    EXPECT_EQ(rmdir(home.c_str()), 0) << "files left in " << home;
+}
+
+// Two sessions that take each line at the same moment, as from panes typed into at once, keep
+// every line of both; halt ends each.
+TEST(Host, AtATerminalSessionsAtOnceKeepAllTheirLines)
+{
+    std::string home = ::testing::TempDir() + "host_home_XXXXXX";
+    ASSERT_NE(mkdtemp(home.data()), nullptr);
+    const int LINES = 40;
+    {
+        TerminalHost first(home), second(home);
+        first.prompt();
+        second.prompt();
+        for (int k = 0; k < LINES; ++k) {
+            first.write("sqrt(\"" + std::to_string(k) + "\",A)\r");
+            second.write("sqrt(\"" + std::to_string(k) + "\",B)\r");
+            first.prompt();
+            second.prompt();
+        }
+        first.write("halt.\r");
+        second.write("quit\r");
+        EXPECT_EQ(first.status(), 0);
+        EXPECT_EQ(second.status(), 0);
+    }
+    std::string history = readFile(home + "/.extpred_host_history");
+    for (int k = 0; k < LINES; ++k)
+        for (const char* variable : {"A", "B"}) {
+            std::string line = "sqrt(\"" + std::to_string(k) + "\"," + variable + ")\n";
+            EXPECT_NE(history.find(line), std::string::npos) << line << " lost from\n" << history;
+        }
+    unlink((home + "/.extpred_host_history").c_str());
+    EXPECT_EQ(rmdir(home.c_str()), 0) << "files left in " << home;
+}
+
+// A history file that is no history (plain lines, as other tools write) is left as it was: the
+// session says so and keeps its lines to itself.
+TEST(Host, AtATerminalAHistoryOfAnotherKindIsLeftAlone)
+{
+    std::string home = ::testing::TempDir() + "host_home_XXXXXX";
+    ASSERT_NE(mkdtemp(home.data()), nullptr);
+    std::string file = home + "/.extpred_host_history", plain = "sqrt(\"2\", X)\n";
+    std::ofstream(file) << plain;
+    {
+        TerminalHost host(home);
+        EXPECT_NE(host.prompt().find("is no history file"), std::string::npos);
+        for (const char* line : {"sqrt(\"4\", X)\r", "\x1b[A\r"}) { // Up recalls it all the same
+            host.write(line);
+            EXPECT_NE(host.readUntil("X = \"2.00000000\"").find("X = "), std::string::npos) << line;
+            host.prompt();
+        }
+        host.write("exit\r");
+        EXPECT_EQ(host.status(), 0);
+    }
+    EXPECT_EQ(readFile(file), plain);
+    unlink(file.c_str());
     EXPECT_EQ(rmdir(home.c_str()), 0) << "files left in " << home;
 }
 #endif
