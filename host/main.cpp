@@ -30,7 +30,7 @@ namespace {
 
 const char* const PROGRAM = "extpred-host";
 const char* const USAGE = "usage: extpred-host [--lib PATH] [-f FILE] [CALL ...]\n"
-                          "       extpred-host [--lib PATH] --list";
+                          "   or: extpred-host [--lib PATH] --list";
 // The project's version, set once in CMakeLists.txt.
 const char* const VERSION = EXTPRED_HOST_VERSION;
 const char* const PROMPT = "?- ";
