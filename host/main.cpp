@@ -72,14 +72,15 @@ Without CALL it reads one call (or body) a line:
                    its call; blank lines (trailing blanks dropped) and % comments kept.
                    A line that ends with a comma or a bracket still open goes on on
                    the next one, here and at a terminal.
-  a pipe or file   exactly one line out per call, written at once: the answer, or
-                   error (its reason on standard error); blank and % lines give none.
-  a terminal       line editing and history (each line added to
-                   ~/.extpred_host_history as it is entered, shared by the sessions
-                   at once; a file there that is no such history is left alone)
-                   when built with libedit;
-                   the ?- prompt when the answers go to the terminal too, else one line
-                   per call as for a pipe; Ctrl-C drops the line typed, Ctrl-D ends.
+  a pipe or file   exactly one line out per call, written at once, never waiting for
+                   the next line: the answer, or error (its reason on standard error,
+                   which a program must read or redirect); blank and % lines give none.
+  a terminal       line editing and history when built with libedit: each line is
+                   added to ~/.extpred_host_history as it is entered, shared by the
+                   sessions at once (a file there that is no such history is left
+                   alone); the ?- prompt (|  while a call goes on) when the answers go
+                   to the terminal too, else one line per call as for a pipe; Ctrl-C
+                   drops the line typed, Ctrl-D ends.
 
 options:
   --lib PATH  the plug-in to load (a bare file name is taken from the current folder)
@@ -88,9 +89,10 @@ options:
   --help      show this text
   --version   show the program's name and version
 
-exit status: 0 every call was answered (true or false), or Ctrl-D ended a terminal
-session; 1 some call was malformed or named no predicate; 2 bad usage, a plug-in that
-cannot be loaded, or calls that cannot be read or answers that cannot be written.
+exit status: 0 every call was answered (true or false), or Ctrl-D or halt ended a
+terminal session; 1 some call was malformed or named no predicate; 2 bad usage, a
+plug-in that cannot be loaded or listed, or calls that cannot be read or answers that
+cannot be written.
 )";
 
 int usageError(const std::string& message)
@@ -287,16 +289,13 @@ int answerTranscript(Session& session, std::istream& in, const std::string& sour
     };
     for (std::size_t k = 0; k < lines.size(); ++k) {
         const std::string& line = lines[k];
-        if (!call.pending()) {
-            Command command = commandOf(line);
-            if (command != Command::None && !put(abridged(line, WIDEST_ECHO) + "\n"))
+        Command command = call.pending() ? Command::None : commandOf(line);
+        if (command != Command::None) {
+            if (!put(abridged(line, WIDEST_ECHO) + "\n" + (command == Command::Help ? GUIDE : "")))
                 return writeFailed();
             if (command == Command::Halt)
                 return session.status();
-            if (command == Command::Help && !put(GUIDE))
-                return writeFailed();
-            if (command != Command::None)
-                continue;
+            continue;
         }
         if (!call.add(line, k + 1)) {
             if (!put(abridged(line, WIDEST_ECHO) + "\n"))
