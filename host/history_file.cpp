@@ -18,7 +18,6 @@ const char MARK[] = "_HiStOrY_V2_\n"; // libedit's first line of a history file
 
 } // namespace
 
-
 History* newHistory(HistEvent& event)
 {
     History* lines = history_init();

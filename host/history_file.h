@@ -24,8 +24,9 @@ public:
     void add(const std::string& line);
 
 private:
-    // Whether the file behind `fd` is history: empty, or starting with libedit's mark.
-    bool holdsHistory(int fd, const std::string& reason = "");
+    // Whether the file behind `fd` is history: empty, or starting with libedit's mark. If not,
+    // the session gives the file up, saying why: `reason`, or why it cannot be read.
+    bool holdsHistory(int fd, const std::string& reason);
     void giveUp(const std::string& reason);
     int lock();
 
