@@ -377,6 +377,7 @@ int answerAtTerminal(Session& session)
         if (command == Command::Help) {
             // The guide is for the person at the keyboard, not for a file of answers.
             (prompting ? std::cout : std::cerr) << GUIDE << std::flush;
+            ++number; // a line typed, counted as every line with text is
             continue;
         }
         if (!call.add(line, number))
