@@ -1,8 +1,10 @@
 // Any bytes as a line typed to extpred-host: parsed as one call and as a rule body, planned and
 // answered against the real plug-in, and a problem placed with its caret. A problem lies inside
 // the line (or just after its end), its caret under a shown character, and each call of a
-// body starts where its name is written.
+// body starts where its name is written. A line that waits for the next (a call going on) or
+// that is a command is never one that could be answered as it stands.
 #include "call_parser.h"
+#include "commands.h"
 #include "evaluation.h"
 #include "line_display.h"
 #include "predicate_library.h"
@@ -22,7 +24,9 @@ void checkPlace(const std::string& line, std::size_t at)
     Excerpt place = excerptAround(line, at);
     // Tabs stay tabs in both lines, so the caret's column is its offset in characters shown.
     std::size_t caret = place.caret.size() - 1, width = shownWidth(place.line);
-    if (place.caret.back() != '^' || caret > width || (at < line.size() && caret == width))
+    // Only characters of no width (combining marks) may follow the caret with nothing shown.
+    bool pastTheLine = caret == width && at < line.size() && shownWidth(line.substr(at)) > 0;
+    if (place.caret.back() != '^' || caret > width || pastTheLine)
         require("the caret at column " + std::to_string(caret) + " is not under the line shown, " +
                 std::to_string(width) + " columns");
     if (width > 80 + 2 * 3)
@@ -51,6 +55,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     }
     const Body& body = std::get<Body>(parsed);
+    if (bodyContinues(line))
+        require("a body that can be answered waits for the next line");
+    if (commandOf(line) != Command::None)
+        require("a body that can be answered is taken for a command");
     for (const Call& each : body)
         if (line.compare(each.at, each.name.size(), each.name) != 0)
             require("the call " + each.name + " is said to start at byte " + std::to_string(each.at));

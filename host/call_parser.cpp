@@ -215,3 +215,22 @@ std::variant<Body, BodyError> parseBody(const std::string& line)
     }
     return body;
 }
+
+bool bodyContinues(const std::string& text)
+{
+    std::size_t depth = 0;
+    bool quoted = false;
+    char last = '\0';
+    for (char c : text) {
+        if (c == '"')
+            quoted = !quoted;
+        else if (quoted || isBlank(c))
+            continue;
+        else if (c == '(')
+            ++depth;
+        else if (c == ')' && depth > 0)
+            --depth;
+        last = c;
+    }
+    return !quoted && (depth > 0 || last == ',');
+}

@@ -47,4 +47,9 @@ struct BodyError {
 
 std::variant<Body, BodyError> parseBody(const std::string& line);
 
+// Whether the text typed so far stops inside a body, so that the next line goes on with it: its
+// last character outside quotes (blanks aside) is a ',', or a '(' is still open. A quote left
+// open never goes on: that is a problem of the line itself.
+bool bodyContinues(const std::string& text);
+
 #endif

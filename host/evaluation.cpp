@@ -1,5 +1,8 @@
 #include "evaluation.h"
 
+#include "line_display.h"
+#include "predicate_hints.h"
+
 #include <new>
 #include <optional>
 #include <unordered_map>
@@ -62,6 +65,20 @@ CONSTANT termFor(const Argument& argument, const Bindings& bound)
     return CONSTANT(); // an output slot starts as NullConst
 }
 
+// The problem of a call that names no predicate, with what the library has instead. Names and
+// patterns are the user's and may be of any length: the message quotes at most a line of them.
+std::string noPredicate(const Call& call, const std::string& symbol, const PredicateLibrary& library)
+{
+    std::string problem = "no predicate " + abridged(symbol) + " in " + library.name();
+    std::string hint;
+    try {
+        hint = hintFor(call.name, symbol.substr(call.name.size() + 1), library.predicates());
+    } catch (const LoadError&) {
+        // A plug-in whose file cannot be listed still answers; it only gives no hints.
+    }
+    return hint.empty() ? problem : problem + "; " + hint;
+}
+
 // How one call is made: which variable is bound after each call is known before any runs, so
 // are the predicate and the output slots of every call.
 struct Step {
@@ -79,7 +96,7 @@ std::optional<Outcome> plan(const Body& body, const PredicateLibrary& library, s
         std::string symbol = call.symbol(bound);
         Step step{symbol, library.find(symbol), {}};
         if (step.predicate == nullptr)
-            return Outcome{false, "no predicate " + symbol + " in " + library.name(), steps.size() + 1};
+            return Outcome{false, noPredicate(call, symbol, library), steps.size() + 1};
         // The pattern's o letters are the unbound variables; all but _ are bound from now on.
         const char* pattern = symbol.c_str() + call.name.size() + 1;
         for (std::size_t k = 0; k < call.arguments.size(); ++k) {
@@ -118,7 +135,7 @@ Outcome evaluate(const Body& body, const PredicateLibrary& library)
                 if (!step.outputs[k])
                     continue;
                 if (slots[k].isNull())
-                    return {false, step.symbol + " held but left " + name + " unbound", n + 1};
+                    return {false, step.symbol + " held but left " + abridged(name) + " unbound", n + 1};
                 // A variable named twice in one call holds only if both slots agree.
                 if (const CONSTANT* earlier = bound.find(name)) {
                     if (!(*earlier == slots[k]))
@@ -132,7 +149,7 @@ Outcome evaluate(const Body& body, const PredicateLibrary& library)
     } catch (const std::bad_alloc&) {
         // Only a call being made is named: planning and the answer's text belong to none.
         if (steps.size() == body.size() && n < steps.size())
-            return {false, "out of memory while answering " + steps[n].symbol, n + 1};
+            return {false, "out of memory while answering " + abridged(steps[n].symbol), n + 1};
         return {false, "out of memory", 0};
     }
 }

@@ -1,6 +1,9 @@
 #include "line_display.h"
 
+#include <clocale>
+#include <cwchar>
 #include <functional>
+#include <locale.h>
 #include <vector>
 
 namespace {
@@ -48,6 +51,32 @@ void forEachCharacter(const std::string& line, std::size_t end,
 
 const std::size_t ESCAPE_WIDTH = 4; // \xHH
 
+// Terminal columns of a well-formed printable UTF-8 character: 2 for most CJK, 0 for a combining
+// mark, as wcwidth says in a UTF-8 locale (this thread's only, for the one call; the program's
+// locale stays as it is). One column where no UTF-8 locale is installed.
+std::size_t columnsOf(const std::string& line, std::size_t at, std::size_t length)
+{
+    if (length == 1)
+        return 1;
+    static const locale_t utf8 = newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(nullptr));
+    if (utf8 == static_cast<locale_t>(nullptr))
+        return 1;
+    // The bytes are checked UTF-8: the lead byte's payload, then six bits from each continuation.
+    auto lead = static_cast<unsigned char>(line[at]);
+    wchar_t code = lead & (length == 2 ? 0x1F : length == 3 ? 0x0F : 0x07);
+    for (std::size_t k = 1; k < length; ++k)
+        code = static_cast<wchar_t>((code << 6) | (static_cast<unsigned char>(line[at + k]) & 0x3F));
+    locale_t previous = uselocale(utf8);
+    int columns = wcwidth(code);
+    uselocale(previous);
+    return columns < 0 ? 1 : static_cast<std::size_t>(columns);
+}
+
+std::size_t columnsShown(const std::string& line, std::size_t at, std::size_t length, bool escaped)
+{
+    return escaped ? ESCAPE_WIDTH : columnsOf(line, at, length);
+}
+
 void appendShown(std::string& text, const std::string& line, std::size_t at, std::size_t length, bool escaped)
 {
     static const char hex[] = "0123456789abcdef";
@@ -72,8 +101,8 @@ std::string shownLine(const std::string& line)
 std::size_t shownWidth(const std::string& line)
 {
     std::size_t width = 0;
-    forEachCharacter(line, line.size(), [&](std::size_t, std::size_t, bool escaped) {
-        width += escaped ? ESCAPE_WIDTH : 1;
+    forEachCharacter(line, line.size(), [&](std::size_t at, std::size_t length, bool escaped) {
+        width += columnsShown(line, at, length, escaped);
     });
     return width;
 }
@@ -96,7 +125,7 @@ Excerpt excerptAround(const std::string& line, std::size_t at, std::size_t width
     forEachCharacter(line, line.size(), [&](std::size_t from, std::size_t length, bool escaped) {
         if (from < at)
             caret = characters.size() + 1;
-        characters.push_back({from, length, escaped ? ESCAPE_WIDTH : 1, escaped});
+        characters.push_back({from, length, columnsShown(line, from, length, escaped), escaped});
         total += characters.back().columns;
     });
 
@@ -128,4 +157,12 @@ Excerpt excerptAround(const std::string& line, std::size_t at, std::size_t width
         excerpt.line += cut;
     excerpt.caret += '^';
     return excerpt;
+}
+
+std::string abridged(const std::string& text, std::size_t width)
+{
+    if (shownWidth(text) <= width)
+        return shownLine(text);
+    return excerptAround(text, 0, width).line + " (" + std::to_string(characterNumber(text, text.size()) - 1) +
+           " characters)";
 }

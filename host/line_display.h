@@ -9,7 +9,7 @@
 // of a well-formed UTF-8 character written as \xHH, so a binary file shows as text.
 std::string shownLine(const std::string& line);
 
-// Columns that shownLine takes, counting each character as one.
+// Columns that shownLine takes on a terminal: wide characters count two, combining marks none.
 std::size_t shownWidth(const std::string& line);
 
 // The 1-based number of the character that starts at byte `at`.
@@ -24,5 +24,9 @@ struct Excerpt {
     std::string caret;
 };
 Excerpt excerptAround(const std::string& line, std::size_t at, std::size_t width = 80);
+
+// A text of the user's quoted in a message: as shownLine shows it, and when wider than `width`
+// columns, its first `width` columns, "..." and its length, e.g. "aaa... (1000000 characters)".
+std::string abridged(const std::string& text, std::size_t width = 80);
 
 #endif

@@ -1,4 +1,5 @@
 // The terminal reader with libedit: line editing, and a history kept across sessions.
+#include "history_file.h"
 #include "line_reader.h"
 
 #include <fcntl.h>
@@ -11,11 +12,11 @@
 #include <cstdlib>
 #include <cstring>
 #include <cwchar>
+#include <optional>
 
 namespace {
 
 const char* const HISTORY_FILE = "/.extpred_host_history";
-const int HISTORY_SIZE = 1000;
 
 // libedit decodes what is typed by the character type of the locale: in the C locale it drops
 // every byte of a non-ASCII character. Lines are UTF-8 to the host, so the terminal is too.
@@ -40,20 +41,9 @@ FILE* terminalOutput()
     return file;
 }
 
-// An empty history that keeps at most HISTORY_SIZE lines, each once; null when none can be made.
-History* newHistory(HistEvent& event)
-{
-    History* lines = history_init();
-    if (lines != nullptr) {
-        history(lines, &event, H_SETSIZE, HISTORY_SIZE);
-        history(lines, &event, H_SETUNIQUE, 1);
-    }
-    return lines;
-}
-
 class EditingReader : public LineReader {
 public:
-    explicit EditingReader(const char* prompt) : prompt_(prompt == nullptr ? "" : prompt)
+    explicit EditingReader(const char* prompt) : LineReader(prompt)
     {
         std::string locale = std::setlocale(LC_CTYPE, nullptr);
         if (!typesUtf8()) {
@@ -68,15 +58,10 @@ public:
         history_ = newHistory(event_);
         if (editor_ == nullptr || history_ == nullptr)
             return;
-        // No writable home, no history: every save below then fails quietly.
+        // No writable home, no history: every save then fails quietly.
         if (const char* home = std::getenv("HOME"); home != nullptr && *home != '\0') {
-            historyFile_ = std::string(home) + HISTORY_FILE;
-            history(history_, &event_, H_LOAD, historyFile_.c_str());
-            // A history file linked from elsewhere stays a link: the new file replaces its target.
-            if (char* target = realpath(historyFile_.c_str(), nullptr)) {
-                historyFile_ = target;
-                std::free(target);
-            }
+            historyFile_.emplace(std::string(home) + HISTORY_FILE);
+            historyFile_->load(history_);
         }
         el_set(editor_, EL_CLIENTDATA, this);
         el_set(editor_, EL_PROMPT, promptOf);
@@ -122,43 +107,13 @@ public:
             line.pop_back();
         if (line.find_first_not_of(" \t") != std::string::npos) {
             history(history_, &event_, H_ENTER, line.c_str());
-            saveHistory(line); // now, so that no way of ending the session loses it
+            if (historyFile_)
+                historyFile_->add(line); // now, so that no way of ending the session loses it
         }
         return Read::Line;
     }
 
 private:
-    // The file as it is now, which another session may have added to since this one began,
-    // and the line (at most HISTORY_SIZE lines in all) go to a new file beside it, which is
-    // then renamed over it: however the program ends, the file is the old one or the new one,
-    // never half of either.
-    void saveHistory(const std::string& line)
-    {
-        if (historyFile_.empty())
-            return;
-        std::string temporary = historyFile_ + ".XXXXXX";
-        int fd = mkstemp(temporary.data());
-        if (fd < 0)
-            return; // no writable home: no history, as before
-        HistEvent event;
-        History* lines = newHistory(event);
-        if (lines != nullptr) {
-            history(lines, &event, H_LOAD, historyFile_.c_str()); // none yet: the line alone
-            history(lines, &event, H_ENTER, line.c_str());
-        }
-        FILE* file = fdopen(fd, "w");
-        bool saved = lines != nullptr && file != nullptr && history(lines, &event, H_SAVE_FP, file) >= 0;
-        if (lines != nullptr)
-            history_end(lines);
-        saved = file != nullptr && std::fflush(file) == 0 && fsync(fd) == 0 && saved;
-        if (file != nullptr)
-            saved = std::fclose(file) == 0 && saved;
-        else
-            close(fd);
-        if (!saved || std::rename(temporary.c_str(), historyFile_.c_str()) != 0)
-            unlink(temporary.c_str());
-    }
-
     static EditingReader& of(EditLine* editor)
     {
         EditingReader* reader = nullptr;
@@ -166,7 +121,11 @@ private:
         return *reader;
     }
 
-    static const char* promptOf(EditLine* editor) { return of(editor).prompt_; }
+    static const char* promptOf(EditLine* editor)
+    {
+        const char* prompt = of(editor).prompt_;
+        return prompt == nullptr ? "" : prompt;
+    }
 
     // One character typed, as libedit reads it, but a Ctrl-C ends the wait: -1 then ends
     // el_gets with no line.
@@ -201,13 +160,12 @@ private:
         return CC_NORM;
     }
 
-    const char* prompt_;
     std::string locale_;     // to restore
     FILE* output_ = nullptr; // the terminal: stdout, or a stream of its own
     EditLine* editor_ = nullptr;
     History* history_ = nullptr;
     HistEvent event_{};
-    std::string historyFile_;
+    std::optional<HistoryFile> historyFile_;
     InterruptCatcher catcher_;
     bool interrupted_ = false;
 };

@@ -15,7 +15,7 @@ void noteInterrupt(int) { interrupted = 1; }
 
 class PlainReader : public LineReader {
 public:
-    PlainReader(int fd, const char* prompt, bool terminal) : fd_(fd), prompt_(prompt)
+    PlainReader(int fd, const char* prompt, bool terminal) : LineReader(prompt), fd_(fd)
     {
         if (terminal)
             catcher_ = std::make_unique<InterruptCatcher>();
@@ -76,7 +76,6 @@ private:
     }
 
     int fd_;
-    const char* prompt_;
     std::unique_ptr<InterruptCatcher> catcher_; // only at a terminal
     std::string pending_;                       // read but not yet a line
     std::size_t scanned_ = 0;                   // bytes of pending_ known to hold no line end

@@ -15,8 +15,16 @@ enum class Read {
 
 class LineReader {
 public:
+    explicit LineReader(const char* prompt) : prompt_(prompt) {}
     virtual ~LineReader() = default;
     virtual Read next(std::string& line) = 0;
+
+    // What the lines from now on are prompted with, such as another prompt while a call goes
+    // on over several lines; null for none.
+    void setPrompt(const char* prompt) { prompt_ = prompt; }
+
+protected:
+    const char* prompt_;
 };
 
 // For the terminal readers, while one lives: Ctrl-C no longer ends the program but cuts short

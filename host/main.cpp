@@ -8,6 +8,7 @@
 // names. Taking the class from the dlopened file instead would mean calling mangled C++
 // constructors through dlsym.
 #include "call_parser.h"
+#include "commands.h"
 #include "evaluation.h"
 #include "line_display.h"
 #include "line_reader.h"
@@ -28,15 +29,21 @@
 namespace {
 
 const char* const PROGRAM = "extpred-host";
-const char* const USAGE = "usage: extpred-host [--lib PATH] [-f FILE] [CALL ...]";
+const char* const USAGE = "usage: extpred-host [--lib PATH] [-f FILE] [CALL ...]\n"
+                          "   or: extpred-host [--lib PATH] --list";
 // The project's version, set once in CMakeLists.txt.
 const char* const VERSION = EXTPRED_HOST_VERSION;
 const char* const PROMPT = "?- ";
+const char* const CONTINUATION = "|  "; // while a call goes on over several lines
 
 enum ExitStatus { ALL_ANSWERED = 0, SOME_CALL_FAILED = 1, UNUSABLE = 2 };
 
 // Calls longer than this do not push every answer of a transcript further right.
 const std::size_t WIDEST_ALIGNED_CALL = 44;
+// A transcript echoes a line up to this many columns, a line it could not answer up to a line's
+// worth, as a problem quotes it; either with its length when cut.
+const std::size_t WIDEST_ECHO = 1000;
+const std::size_t WIDEST_BAD_ECHO = 80;
 
 const char* const HELP = R"(
 
@@ -49,7 +56,8 @@ calls addR_ioi.
 A CALL (or a line) may be a rule body: calls separated by commas, answered left to
 right, each variable an output of its first call and an input of the later ones;
 a leading ?- and a final . are allowed. The answer gives each variable once, true
-when there are none, and false when any call fails.
+when there are none, and false when any call fails. A line may also be one of the
+commands help (a short guide), halt, quit or exit (the end, as the end of input).
 
 examples:
   $ extpred-host 'sqrt("2", X)'
@@ -64,22 +72,29 @@ examples:
 Without CALL it reads one call (or body) a line:
   -f FILE          a transcript: each line is echoed, each answer (or error) beside
                    its call; blank lines (trailing blanks dropped) and % comments kept.
-  a pipe or file   exactly one line out per call, written at once: the answer, or
-                   error (its reason on standard error); blank and % lines give none.
-  a terminal       line editing and history (each line added to
-                   ~/.extpred_host_history as it is entered) when built with libedit;
-                   the ?- prompt when the answers go to the terminal too, else one line
-                   per call as for a pipe; Ctrl-C drops the line typed, Ctrl-D ends.
+                   A line that ends with a comma or a bracket still open goes on on
+                   the next one, here and at a terminal.
+  a pipe or file   exactly one line out per call, written at once, never waiting for
+                   the next line: the answer, or error (its reason on standard error,
+                   which a program must read or redirect); blank and % lines give none.
+  a terminal       line editing and history when built with libedit: each line is
+                   added to ~/.extpred_host_history as it is entered, shared by the
+                   sessions at once (a file there that is no such history is left
+                   alone); the ?- prompt (|  while a call goes on) when the answers go
+                   to the terminal too, else one line per call as for a pipe; Ctrl-C
+                   drops the line typed, Ctrl-D ends.
 
 options:
   --lib PATH  the plug-in to load (a bare file name is taken from the current folder)
   -f FILE     read calls from FILE (- for standard input)
+  --list      list the predicates that the plug-in exports, one name_pattern a line
   --help      show this text
   --version   show the program's name and version
 
-exit status: 0 every call was answered (true or false), or Ctrl-D ended a terminal
-session; 1 some call was malformed or named no predicate; 2 bad usage, a plug-in that
-cannot be loaded, or calls that cannot be read or answers that cannot be written.
+exit status: 0 every call was answered (true or false), or Ctrl-D or halt ended a
+terminal session; 1 some call was malformed or named no predicate; 2 bad usage, a
+plug-in that cannot be loaded or listed, or calls that cannot be read or answers that
+cannot be written.
 )";
 
 int usageError(const std::string& message)
@@ -116,6 +131,7 @@ int written(int status)
 struct Options {
     std::optional<std::string> library; // --lib
     std::optional<std::string> file;    // -f
+    bool list = false;                  // --list
     std::vector<std::string> calls;
 };
 
@@ -135,6 +151,42 @@ std::string cleaned(std::string line, std::size_t number)
     line.erase(end == std::string::npos ? 0 : end + 1);
     return line;
 }
+
+// A call or body that a rule author writes over several lines, as at other prompts: a line
+// that stops inside the body (see bodyContinues) goes on with the next. Blank and comment
+// lines in between add nothing.
+class CallInLines {
+public:
+    // Whether `line` (number `number`) is part of a call: the first line of one that holds text,
+    // or any line while one goes on.
+    bool add(const std::string& line, std::size_t number)
+    {
+        bool blank = isBlankOrComment(line);
+        if (first_ == 0 && blank)
+            return false;
+        if (first_ == 0) {
+            first_ = number;
+            text_ = line;
+        } else if (!blank) {
+            text_ += ' ';
+            text_ += line;
+        }
+        return true;
+    }
+    bool pending() const { return first_ != 0; }
+    bool complete() const { return first_ != 0 && !bodyContinues(text_); }
+    const std::string& text() const { return text_; }
+    std::size_t firstLine() const { return first_; }
+    void clear()
+    {
+        first_ = 0;
+        text_.clear();
+    }
+
+private:
+    std::size_t first_ = 0; // the line it started on; 0: none
+    std::string text_;      // its lines so far, joined by a blank
+};
 
 // Answers lines of calls against one library and remembers whether any of them went wrong.
 class Session {
@@ -189,48 +241,82 @@ private:
 
 int answerArguments(Session& session, const std::vector<std::string>& calls)
 {
-    for (std::size_t k = 0; k < calls.size(); ++k)
-        if (auto answer = session.answer(cleaned(calls[k], 0), "argument " + std::to_string(k + 1)))
+    for (std::size_t k = 0; k < calls.size(); ++k) {
+        std::string call = cleaned(calls[k], 0);
+        Command command = commandOf(call);
+        if (command == Command::Halt)
+            break;
+        if (command == Command::Help) {
+            if (!put(GUIDE))
+                return writeFailed();
+        } else if (auto answer = session.answer(call, "argument " + std::to_string(k + 1))) {
             if (!put(*answer + "\n"))
-                return writeFailed();
-    return session.status();
-}
-
-// A script of calls: every answer follows its call in one column, and comments and blank
-// lines stay, so the output reads as the script with its answers filled in.
-int answerTranscript(Session& session, std::istream& in, const std::string& source)
-{
-    std::vector<std::string> lines;
-    for (std::string line; std::getline(in, line);)
-        lines.push_back(cleaned(line, lines.size() + 1));
-    if (in.bad()) // not the end of the text but a failed read, as of a directory
-        return streamError("cannot read " + source);
-
-    std::size_t width = 0;
-    for (const std::string& line : lines)
-        if (!isBlankOrComment(line))
-            width = std::max(width, std::min(shownWidth(line), WIDEST_ALIGNED_CALL));
-
-    for (std::size_t k = 0; k < lines.size(); ++k) {
-        const std::string& line = lines[k];
-        std::string shown = shownLine(line);
-        if (isBlankOrComment(line)) {
-            if (!put(shown + "\n"))
-                return writeFailed();
-        } else {
-            // A line that cannot be answered stays in the transcript, marked where its answer
-            // would be; the reason goes to standard error.
-            auto answer = session.answer(line, source + " line " + std::to_string(k + 1));
-            std::string gap(width - std::min(width, shownWidth(line)) + 2, ' ');
-            if (!put(shown + gap + answer.value_or("error") + "\n"))
                 return writeFailed();
         }
     }
     return session.status();
 }
 
+// A script of calls: every answer follows its call in one column, and comments and blank
+// lines stay, so the output reads as the script with its answers filled in. A call over several
+// lines is echoed as written, with its answer beside its last line.
+int answerTranscript(Session& session, std::istream& in, const std::string& source)
+{
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(cleaned(line, lines.size() + 1));
+    if (in.bad()) // not the end of the text but a failed read, as of a directory
+        return streamError("cannot read " + abridged(source));
+
+    std::size_t width = 0;
+    for (const std::string& line : lines)
+        if (!isBlankOrComment(line))
+            width = std::max(width, std::min(shownWidth(line), WIDEST_ALIGNED_CALL));
+
+    // The lines of the call under way (blank and comment lines among them) wait for its answer.
+    CallInLines call;
+    std::size_t held = 0, lastWithText = 0; // index of its first line and of its last with text
+    auto answerHeld = [&](std::size_t last) {
+        auto answer = session.answer(call.text(), abridged(source) + " line " + std::to_string(call.firstLine()));
+        std::string out;
+        for (std::size_t k = held; k <= last; ++k) {
+            std::string shown = abridged(lines[k], answer ? WIDEST_ECHO : WIDEST_BAD_ECHO);
+            out += shown;
+            if (k == lastWithText)
+                out += std::string(width - std::min(width, shownWidth(shown)) + 2, ' ') + answer.value_or("error");
+            out += '\n';
+        }
+        call.clear();
+        return put(out);
+    };
+    for (std::size_t k = 0; k < lines.size(); ++k) {
+        const std::string& line = lines[k];
+        Command command = call.pending() ? Command::None : commandOf(line);
+        if (command != Command::None) {
+            if (!put(abridged(line, WIDEST_ECHO) + "\n" + (command == Command::Help ? GUIDE : "")))
+                return writeFailed();
+            if (command == Command::Halt)
+                return session.status();
+            continue;
+        }
+        if (!call.add(line, k + 1)) {
+            if (!put(abridged(line, WIDEST_ECHO) + "\n"))
+                return writeFailed();
+            continue;
+        }
+        if (call.firstLine() == k + 1)
+            held = k;
+        if (!isBlankOrComment(line))
+            lastWithText = k;
+        // A call that is never completed is answered at the end: its problem is that it ends early.
+        if ((call.complete() || k + 1 == lines.size()) && !answerHeld(k))
+            return writeFailed();
+    }
+    return session.status();
+}
+
 // A program writes a line and waits for its answer: exactly one line comes back for every line
-// with a call, at once, even when the call cannot be answered.
+// with a call, at once, even when the call cannot be answered (a line never waits for the next).
 int answerProgram(Session& session)
 {
     std::unique_ptr<LineReader> reader = plainReader(STDIN_FILENO, nullptr, false);
@@ -244,6 +330,14 @@ int answerProgram(Session& session)
         line = cleaned(line, number);
         if (isBlankOrComment(line))
             continue;
+        Command command = commandOf(line);
+        if (command == Command::Halt)
+            return session.status();
+        if (command == Command::Help) {
+            if (!put(GUIDE, true))
+                return writeFailed();
+            continue;
+        }
         auto answer = session.answer(line, "standard input line " + std::to_string(number));
         if (!put(answer.value_or("error") + "\n", true))
             return writeFailed();
@@ -255,28 +349,52 @@ int answerProgram(Session& session)
 int answerAtTerminal(Session& session)
 {
     bool prompting = isatty(STDOUT_FILENO);
-    const char* prompt = prompting ? PROMPT : nullptr;
-    std::unique_ptr<LineReader> reader = editingReader(prompt);
+    std::unique_ptr<LineReader> reader = editingReader(nullptr);
     if (!reader)
-        reader = plainReader(STDIN_FILENO, prompt, true);
+        reader = plainReader(STDIN_FILENO, nullptr, true);
+    // At the terminal the reason shown is answer enough; a file of answers keeps its lines in
+    // step with the calls.
+    auto answered = [&](const std::string& text, std::size_t number) {
+        auto answer = session.answer(text, "line " + std::to_string(number));
+        return (!answer && prompting) || put(answer.value_or("error") + "\n", true);
+    };
+    CallInLines call;
     std::string line;
     for (std::size_t number = 1;;) {
+        if (prompting)
+            reader->setPrompt(call.pending() ? CONTINUATION : PROMPT);
         Read read = reader->next(line);
-        if (read == Read::Interrupted)
+        if (read == Read::Interrupted) {
+            call.clear(); // the unfinished call too
             continue;
+        }
         if (read == Read::Failed)
             return streamError("cannot read standard input");
         if (read == Read::End)
             break;
         line = cleaned(line, number);
-        if (isBlankOrComment(line))
+        Command command = call.pending() ? Command::None : commandOf(line);
+        if (command == Command::Halt)
+            return ALL_ANSWERED;
+        if (command == Command::Help) {
+            // The guide is for the person at the keyboard, not for a file of answers.
+            (prompting ? std::cout : std::cerr) << GUIDE << std::flush;
+            ++number; // a line typed, counted as every line with text is
             continue;
-        // At the terminal the reason shown is answer enough; a file of answers keeps its lines
-        // in step with the calls.
-        auto answer = session.answer(line, "line " + std::to_string(number++));
-        if ((answer || !prompting) && !put(answer.value_or("error") + "\n", true))
-            return writeFailed();
+        }
+        if (!call.add(line, number))
+            continue;
+        if (!isBlankOrComment(line))
+            ++number;
+        if (call.complete()) {
+            if (!answered(call.text(), call.firstLine()))
+                return writeFailed();
+            call.clear();
+        }
     }
+    // A call that never ended has its problem shown, the end of input being an orderly end.
+    if (call.pending() && !answered(call.text(), call.firstLine()))
+        return writeFailed();
     if (prompting && !put("\n")) // the shell's prompt then starts on a line of its own
         return writeFailed();
     return ALL_ANSWERED; // Ctrl-D is an orderly end: each problem was shown as it came
@@ -292,12 +410,16 @@ int readOptions(int argc, char** argv, Options& options)
             options.calls.push_back(argument);
         } else if (argument == "--") {
             optionsEnded = true;
-        } else if (argument == "--help" || argument == "-h") {
-            std::cout << USAGE << HELP;
+        } else if (argument == "--help" || argument == "-h" || argument == "--version") {
+            if (argc > 2)
+                return usageError(argument + " takes no other arguments");
+            if (argument == "--version")
+                std::cout << PROGRAM << " " << VERSION << "\n";
+            else
+                std::cout << USAGE << HELP;
             return ALL_ANSWERED;
-        } else if (argument == "--version") {
-            std::cout << PROGRAM << " " << VERSION << "\n";
-            return ALL_ANSWERED;
+        } else if (argument == "--list") {
+            options.list = true;
         } else if (argument == "--lib" || argument == "-f" || argument.rfind("--lib=", 0) == 0) {
             std::string option = argument.substr(0, argument.find('='));
             if (option == argument && k + 1 == argc)
@@ -310,12 +432,27 @@ int readOptions(int argc, char** argv, Options& options)
                 return usageError(option + " needs a value, not an empty text");
             setting = value;
         } else {
-            return usageError("unknown option " + argument);
+            return usageError("unknown option " + abridged(argument));
         }
     }
+    if (options.list && (options.file || !options.calls.empty()))
+        return usageError("--list answers no calls");
     if (options.file && !options.calls.empty())
         return usageError("give calls either with -f or as arguments, not both");
     return -1;
+}
+
+int listPredicates(const PredicateLibrary& library)
+{
+    std::string list;
+    try {
+        for (const std::string& predicate : library.predicates())
+            list += predicate + "\n";
+    } catch (const LoadError& error) {
+        std::cerr << PROGRAM << ": " << abridged(error.what(), 400) << "\n";
+        return UNUSABLE;
+    }
+    return put(list) ? ALL_ANSWERED : writeFailed();
 }
 
 int answerCalls(Session& session, const Options& options)
@@ -327,7 +464,7 @@ int answerCalls(Session& session, const Options& options)
     if (options.file) {
         std::ifstream file(*options.file, std::ios::binary);
         if (!file)
-            return streamError("cannot read " + *options.file);
+            return streamError("cannot read " + abridged(*options.file));
         return answerTranscript(session, file, *options.file);
     }
     if (isatty(STDIN_FILENO))
@@ -345,10 +482,12 @@ int main(int argc, char** argv)
         return written(status);
     try {
         PredicateLibrary library(options.library ? *options.library : defaultLibraryPath());
+        if (options.list)
+            return written(listPredicates(library));
         Session session(library);
         return written(answerCalls(session, options));
     } catch (const LoadError& error) {
-        std::cerr << PROGRAM << ": cannot load the plug-in: " << error.what() << "\n";
+        std::cerr << PROGRAM << ": cannot load the plug-in: " << abridged(error.what(), 400) << "\n";
         return UNUSABLE;
     }
 }

@@ -1,9 +1,12 @@
 #include "predicate_library.h"
 
+#include "exported_predicates.h"
+
 #include <dlfcn.h>
 #include <link.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <climits>
 
 #ifndef EXTPRED_HOST_LIBDIR
@@ -28,10 +31,10 @@ std::string folderOf(const std::string& path)
 
 } // namespace
 
-PredicateLibrary::PredicateLibrary(const std::string& path) : name_(baseName(path))
+PredicateLibrary::PredicateLibrary(const std::string& path)
+    : file_(path.find('/') == std::string::npos ? "./" + path : path), name_(baseName(path))
 {
-    std::string file = path.find('/') == std::string::npos ? "./" + path : path;
-    handle_ = dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
+    handle_ = dlopen(file_.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (handle_ == nullptr) {
         const char* message = dlerror();
         throw LoadError(message ? message : "cannot load " + path);
@@ -54,6 +57,17 @@ Predicate PredicateLibrary::find(const std::string& symbol) const
     if (!loadedAs_.empty() && (dladdr(address, &owner) == 0 || owner.dli_fname == nullptr || loadedAs_ != owner.dli_fname))
         return nullptr;
     return reinterpret_cast<Predicate>(address);
+}
+
+const std::vector<std::string>& PredicateLibrary::predicates() const
+{
+    if (!predicates_) {
+        std::vector<std::string> found = exportedPredicates(loadedAs_.empty() ? file_ : loadedAs_);
+        found.erase(std::remove_if(found.begin(), found.end(), [this](const std::string& symbol) { return find(symbol) == nullptr; }),
+                    found.end());
+        predicates_ = std::move(found);
+    }
+    return *predicates_;
 }
 
 std::string defaultLibraryPath()

@@ -4,8 +4,10 @@
 
 #include "extpred.h"
 
+#include <optional>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 using Predicate = bool (*)(CONSTANT* argv, unsigned int argc);
 
@@ -29,8 +31,14 @@ public:
     // The file name, for messages.
     const std::string& name() const { return name_; }
 
+    // The name_pattern of every predicate that the plug-in exports and find() finds, sorted, as
+    // its file lists them (read at the first call). Throws LoadError when the file cannot be read.
+    const std::vector<std::string>& predicates() const;
+
 private:
     void* handle_;
+    std::string file_; // as opened
+    mutable std::optional<std::vector<std::string>> predicates_;
     std::string loadedAs_;
     std::string name_;
 };

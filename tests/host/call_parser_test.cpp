@@ -130,4 +130,16 @@ TEST(CallParser, SplitsBodiesIntoCallsOrSaysWhichCallIsWrong)
     }
 }
 
+// A line waits for the next only when it stops inside the body; a quote left open is the line's
+// own problem, and brackets or commas inside quotes count for nothing.
+TEST(CallParser, ABodyGoesOnAfterACommaOrAnOpenBracket)
+{
+    const std::pair<const char*, bool> cases[] = {
+        {"f(X), ", true},  {"f(X,", true},      {"f(g(X)", true},      {"f(X)", false},
+        {"f(X).", false},  {"f(\"a,", false},  {"f(\"(\", X)", false}, {"f(X)) (", true},
+    };
+    for (const auto& [text, continues] : cases)
+        EXPECT_EQ(bodyContinues(text), continues) << text;
+}
+
 } // namespace

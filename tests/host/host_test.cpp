@@ -160,7 +160,7 @@ TEST(Host, AnswersCallsGivenAsArguments)
 TEST(Host, BadCallsAreReportedAndTheOthersStillAnswered)
 {
     const HostCase cases[] = {
-        {{"addR(X, Y, \"1\")"}, 1, "", "argument 1: no predicate addR_ooi in math_R.so\n"},
+        {{"addR(X, Y, \"1\")"}, 1, "", "argument 1: no predicate addR_ooi in math_R.so"},
         {{"sqrt(\"4\", X)", "nope(\"1\")", "floor(\"-2.5\", K)"},
          1, "X = \"2.00000000\"\nK = -3\n", "argument 2: no predicate nope_i in math_R.so"},
         {{"addR(\"1\", \"2\" X)"},
@@ -178,13 +178,22 @@ TEST(Host, BadCallsAreReportedAndTheOthersStillAnswered)
         // In a body the problem names its call, with the caret under it, even after a call
         // that fails.
         {{"divR(\"1\", \"0\", Z), sqrt(Z, X, Y)"},
-         1, "", "argument 1, call 2: no predicate sqrt_ioo in math_R.so\n"
+         1, "", "argument 1, call 2: no predicate sqrt_ioo in math_R.so; sqrt has sqrt_ii and sqrt_io\n"
                 "    divR(\"1\", \"0\", Z), sqrt(Z, X, Y)\n"
                 "                       ^\n"},
         {{"sqrt(\"4\", X),\tsqrt(X Y)"},
          1, "", "argument 1, call 2, character 22: expected ',' or ')' after an argument\n"
                 "    sqrt(\"4\", X),\tsqrt(X Y)\n"
                 "                 \t       ^\n"},
+        // Wide characters take two columns each: the caret stands under the 1.
+        {{"addR(\"日本語\", 1.5, X)"},
+         1, "", "argument 1, character 13: a real is written in double quotes, as in \"1.5\"\n"
+                "    addR(\"日本語\", 1.5, X)\n" + std::string(19, ' ') + "^\n"},
+        // What the plug-in has instead: a name close to the one written, or its patterns and
+        // which argument would make one of them.
+        {{"sqrtt(\"2\", X)"}, 1, "", "no predicate sqrtt_io in math_R.so; the closest name is sqrt\n"},
+        {{"sqrt(X, \"2\")"},
+         1, "", "no predicate sqrt_oi in math_R.so; sqrt has sqrt_ii and sqrt_io: the first argument must be given\n"},
         // A long line shows about 80 characters around the caret, cut on both sides.
         {{"addR(\"" + std::string(100, '1') + "\" \"" + std::string(100, '2') + "\", X)"},
          1, "", "argument 1, character 109: expected ',' or ')' after an argument\n"
@@ -212,6 +221,9 @@ TEST(Host, UnusableSetupsExitWithTwo)
         {{"-f", "/nonexistent/calls"}, 2, "", "cannot read /nonexistent/calls: No such file"},
         {{"-f", TESTS_DIR}, 2, "", "cannot read " TESTS_DIR ": Is a directory"},
         {{"sqrt(\"2\", X)"}, 2, "", "cannot write the answers: No space left on device", "", "/dev/full"},
+        {{"--version", "sqrt(\"2\", X)"}, 2, "", "--version takes no other arguments"},
+        {{"--lib", MATH_R_PATH, "--help"}, 2, "", "--help takes no other arguments"},
+        {{"--list", "sqrt(\"2\", X)"}, 2, "", "--list answers no calls"},
     };
     for (const HostCase& c : cases)
         expectRun(c);
@@ -229,6 +241,24 @@ TEST(Host, HelpShowsUsageWithExamples)
     HostRun version = runHost({"--version"});
     EXPECT_EQ(version.status, 0);
     EXPECT_EQ(version.out, "extpred-host " MATH_R_VERSION "\n");
+}
+
+// The list comes from the plug-in loaded: every predicate that math_R exports, and only those
+// of another plug-in.
+TEST(Host, ListsThePredicatesOfThePlugin)
+{
+    std::istringstream exports(readFile(std::string(TESTS_DIR) + "/exports.txt"));
+    std::vector<std::string> predicates;
+    for (std::string line; std::getline(exports, line);)
+        if (line.find_first_of(" #") == std::string::npos && line[0] >= 'a' && line[0] <= 'z' &&
+            line.find_first_not_of("io", line.rfind('_') + 1) == std::string::npos)
+            predicates.push_back(line + "\n");
+    std::sort(predicates.begin(), predicates.end());
+    std::string list;
+    for (const std::string& predicate : predicates)
+        list += predicate;
+    expectRun({{"--list"}, 0, list});
+    expectRun({{"--lib", MISBEHAVING_PLUGIN_PATH, "--list"}, 0, "answer_io\ngrab_o\nlazy_o\npair_oo\n"});
 }
 
 // sin of inf is an invalid operation, whose NaN takes its sign from the processor: negative on
@@ -268,10 +298,10 @@ TEST(Host, TranscriptsShowEachLineAsText)
          "line 1, character 1: expected a predicate name (a word starting with a lower-case letter)\n"
          "    \\x7f\\x01\\xff\n"},
         // Every line stays, a call that cannot be answered marked in the answers' column.
-        {"sqrt(\"2\", X)\nnope(X)\nsqrt(2\naddR(\"1\",\"2\",Z)\n", 1,
-         "sqrt(\"2\", X)     X = \"1.41421356\"\nnope(X)          error\nsqrt(2           error\n"
+        {"sqrt(\"2\", X)\nnope(X)\nsqrt(2 X)\naddR(\"1\",\"2\",Z)\n", 1,
+         "sqrt(\"2\", X)     X = \"1.41421356\"\nnope(X)          error\nsqrt(2 X)        error\n"
          "addR(\"1\",\"2\",Z)  Z = \"3.00000000\"\n",
-         "line 3, character 7: expected ',' or ')': the call ends early"},
+         "line 3, character 8: expected ',' or ')' after an argument"},
     };
     for (const TranscriptCase& c : cases) {
         std::string file = temporaryFile(c.content);
@@ -308,6 +338,15 @@ TEST(Host, StandardInputGetsOneLineForEachCall)
         {{"-f", "-"}, 0, "% roots\nsqrt(\"2\", X)  X = \"1.41421356\"\n", "", "% roots\nsqrt(\"2\", X)\n"},
         // A byte-order mark before the first call; the last line has no line end.
         {{}, 0, "X = \"2.00000000\"\nY = \"3.00000000\"\n", "", "\xEF\xBB\xBFsqrt(\"4\", X)\nsqrt(\"9\", Y)"},
+        // A program's line never waits for the next, not even after a comma; quit ends.
+        {{}, 1, "error\nY = \"2.00000000\"\n", "standard input line 1, call 2, character 19: expected a predicate name",
+         "addR(\"1\", \"2\", X),\nsqrt(\"4\", Y)\nquit\nsqrt(\"9\", Z)\n"},
+        // A transcript's call goes on over lines, answered beside its last; one never completed
+        // gets its error at the end, numbered by the line it began on.
+        {{"-f", "-"}, 1, "addR(\"1\",\n  \"2\", X)  X = \"3.00000000\"\nsqrt(\"4\",  error\n% end\n",
+         "standard input line 3, character 10: expected an argument: the call ends early",
+         "addR(\"1\",\n  \"2\", X)\nsqrt(\"4\",\n% end\n"},
+        {{"-f", "-"}, 0, "halt.\n", "", "halt.\nsqrt(\"4\", X)\n"},
         // A NUL is refused where it is and shown, not cut off with what follows it.
         {{}, 1, "error\n",
          "standard input line 1, character 13: a call cannot hold a NUL byte\n"
@@ -317,6 +356,30 @@ TEST(Host, StandardInputGetsOneLineForEachCall)
     };
     for (const HostCase& c : cases)
         expectRun(c);
+}
+
+// However long the line, what comes back is a few lines: a name or a line is quoted up to about
+// 80 characters, with its length.
+TEST(Host, MessagesQuoteALineAtMost)
+{
+    std::string arguments;
+    for (int k = 0; k < 100000; ++k)
+        arguments += "\"1\",";
+    const std::string lines[] = {std::string(1000000, 'a') + "(X)", "addR(" + arguments + "X)",
+                                 std::string(1000000, '\x01')};
+    for (const std::string& line : lines) {
+        std::string file = temporaryFile(line + "\n");
+        for (const std::vector<std::string>& options : {std::vector<std::string>{}, {"-f", file}}) {
+            HostRun run = runHost(options, line + "\n");
+            EXPECT_EQ(run.status, 1);
+            EXPECT_LT(run.out.size(), 200u) << run.out.substr(0, 200);
+            EXPECT_LT(run.err.size(), 400u) << run.err.substr(0, 400);
+            if (!options.empty()) { // the transcript's echo says how much it left out
+                EXPECT_NE(run.out.find(" characters)  error\n"), std::string::npos) << run.out.substr(0, 200);
+            }
+        }
+        unlink(file.c_str());
+    }
 }
 
 TEST(Host, SurvivesAMisbehavingPlugin)
@@ -525,7 +588,11 @@ TEST(Host, AtATerminal)
         std::string problem = host.prompt();
         EXPECT_NE(problem.find("character 7: expected ',' or ')' after an argument\r\n    f(\"é\" X)"), std::string::npos)
             << problem;
-        // Ctrl-C drops the line typed so far: no answer, no complaint, a fresh prompt.
+        // Ctrl-C drops the line typed so far, and the lines before it of a call under way: no
+        // answer, no complaint, a fresh prompt.
+        host.write("divR(\"1\",\r");
+        host.readUntil("|  ");
+        host.awaitEditor();
         host.write("sqrt(\"9");
         host.readUntil("\"9");
         host.write("\x03");
@@ -533,6 +600,14 @@ TEST(Host, AtATerminal)
         EXPECT_EQ(dropped.find("error"), std::string::npos) << dropped;
         host.write("sqrt(\"4\", X)\r");
         EXPECT_NE(host.prompt().find("\nX = \"2.00000000\"\r\n"), std::string::npos);
+        // A body over two lines, the second with a prompt of its own.
+        host.write("addR(\"1\", \"2\", X),\r");
+        host.readUntil("|  ");
+        host.awaitEditor();
+        host.write("sqrt(X, Y)\r");
+        EXPECT_NE(host.prompt().find("\nX = \"3.00000000\", Y = \"1.73205081\"\r\n"), std::string::npos);
+        host.write("help\r");
+        EXPECT_NE(host.prompt().find("--list lists the predicates"), std::string::npos);
         // Ctrl-D after some text answers it on a line of its own; on an empty line it ends.
         host.write("sqrt(\"16\", X)");
         host.readUntil("X)");
@@ -558,7 +633,7 @@ TEST(Host, AtATerminalWithTheAnswersInAFile)
     {
         TerminalHost host("", answers);
         // Up twice, then Return: the first call again.
-        const char* lines[] = {"sqrt(\"4\", X)\r", "bad(\r", "\x1b[A\x1b[A\r", "sqrt(\"16\", X)\x04"};
+        const char* lines[] = {"sqrt(\"4\", X)\r", "bad(X Y)\r", "\x1b[A\x1b[A\r", "sqrt(\"16\", X)\x04"};
         for (std::size_t k = 0; k < 4; ++k) {
             host.awaitEditor();
             host.write(lines[k]);
@@ -593,7 +668,7 @@ TEST(Host, AtATerminalEachLineIsKeptWhenEntered)
     {
         TerminalHost host(home);
         host.prompt();
-        for (const char* line : {"sqrt(\"2\", X)\r", "bad(\r"}) {
+        for (const char* line : {"sqrt(\"2\", X)\r", "bad(X Y)\r"}) {
             host.write(line);
             host.prompt();
             if (line[0] == 's') { // a second session, begun and ended between the two lines
@@ -617,6 +692,62 @@ TEST(Host, AtATerminalEachLineIsKeptWhenEntered)
     unlink(link.c_str());
     unlink(file.c_str());
     EXPECT_EQ(rmdir(folder.c_str()), 0) << "files left in " << folder;
+    EXPECT_EQ(rmdir(home.c_str()), 0) << "files left in " << home;
+}
+
+// Two sessions that take each line at the same moment, as from panes typed into at once, keep
+// every line of both; halt ends each.
+TEST(Host, AtATerminalSessionsAtOnceKeepAllTheirLines)
+{
+    std::string home = ::testing::TempDir() + "host_home_XXXXXX";
+    ASSERT_NE(mkdtemp(home.data()), nullptr);
+    const int LINES = 40;
+    {
+        TerminalHost first(home), second(home);
+        first.prompt();
+        second.prompt();
+        for (int k = 0; k < LINES; ++k) {
+            first.write("sqrt(\"" + std::to_string(k) + "\",A)\r");
+            second.write("sqrt(\"" + std::to_string(k) + "\",B)\r");
+            first.prompt();
+            second.prompt();
+        }
+        first.write("halt.\r");
+        second.write("quit\r");
+        EXPECT_EQ(first.status(), 0);
+        EXPECT_EQ(second.status(), 0);
+    }
+    std::string history = readFile(home + "/.extpred_host_history");
+    for (int k = 0; k < LINES; ++k)
+        for (const char* variable : {"A", "B"}) {
+            std::string line = "sqrt(\"" + std::to_string(k) + "\"," + variable + ")\n";
+            EXPECT_NE(history.find(line), std::string::npos) << line << " lost from\n" << history;
+        }
+    unlink((home + "/.extpred_host_history").c_str());
+    EXPECT_EQ(rmdir(home.c_str()), 0) << "files left in " << home;
+}
+
+// A history file that is no history (plain lines, as other tools write) is left as it was: the
+// session says so and keeps its lines to itself.
+TEST(Host, AtATerminalAHistoryOfAnotherKindIsLeftAlone)
+{
+    std::string home = ::testing::TempDir() + "host_home_XXXXXX";
+    ASSERT_NE(mkdtemp(home.data()), nullptr);
+    std::string file = home + "/.extpred_host_history", plain = "sqrt(\"2\", X)\n";
+    std::ofstream(file) << plain;
+    {
+        TerminalHost host(home);
+        EXPECT_NE(host.prompt().find("is no history file"), std::string::npos);
+        for (const char* line : {"sqrt(\"4\", X)\r", "\x1b[A\r"}) { // Up recalls it all the same
+            host.write(line);
+            EXPECT_NE(host.readUntil("X = \"2.00000000\"").find("X = "), std::string::npos) << line;
+            host.prompt();
+        }
+        host.write("exit\r");
+        EXPECT_EQ(host.status(), 0);
+    }
+    EXPECT_EQ(readFile(file), plain);
+    unlink(file.c_str());
     EXPECT_EQ(rmdir(home.c_str()), 0) << "files left in " << home;
 }
 #endif
