@@ -67,6 +67,11 @@ examples:
   K = -3
   $ extpred-host 'timesR("2", "2", R2), timesR(R2, "3.14159265", A)'
   R2 = "4.00000000", A = "12.56637060"
+  $ extpred-host --list | grep atan
+  atan2_iii
+  atan2_iio
+  atan_ii
+  atan_io
   $ extpred-host -f )" EXTPRED_HOST_TOUR R"(  # the guided tour
 
 Without CALL it reads one call (or body) a line:
