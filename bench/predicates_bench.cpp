@@ -25,6 +25,7 @@
 #include "evaluation.h"
 #include "predicate_library.h"
 #include "symbols.h"
+#include "workload.h"
 
 #include <benchmark/benchmark.h>
 
@@ -201,93 +202,70 @@ bool literalFabsTest(CONSTANT* argv, unsigned)
 
 // ---- inputs ----
 
-// What an input slot holds: a real drawn from [low, high), or an Integer from [low, high]. A
-// real's text is printed with `format`, or by default mostly with 8 decimals and some with 3.
-// A spread real has a magnitude drawn evenly over the powers of ten from low to high and either sign.
-struct Slot {
-    double low, high;
-    bool integer = false;
-    const char* format = nullptr;
-    bool spread = false;
-};
-
 struct Family {
     const char* name;
     std::vector<Slot> inputs; // in slot order; the output or tested slot comes last
     Predicate output, test, literalOutput, literalTest;
 };
 
-const std::vector<Family>& families()
+// Each family's output and test patterns, then their literal paths.
+struct Paths {
+    Predicate output, test, literalOutput, literalTest;
+};
+const std::map<std::string, Paths>& pathsByFamily()
 {
-    static const std::vector<Family> all = {
-        {"addR", {{-1e4, 1e4}, {-1e4, 1e4}}, addR_iio, addR_iii, literalOut2<plus>, literalTest2<plus>},
-        {"subtR", {{-1e4, 1e4}, {-1e4, 1e4}}, subtR_iio, subtR_iii, literalOut2<minus>, literalTest2<minus>},
-        {"timesR", {{-100, 100}, {-100, 100}}, timesR_iio, timesR_iii, literalOut2<times>, literalTest2<times>},
-        {"divR", {{-1e4, 1e4}, {0.5, 100}}, divR_iio, divR_iii, literalOut2<quotient, nonZeroDivisor>,
-         literalTest2<quotient, nonZeroDivisor>},
-        {"modR", {{-1e4, 1e4}, {0.5, 100}}, modR_iio, modR_iii, literalOut2<remainder, nonZeroDivisor>,
-         literalTest2<remainder, nonZeroDivisor>},
-        {"fabs", {{-1e4, 1e4}}, fabs_io, fabs_ii, literalOut1<absolute>, literalFabsTest},
-        {"pow", {{0.5, 10}, {-3, 3}}, pow_iio, pow_iii, literalCheckedOut2<power>, literalTest2<power>},
-        {"root", {{2, 5}, {0, 1e4}}, root_iio, root_iii, literalCheckedOut2<root, nonZeroDegree>,
-         literalTest2<root, nonZeroDegree>},
-        {"sqrt", {{0, 1e4}}, sqrt_io, sqrt_ii, literalOut1<squareRoot, nonNegative>,
-         literalTest1<squareRoot, nonNegative>},
-        {"round", {{-1e4, 1e4}, {0, 8, true}}, round_iio, round_iii, literalRoundOut, literalRoundTest},
-        {"floor", {{-1e6, 1e6}}, floor_io, floor_ii, literalIntegerOut<floorOf>, literalIntegerTest<floorOf>},
-        {"ceil", {{-1e6, 1e6}}, ceil_io, ceil_ii, literalIntegerOut<ceilOf>, literalIntegerTest<ceilOf>},
-        {"exp", {{-10, 10}}, exp_io, exp_ii, literalOut1<exponential>, literalTest1<exponential>},
-        {"ln", {{0.001, 1e4}}, ln_io, ln_ii, literalOut1<ln, positive>, literalTest1<ln, positive>},
-        {"log", {{1.5, 10}, {0.001, 1e4}}, log_iio, log_iii, literalOut2<logBase, validLog>,
-         literalTest2<logBase, validLog>},
-        {"log2", {{0.001, 1e4}}, log2_io, log2_ii, literalOut1<log2ByLn2, positive>,
-         literalTest1<log2ByLn2, positive>},
-        {"log10", {{0.001, 1e4}}, log10_io, log10_ii, literalOut1<decimalLog, positive>,
-         literalTest1<decimalLog, positive>},
-        {"sin", {{-10, 10}}, sin_io, sin_ii, literalOut1<sine>, literalTest1<sine>},
-        {"cos", {{-10, 10}}, cos_io, cos_ii, literalOut1<cosine>, literalTest1<cosine>},
-        {"tan", {{-1.5, 1.5}}, tan_io, tan_ii, literalOut1<tangent, cosineOffZero>,
-         literalTest1<tangent, cosineOffZero>},
-        {"asin", {{-1, 1}}, asin_io, asin_ii, literalOut1<arcSine, withinUnit>, literalTest1<arcSine, withinUnit>},
-        {"acos", {{-1, 1}}, acos_io, acos_ii, literalOut1<arcCosine, withinUnit>,
-         literalTest1<arcCosine, withinUnit>},
-        {"atan", {{-100, 100}}, atan_io, atan_ii, literalOut1<arcTangent>, literalTest1<arcTangent>},
-        {"deg2rad", {{-720, 720}}, deg2rad_io, deg2rad_ii, literalOut1<deg2rad>, literalTest1<deg2rad>},
-        {"rad2deg", {{-10, 10}}, rad2deg_io, rad2deg_ii, literalOut1<rad2deg>, literalTest1<rad2deg>},
+    static const std::map<std::string, Paths> all = {
+        {"addR", {addR_iio, addR_iii, literalOut2<plus>, literalTest2<plus>}},
+        {"subtR", {subtR_iio, subtR_iii, literalOut2<minus>, literalTest2<minus>}},
+        {"timesR", {timesR_iio, timesR_iii, literalOut2<times>, literalTest2<times>}},
+        {"divR", {divR_iio, divR_iii, literalOut2<quotient, nonZeroDivisor>, literalTest2<quotient, nonZeroDivisor>}},
+        {"modR",
+         {modR_iio, modR_iii, literalOut2<remainder, nonZeroDivisor>, literalTest2<remainder, nonZeroDivisor>}},
+        {"fabs", {fabs_io, fabs_ii, literalOut1<absolute>, literalFabsTest}},
+        {"pow", {pow_iio, pow_iii, literalCheckedOut2<power>, literalTest2<power>}},
+        {"root", {root_iio, root_iii, literalCheckedOut2<root, nonZeroDegree>, literalTest2<root, nonZeroDegree>}},
+        {"sqrt", {sqrt_io, sqrt_ii, literalOut1<squareRoot, nonNegative>, literalTest1<squareRoot, nonNegative>}},
+        {"round", {round_iio, round_iii, literalRoundOut, literalRoundTest}},
+        {"floor", {floor_io, floor_ii, literalIntegerOut<floorOf>, literalIntegerTest<floorOf>}},
+        {"ceil", {ceil_io, ceil_ii, literalIntegerOut<ceilOf>, literalIntegerTest<ceilOf>}},
+        {"exp", {exp_io, exp_ii, literalOut1<exponential>, literalTest1<exponential>}},
+        {"ln", {ln_io, ln_ii, literalOut1<ln, positive>, literalTest1<ln, positive>}},
+        {"log", {log_iio, log_iii, literalOut2<logBase, validLog>, literalTest2<logBase, validLog>}},
+        {"log2", {log2_io, log2_ii, literalOut1<log2ByLn2, positive>, literalTest1<log2ByLn2, positive>}},
+        {"log10", {log10_io, log10_ii, literalOut1<decimalLog, positive>, literalTest1<decimalLog, positive>}},
+        {"sin", {sin_io, sin_ii, literalOut1<sine>, literalTest1<sine>}},
+        {"cos", {cos_io, cos_ii, literalOut1<cosine>, literalTest1<cosine>}},
+        {"tan", {tan_io, tan_ii, literalOut1<tangent, cosineOffZero>, literalTest1<tangent, cosineOffZero>}},
+        {"asin", {asin_io, asin_ii, literalOut1<arcSine, withinUnit>, literalTest1<arcSine, withinUnit>}},
+        {"acos", {acos_io, acos_ii, literalOut1<arcCosine, withinUnit>, literalTest1<arcCosine, withinUnit>}},
+        {"atan", {atan_io, atan_ii, literalOut1<arcTangent>, literalTest1<arcTangent>}},
+        {"deg2rad", {deg2rad_io, deg2rad_ii, literalOut1<deg2rad>, literalTest1<deg2rad>}},
+        {"rad2deg", {rad2deg_io, rad2deg_ii, literalOut1<rad2deg>, literalTest1<rad2deg>}},
     };
     return all;
 }
 
-// addR on texts by magnitude: name, magnitudes of both inputs, their format.
-struct Magnitude {
-    const char* name;
-    double low, high;
-    const char* format;
-};
-const Magnitude magnitudes[] = {
-    {"short<1e4", 1e-3, 1e4, "%.3f"},
-    {"17digits<1e4", 1e-3, 1e4, "%.17g"},
-    {"1e9-1e10,%g", 1e9, 1e10, "%g"}, // -1.23457e+09
-    {"1e11-1e15", 1e11, 1e15, "%.8f"},
-    {"1e16-1e22", 1e16, 1e22, "%.8f"},
-    {"1e50-1e300", 1e50, 1e300, "%.8f"},
-    {"17digits,1e-12-1e-6", 1e-12, 1e-6, "%.17g"}, // 1.2345678901234567e-07
-};
-
-const std::vector<Family>& magnitudeRows()
+std::vector<Family> withPaths(const std::vector<Workload>& workloads)
 {
-    static const std::vector<Family> all = [] {
-        std::vector<Family> rows;
-        for (const Magnitude& m : magnitudes) {
-            Slot slot{m.low, m.high, false, m.format, true};
-            rows.push_back({m.name, {slot, slot}, addR_iio, addR_iii, literalOut2<plus>, literalTest2<plus>});
-        }
-        return rows;
-    }();
+    std::vector<Family> rows;
+    for (const Workload& w : workloads) {
+        const Paths& p = pathsByFamily().at(w.family);
+        rows.push_back({w.name, w.inputs, p.output, p.test, p.literalOutput, p.literalTest});
+    }
+    return rows;
+}
+
+const std::vector<Family>& families()
+{
+    static const std::vector<Family> all = withPaths(familyWorkloads());
     return all;
 }
 
-constexpr std::size_t POOL = 64; // argument vectors cycled through, so that no input is cached
+const std::vector<Family>& magnitudeRows()
+{
+    static const std::vector<Family> all = withPaths(textSizeWorkloads());
+    return all;
+}
 
 // What is timed: the output pattern, the test pattern given the value it checks for, or the
 // test pattern given another value, as most candidate tests in a rule program are.
@@ -315,21 +293,11 @@ std::vector<std::vector<CONSTANT>> argumentPool(const Family& family, Pattern pa
     std::vector<std::vector<CONSTANT>> pool;
     while (pool.size() < POOL + 1) {
         std::vector<CONSTANT> argv;
-        for (const Slot& slot : family.inputs) {
-            double value;
-            if (slot.spread) {
-                std::uniform_real_distribution<double> exponent(std::log10(slot.low), std::log10(slot.high));
-                value = std::pow(10, exponent(random)) * (random() % 2 ? 1 : -1);
-            } else
-                value = std::uniform_real_distribution<double>(slot.low, slot.high)(random);
-            if (slot.integer) {
-                argv.emplace_back(static_cast<int>(std::lround(value)));
-                continue;
-            }
-            char text[400]; // "%.8f" of 1e300 takes 310
-            const char* format = slot.format ? slot.format : random() % 4 == 0 ? "%.3f" : "%.8f";
-            std::snprintf(text, sizeof text, format, value);
-            argv.emplace_back(text, true);
+        for (const Input& input : drawInputs(family.inputs, random)) {
+            if (input.integer)
+                argv.emplace_back(input.value);
+            else
+                argv.emplace_back(input.text.c_str(), true);
         }
         argv.emplace_back();
         if (!family.output(argv.data(), static_cast<unsigned>(argv.size())))
