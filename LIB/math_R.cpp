@@ -52,8 +52,20 @@ bool areReals(const CONSTANT* argv, std::initializer_list<int> slots)
     return true;
 }
 
+// Results below 2^36 take at most 21 bytes with the terminator ("-68719476735.99999999"), and
+// are written straight into the array that the slot keeps: 24 bytes, the least that the
+// allocator hands out anyway. Others are written aside first and copied at their length.
+constexpr double SHORT_RESULT_LIMIT = 0x1p36;
+constexpr std::size_t SHORT_TEXT_SIZE = 24;
+
 bool writeReal(const RealCodec& codec, CONSTANT& slot, double value)
 {
+    if (std::fabs(value) < SHORT_RESULT_LIMIT) {
+        char* text = new char[SHORT_TEXT_SIZE];
+        codec.write(text, SHORT_TEXT_SIZE, value);
+        TermWriter::adoptString(slot, text); // the only allocation
+        return true;
+    }
     char text[REAL_TEXT_SIZE];
     std::size_t length = codec.write(text, sizeof text, value);
     TermWriter::setString(slot, text, length); // the slot's copy is the only allocation
