@@ -200,9 +200,11 @@ bool sameText(const RealCodec& codec, double a, double b)
     return codec.read(textA) == codec.read(textB);
 }
 
-// Values further apart than this cannot round alike at 8 decimals: roundWith moves a value by
-// at most 1.5e-8 before its division by 10^8 and half a unit in its last place (below 0.75e-8
-// where it rounds at all) in it, so two that meet lie within 4.5e-8 of each other.
+// Values further apart than this cannot round alike at 8 decimals. Where roundWith rounds at
+// all (below 2^26), its integer r lies within 1.5 of num x 10^8 (the product's own rounding and
+// the step to the integer, or to the upper neighbour of a written half), and r / 10^8 within
+// 0.75e-8 of its exact value; so a rounded value is within 2.25e-8 of num, and two values that
+// round alike are within 4.5e-8 of each other. Elsewhere it returns num itself.
 constexpr double ROUNDING_REACH = 1e-7;
 
 // Equal at 8 decimals: rounded halves upward alike, or written alike. The second rule is what
