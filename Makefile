@@ -33,7 +33,7 @@ define build_packages
 	cd $(1) && cpack -G DEB
 endef
 
-.PHONY: all run test install package package-aarch64 lint reproducible sanitize tsan fuzz bench test-aarch64 clean
+.PHONY: all run test install package package-aarch64 lint reproducible sanitize tsan fuzz bench bench-compare test-aarch64 clean
 
 all:
 	@$(NEEDS) run
@@ -86,6 +86,16 @@ bench:
 	cmake --build $(BUILD)-bench -j $(JOBS) --target predicates_bench
 	$(BUILD)-bench/bench/predicates_bench
 
+# The library at commit BASE against the working tree's, the same calls on both in one process,
+# alternating rounds: ns per call of each, new/base and its spread. BASE_CMAKE_FLAGS and
+# NEW_CMAKE_FLAGS add CMake arguments to either build; COMPARE_ARGS passes --rounds=N, --ms=N
+# or --filter=TEXT on. Builds go to build-compare/.
+BASE ?= HEAD
+export BASE_CMAKE_FLAGS NEW_CMAKE_FLAGS
+bench-compare:
+	@$(NEEDS) bench
+	JOBS=$(JOBS) scripts/bench-compare '$(BASE)' $(COMPARE_ARGS)
+
 # The library and every test under AddressSanitizer, UndefinedBehaviorSanitizer and
 # LeakSanitizer, stopping at the first error.
 sanitize:
@@ -124,4 +134,4 @@ test-aarch64: all
 	diff build-aarch64/tour.native build-aarch64/tour.aarch64
 
 clean:
-	rm -rf $(BUILD) $(BUILD)-bench build-asan build-tsan build-fuzz build-aarch64
+	rm -rf $(BUILD) $(BUILD)-bench build-compare build-asan build-tsan build-fuzz build-aarch64

@@ -86,9 +86,13 @@ void TermWriter::releaseText(CONSTANT& term)
 
 void TermWriter::setString(CONSTANT& term, const char* text, std::size_t length)
 {
-    char* copy = copyText(text, length);
+    adoptString(term, copyText(text, length));
+}
+
+void TermWriter::adoptString(CONSTANT& term, char* text)
+{
     releaseText(term);
-    term.data.string = copy;
+    term.data.string = text;
     term.type = CONSTANT::String;
 }
 

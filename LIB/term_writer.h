@@ -11,6 +11,8 @@ struct TermWriter {
     // CONSTANT(text, true) would for a text without enclosing quotes, but with one allocation.
     // The copy is made before the old text is released, so a failed allocation changes nothing.
     static void setString(CONSTANT& term, const char* text, std::size_t length);
+    // Makes `term` a String term that owns `text`, a terminated text in an array from new[].
+    static void adoptString(CONSTANT& term, char* text);
     // Makes `term` an Integer term holding `value`, as assigning CONSTANT(value) would. The
     // temporary's construction and destruction are a sixth of a floor_io call (make bench).
     static void setInteger(CONSTANT& term, int value);
