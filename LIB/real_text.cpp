@@ -3,26 +3,29 @@
 // Both fast paths compute exactly what the C library computes, and only where that is proven:
 // - reading: a decimal with an optional exponent and at most 38 digits is one exact integer
 //   times or over a power of ten; where both are exact doubles (the integer within 2^53, the
-//   power within 10^22) one IEEE operation rounds the result correctly, as strtod does, and
-//   elsewhere in a wider range 128-bit integer arithmetic gives the same single rounding
-//   (readSimpleDecimal); other complete decimal texts go to std::from_chars, which also rounds
-//   correctly; everything else (blanks, '+', hexadecimal, inf and nan words, trailing text, out
-//   of range) goes to strtod itself.
+//   power within 10^22) one IEEE operation rounds the result correctly, as strtod does; an
+//   integer below 2^64 with any other power is multiplied by the leading 128 bits of the power of
+//   five, which settles the rounding unless the result lies too near a tie; elsewhere, in a
+//   range up to 10^31 and down to 10^-31, 128-bit integer arithmetic gives the same single
+//   rounding (readSimpleDecimal); other complete decimal texts go to std::from_chars, which also
+//   rounds correctly; everything else (blanks, '+', hexadecimal, inf and nan words, trailing
+//   text, out of range) goes to strtod itself.
 // - writing: below 2^36, value x 10^8 is computed exactly in 128 bits and rounded half to even,
 //   as glibc's printf rounds an exact binary value; larger finite values go to std::to_chars in
 //   fixed notation, which also writes the exact binary value rounded half to even, at a tenth of
 //   snprintf's cost or less; inf and nan (and a text too long for the buffer) go to snprintf.
 // The reader is kept beside std::from_chars because it is faster on the texts that circulate
 // most, the library's own 8-decimal ones and short ones (ns per read, 64 texts in turn, ours
-// against from_chars with strlen: 9.0 vs 13.1 for -0.009, 10.1 vs 15.9 for -1.36106e+09, 23.3
-// vs 31.6 for 8-decimal texts of 1e11 to 1e15, 21.7 vs 33.6 for 1e16 to 1e22). It is slower on
-// 17 significant digits (20.8 vs 15.2, in exponent form 24.3 vs 15.4), on exponents beyond the
-// exact powers (33.1 vs 16.8 for 1.23457e+250) and on more than 38 digits (116 vs 63), but no
-// way of handing those over was faster overall: after the scan, the scan's cost comes on top
-// (17 digits 32); before it, finding them by the length and the last bytes brought them within
-// 2 to 4 ns of from_chars but cost every other read about 3 ns (addR's test pattern 26% slower
-// in make bench-compare), and so did a scan that gives up on whole parts past 39 digits (300
-// digits in 66). The writer beats to_chars below 2^36 by three and a half times (8.7 vs 30.2).
+// against from_chars with strlen: 12.0 vs 13.3 for -0.009, 14.0 vs 15.7 for -1.36106e+09, 27.8
+// vs 33.7 for 8-decimal texts of 1e11 to 1e15, 26.5 vs 35.5 for 1e16 to 1e22). The leading bits
+// of five brought exponent forms close (1.23457e+250 20.2 vs 18.7, before 34.1;
+// 1.1584364685489785e-264 25.5 vs 17.2, before 38.0) and 17-digit texts a little closer (21.1 vs
+// 15.6, before 22.4), but not past it. No way of handing those over was faster: after the scan,
+// the scan's cost comes on top of from_chars's (17 digits 32); before it, finding them by the
+// length and the last bytes cost every other read about 3 ns; a scan of the digits eight bytes
+// at a time cost short texts 2 ns; and giving up on whole parts past 38 digits, which read 300
+// digits in 78 ns instead of 121 (from_chars 66), made 17-digit texts 5 ns slower. The writer
+// beats to_chars below 2^36 by three and a half times (8.7 vs 30.2).
 // Both rely on round-to-nearest and on a full stop as the decimal point, which the host may
 // change per thread (fesetround, uselocale), so a codec checks them when it is made, once per
 // predicate call; the library itself never changes either.
@@ -119,7 +122,7 @@ constexpr int MAX_WIDE_POWER = int(sizeof POWERS_OF_FIVE.value / sizeof(Wide)) -
 // Digits that the wide path takes: below 10^38 < 2^127.
 constexpr std::size_t MAX_WIDE_DIGITS = 38;
 
-int bitLength(Wide n)
+constexpr int bitLength(Wide n)
 {
     std::uint64_t high = std::uint64_t(n >> 64), low = std::uint64_t(n);
     return high != 0 ? 128 - __builtin_clzll(high) : low != 0 ? 64 - __builtin_clzll(low) : 0;
@@ -149,6 +152,94 @@ double nearestDouble(Wide n, bool inexact, int exponent)
         exponent += excess;
     }
     return double(std::int64_t(std::uint64_t(n) | std::uint64_t(inexact))) * powerOfTwo(exponent);
+}
+
+// The leading 128 bits of 5^q, rounded down, for every q that a double needs: value[q - MIN] x
+// 2^-shift[q - MIN] is 5^q less than one unit of value, whose top bit is set. Computed at
+// compile time in 32-bit limbs: upward by multiplying by 5, downward by dividing 2^1023 by 5
+// again and again (a floor of a floor is the floor of the whole quotient, so each step is exact).
+struct LeadingBitsOfFive {
+    static constexpr int MIN = -342, MAX = 308; // 10^-342 x (2^64 - 1) is below the least subnormal
+    static constexpr int LIMBS = 32;            // 1024 bits: 5^308 takes 716, 2^1023 / 5^342 keeps 229
+    Wide value[MAX - MIN + 1];
+    int shift[MAX - MIN + 1];
+
+    constexpr LeadingBitsOfFive() : value(), shift()
+    {
+        std::uint32_t up[LIMBS] = {1}, down[LIMBS] = {};
+        down[LIMBS - 1] = 0x80000000; // 2^1023
+        for (int q = 0; q <= MAX; ++q, multiplyByFive(up))
+            keep(q, up, 0);
+        for (int q = -1; q >= MIN; --q) {
+            divideByFive(down);
+            keep(q, down, 1023); // down is 2^1023 / 5^-q, rounded down
+        }
+    }
+
+private:
+    static constexpr void multiplyByFive(std::uint32_t* limbs)
+    {
+        std::uint64_t carry = 0;
+        for (int k = 0; k < LIMBS; ++k) {
+            carry += std::uint64_t(limbs[k]) * 5;
+            limbs[k] = std::uint32_t(carry);
+            carry >>= 32;
+        }
+    }
+    static constexpr void divideByFive(std::uint32_t* limbs)
+    {
+        std::uint64_t remainder = 0;
+        for (int k = LIMBS - 1; k >= 0; --k) {
+            std::uint64_t part = remainder << 32 | limbs[k];
+            limbs[k] = std::uint32_t(part / 5);
+            remainder = part % 5;
+        }
+    }
+    // The number is limbs x 2^-scale (scale 0 for 5^q itself, 1023 for 2^1023 / 5^-q).
+    constexpr void keep(int q, const std::uint32_t* limbs, int scale)
+    {
+        int top = LIMBS - 1;
+        while (limbs[top] == 0)
+            --top;
+        int bits = 32 * top + 32 - __builtin_clz(limbs[top]);
+        Wide kept = 0; // the 128 bits from the leading one down, zeros past the last limb
+        for (int bit = bits - 1; bit >= bits - 128; --bit)
+            kept = kept << 1 | (bit >= 0 ? (limbs[bit / 32] >> (bit % 32)) & 1 : 0);
+        value[q - MIN] = kept;
+        shift[q - MIN] = 128 - bits + scale;
+    }
+};
+constexpr LeadingBitsOfFive LEADING_BITS_OF_FIVE;
+
+// n x 10^power for n from 1 to 2^64 by one multiplication with the leading bits of 5^power,
+// where no division or wider product is needed and from_chars is not: 17-digit texts and
+// exponent forms. With n shifted to 64 bits, the exact product scaled by 2^(shift - 64) lies
+// between `top` and top + 2 (the table and the product each rounded down by less than a unit);
+// so where the bits that nearestDouble cuts off are neither all zeros nor all ones, the exact
+// product has the same leading bits and a nonzero rest, and rounds as top does with the inexact
+// flag. False otherwise (near a tie, or exact), and for results near or past the ends of the
+// normal range, for the exact paths or from_chars to settle.
+bool scaleByLeadingBits(std::uint64_t n, long long power, double& magnitude)
+{
+    if (power < LeadingBitsOfFive::MIN || power > LeadingBitsOfFive::MAX)
+        return false;
+    const int index = int(power) - LeadingBitsOfFive::MIN;
+    const Wide leading = LEADING_BITS_OF_FIVE.value[index];
+    const int zeros = __builtin_clzll(n);
+    const std::uint64_t w = n << zeros;
+    const Wide low = Wide(w) * std::uint64_t(leading);
+    const Wide top = Wide(w) * std::uint64_t(leading >> 64) + (low >> 64); // at least 2^126
+    const int cut = bitLength(top) - 63;
+    const Wide mask = (Wide(1) << cut) - 1, rest = top & mask;
+    if (rest == 0 || rest == mask)
+        return false;
+    // 10^power = 5^power x 2^power, and 5^power is leading x 2^-shift.
+    const int exponent = 64 - LEADING_BITS_OF_FIVE.shift[index] + int(power) - zeros;
+    const int leadingExponent = bitLength(top) - 1 + exponent; // of the result, before rounding
+    if (leadingExponent < -960 || leadingExponent > 1023)         // nearestDouble's power of two
+        return false;
+    magnitude = nearestDouble(top, true, exponent);
+    return true;
 }
 
 // n / 10^decimals, correctly rounded, for n from 1 to 2^128 and decimals up to 31: n is shifted
@@ -239,7 +330,9 @@ bool decimalMagnitude(const char* whole, std::size_t wholeDigits, const char* fr
     }
     long long power = exponent - static_cast<long long>(decimals);
     magnitude = 0;
-    return n == 0 || (n >> 64 == 0 && scaleExactly(std::uint64_t(n), power, magnitude)) ||
+    return n == 0 ||
+           (n >> 64 == 0 && (scaleExactly(std::uint64_t(n), power, magnitude) ||
+                             scaleByLeadingBits(std::uint64_t(n), power, magnitude))) ||
            scaleWide(n, power, magnitude);
 }
 
@@ -278,22 +371,18 @@ bool readSimpleDecimal(const char* text, double& value)
         p = q;
         exponent = negativeExponent ? -exponent : exponent;
     }
+    if (*p != '\0' || noDigits)
+        return false;
     double magnitude;
-    if (*p != '\0' || noDigits || !decimalMagnitude(whole, wholeDigits, fraction, decimals, exponent, magnitude))
-        return false;
-    value = negative ? -magnitude : magnitude;
-    return true;
-}
-
-// A whole text that from_chars takes as a decimal number (sign, digits, point, exponent).
-bool readCompleteDecimal(const char* text, double& value)
-{
-    char first = text[0] == '-' ? text[1] : text[0];
-    if (!(isDigit(first) || first == '.'))
-        return false;
-    const char* end = text + std::strlen(text);
-    std::from_chars_result result = std::from_chars(text, end, value);
-    return result.ec == std::errc() && result.ptr == end;
+    if (decimalMagnitude(whole, wholeDigits, fraction, decimals, exponent, magnitude)) {
+        value = negative ? -magnitude : magnitude;
+        return true;
+    }
+    // Past the paths above (more than 38 digits, or more than 19 with an exponent past 10^31):
+    // from_chars rounds correctly too, and the scan has found where the text ends. Out of the
+    // double range it gives up, and strtod gives atof's infinity or zero.
+    std::from_chars_result result = std::from_chars(text, p, value);
+    return result.ec == std::errc() && result.ptr == p;
 }
 
 // round(mantissa x 5^8 / 2^shift), halves to even: value x 10^8 for value = mantissa x 2^(8 - shift).
@@ -377,7 +466,7 @@ RealCodec::RealCodec() : fast(nearestRounding() && pointIsRadix()) {}
 double RealCodec::read(const char* text) const
 {
     double value;
-    if (fast && (readSimpleDecimal(text, value) || readCompleteDecimal(text, value)))
+    if (fast && readSimpleDecimal(text, value))
         return value;
     return std::strtod(text, nullptr);
 }
