@@ -216,21 +216,24 @@ std::variant<Body, BodyError> parseBody(const std::string& line)
     return body;
 }
 
-bool bodyContinues(const std::string& text)
+void BodyContinuation::add(const std::string& text)
 {
-    std::size_t depth = 0;
-    bool quoted = false;
-    char last = '\0';
     for (char c : text) {
         if (c == '"')
-            quoted = !quoted;
-        else if (quoted || isBlank(c))
+            quoted_ = !quoted_;
+        else if (quoted_ || isBlank(c))
             continue;
         else if (c == '(')
-            ++depth;
-        else if (c == ')' && depth > 0)
-            --depth;
-        last = c;
+            ++depth_;
+        else if (c == ')' && depth_ > 0)
+            --depth_;
+        last_ = c;
     }
-    return !quoted && (depth > 0 || last == ',');
+}
+
+bool bodyContinues(const std::string& text)
+{
+    BodyContinuation body;
+    body.add(text);
+    return body.continues();
 }

@@ -52,4 +52,17 @@ std::variant<Body, BodyError> parseBody(const std::string& line);
 // open never goes on: that is a problem of the line itself.
 bool bodyContinues(const std::string& text);
 
+// The same, for a body given a line at a time: each line is read once, so that a body of many
+// lines costs what its text does.
+class BodyContinuation {
+public:
+    void add(const std::string& text);
+    bool continues() const { return !quoted_ && (depth_ > 0 || last_ == ','); }
+
+private:
+    std::size_t depth_ = 0; // brackets open outside quotes
+    bool quoted_ = false;
+    char last_ = '\0'; // outside quotes, blanks aside
+};
+
 #endif

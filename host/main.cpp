@@ -158,7 +158,7 @@ std::string cleaned(std::string line, std::size_t number)
 }
 
 // A call or body that a rule author writes over several lines, as at other prompts: a line
-// that stops inside the body (see bodyContinues) goes on with the next. Blank and comment
+// that stops inside the body (see BodyContinuation) goes on with the next. Blank and comment
 // lines in between add nothing.
 class CallInLines {
 public:
@@ -176,21 +176,25 @@ public:
             text_ += ' ';
             text_ += line;
         }
+        if (!blank)
+            continuation_.add(line);
         return true;
     }
     bool pending() const { return first_ != 0; }
-    bool complete() const { return first_ != 0 && !bodyContinues(text_); }
+    bool complete() const { return first_ != 0 && !continuation_.continues(); }
     const std::string& text() const { return text_; }
     std::size_t firstLine() const { return first_; }
     void clear()
     {
         first_ = 0;
         text_.clear();
+        continuation_ = BodyContinuation();
     }
 
 private:
-    std::size_t first_ = 0; // the line it started on; 0: none
-    std::string text_;      // its lines so far, joined by a blank
+    std::size_t first_ = 0;         // the line it started on; 0: none
+    std::string text_;              // its lines so far, joined by a blank
+    BodyContinuation continuation_; // of those lines, each read once
 };
 
 // Answers lines of calls against one library and remembers whether any of them went wrong.
