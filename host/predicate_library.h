@@ -2,14 +2,15 @@
 #ifndef HOST_PREDICATE_LIBRARY_H
 #define HOST_PREDICATE_LIBRARY_H
 
-#include "extpred.h"
+#include "math_R.h"
 
 #include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
-using Predicate = bool (*)(CONSTANT* argv, unsigned int argc);
+// The calling convention of every plug-in's predicates, as math_R.h declares it.
+using Predicate = PREDICATE;
 
 struct LoadError : std::runtime_error {
     using std::runtime_error::runtime_error;
