@@ -608,6 +608,11 @@ TEST(Host, AtATerminal)
         EXPECT_NE(host.prompt().find("\nX = \"3.00000000\", Y = \"1.73205081\"\r\n"), std::string::npos);
         host.write("help\r");
         EXPECT_NE(host.prompt().find("--list lists the predicates"), std::string::npos);
+        // Problems name the line typed, each line entered counted, the help and both of the
+        // call over two lines among them.
+        host.write("bad(X Y)\r");
+        problem = host.prompt();
+        EXPECT_NE(problem.find("line 8, character 7"), std::string::npos) << problem;
         // Ctrl-D after some text answers it on a line of its own; on an empty line it ends.
         host.write("sqrt(\"16\", X)");
         host.readUntil("X)");
