@@ -16,16 +16,19 @@
 //   snprintf's cost or less; inf and nan (and a text too long for the buffer) go to snprintf.
 // The reader is kept beside std::from_chars because it is faster on the texts that circulate
 // most, the library's own 8-decimal ones and short ones (ns per read, 64 texts in turn, ours
-// against from_chars with strlen: 12.0 vs 13.3 for -0.009, 14.0 vs 15.7 for -1.36106e+09, 27.8
-// vs 33.7 for 8-decimal texts of 1e11 to 1e15, 26.5 vs 35.5 for 1e16 to 1e22). The leading bits
-// of five brought exponent forms close (1.23457e+250 20.2 vs 18.7, before 34.1;
-// 1.1584364685489785e-264 25.5 vs 17.2, before 38.0) and 17-digit texts a little closer (21.1 vs
-// 15.6, before 22.4), but not past it. No way of handing those over was faster: after the scan,
-// the scan's cost comes on top of from_chars's (17 digits 32); before it, finding them by the
-// length and the last bytes cost every other read about 3 ns; a scan of the digits eight bytes
-// at a time cost short texts 2 ns; and giving up on whole parts past 38 digits, which read 300
-// digits in 78 ns instead of 121 (from_chars 66), made 17-digit texts 5 ns slower. The writer
-// beats to_chars below 2^36 by three and a half times (8.7 vs 30.2).
+// against from_chars with strlen in the same run: 12.0 vs 13.3 for -0.009, 14.0 vs 15.7 for
+// -1.36106e+09, 27.8 vs 33.7 for 8-decimal texts of 1e11 to 1e15, 26.5 vs 35.5 for 1e16 to
+// 1e22). It is still slower on 17 significant digits (21.1 vs 15.6) and on exponent forms with
+// 17 (1.1584364685489785e-264: 25.5 vs 17.2), a little on short ones (1.23457e+250: 20.2 vs
+// 18.7), and on more than 38 digits (121 vs 66). The leading bits of five made addR's calls on
+// exponent forms 14 to 16% faster and on 17-digit texts 6 to 8% (make bench-compare against the
+// build before them). No way of handing the rest over paid, each against from_chars in the same
+// run: after the scan, the scan's cost comes on top of from_chars's (17 digits 32 vs 15);
+// before it, finding them by the length and the last bytes cost every other read about 3 ns; a
+// scan of the digits eight bytes at a time left short texts behind from_chars (13.7 vs 12.9);
+// and giving up on whole parts past 38 digits read 300 digits in 78 ns (from_chars 66) but left
+// 17-digit texts further behind (26 vs 15.5). The writer beats to_chars below 2^36 by three
+// and a half times (8.7 vs 30.2).
 // Both rely on round-to-nearest and on a full stop as the decimal point, which the host may
 // change per thread (fesetround, uselocale), so a codec checks them when it is made, once per
 // predicate call; the library itself never changes either.
