@@ -98,26 +98,68 @@ bool pointIsRadix()
 
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
-// The value of n decimal digits (n at most 19). Eight at a time where the byte order allows,
-// so that the multiply chain is short.
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+constexpr bool EIGHT_AT_A_TIME = true;
+#else
+constexpr bool EIGHT_AT_A_TIME = false;
+#endif
+
+// Eight bytes as one word, the first in the lowest byte (on the byte orders that read this way).
+std::uint64_t eightBytes(const char* p)
+{
+    std::uint64_t chunk;
+    std::memcpy(&chunk, p, sizeof chunk);
+    return chunk;
+}
+
+// The value of eight digits, the first in the lowest byte: pairs, then fours, then all eight, each
+// step one multiplication that adds two neighbouring lanes.
+std::uint64_t eightDigitsValue(std::uint64_t chunk)
+{
+    chunk -= 0x3030303030303030;
+    chunk = chunk * 10 + (chunk >> 8); // pairs of digits
+    chunk = (((chunk & 0x000000FF000000FF) * (100 + (std::uint64_t(1000000) << 32))) +
+             (((chunk >> 16) & 0x000000FF000000FF) * (1 + (std::uint64_t(10000) << 32)))) >>
+            32;
+    return chunk & 0xFFFFFFFF;
+}
+
+// The value of n decimal digits (n at most 19), eight at a time where the byte order allows, so
+// that the multiply chain is short.
 std::uint64_t digitsValue(const char* p, std::size_t n)
 {
     std::uint64_t value = 0;
-#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
-    for (; n >= 8; n -= 8, p += 8) {
-        std::uint64_t chunk; // the first digit in the lowest byte
-        std::memcpy(&chunk, p, sizeof chunk);
-        chunk -= 0x3030303030303030;
-        chunk = chunk * 10 + (chunk >> 8); // pairs of digits
-        chunk = (((chunk & 0x000000FF000000FF) * (100 + (std::uint64_t(1000000) << 32))) +
-                 (((chunk >> 16) & 0x000000FF000000FF) * (1 + (std::uint64_t(10000) << 32)))) >>
-                32;
-        value = value * 100000000 + (chunk & 0xFFFFFFFF);
-    }
-#endif
+    if (EIGHT_AT_A_TIME)
+        for (; n >= 8; n -= 8, p += 8)
+            value = value * 100000000 + eightDigitsValue(eightBytes(p));
     for (; n > 0; --n, ++p)
         value = value * 10 + std::uint64_t(*p - '0');
     return value;
+}
+
+// Which bytes of a word are not digits: the top bit of each such byte is set, exactly for the
+// lowest one and those below it being digits (subtracting '0' borrows from, and adding 0x46
+// carries into, the top bit of a byte that lies below '0' or above '9'; a borrow or carry passing
+// on to the next byte starts only at a byte that already fails).
+std::uint64_t nonDigits(std::uint64_t chunk)
+{
+    return ((chunk - 0x3030303030303030) | (chunk + 0x4646464646464646)) & 0x8080808080808080;
+}
+
+// Passes the digits from p on and adds them to n (n x 10 + digit each), eight at a time while
+// eight bytes remain before `end`. Past 19 digits n is not used: it wraps, and past 24 the
+// chunks are only checked, which reads a 300-digit text about twice as fast.
+const char* scanDigits(const char* p, const char* end, std::uint64_t& n)
+{
+    if (EIGHT_AT_A_TIME) {
+        std::uint64_t chunk;
+        for (int chunks = 0; end - p >= 8 && nonDigits(chunk = eightBytes(p)) == 0; p += 8)
+            if (++chunks <= 3)
+                n = n * 100000000 + eightDigitsValue(chunk);
+    }
+    for (; isDigit(*p); ++p)
+        n = n * 10 + std::uint64_t(*p - '0');
+    return p;
 }
 
 constexpr int MAX_WIDE_POWER = int(sizeof POWERS_OF_FIVE.value / sizeof(Wide)) - 1;
@@ -214,34 +256,32 @@ private:
 };
 constexpr LeadingBitsOfFive LEADING_BITS_OF_FIVE;
 
-// n x 10^power for n from 1 to 2^64 by one multiplication with the leading bits of 5^power,
+// n x 10^power for n from 1 to 2^64 by one multiplication with the leading 64 bits of 5^power,
 // where no division or wider product is needed and from_chars is not: 17-digit texts and
-// exponent forms. With n shifted to 64 bits, the exact product scaled by 2^(shift - 64) lies
-// between `top` and top + 2 (the table and the product each rounded down by less than a unit);
-// so where the bits that nearestDouble cuts off are neither all zeros nor all ones, the exact
-// product has the same leading bits and a nonzero rest, and rounds as top does with the inexact
-// flag. False otherwise (near a tie, or exact), and for results near or past the ends of the
-// normal range, for the exact paths or from_chars to settle.
+// exponent forms. With n shifted to 64 bits, the high half of the product, scaled by
+// 2^(128 - shift), lies below the exact value by less than two of its units (the table's rounding
+// and the low halves left out each count less than one); so unless its bits below the 53 kept
+// are half a unit or one less, where the exact value may lie on either side of a tie or on it,
+// the exact value rounds as that high half with a set bit at the bottom. False then, and for
+// results near or past the ends of the normal range, for the exact paths or from_chars to
+// settle (two in a thousand).
 bool scaleByLeadingBits(std::uint64_t n, long long power, double& magnitude)
 {
     if (power < LeadingBitsOfFive::MIN || power > LeadingBitsOfFive::MAX)
         return false;
     const int index = int(power) - LeadingBitsOfFive::MIN;
-    const Wide leading = LEADING_BITS_OF_FIVE.value[index];
     const int zeros = __builtin_clzll(n);
     const std::uint64_t w = n << zeros;
-    const Wide low = Wide(w) * std::uint64_t(leading);
-    const Wide top = Wide(w) * std::uint64_t(leading >> 64) + (low >> 64); // at least 2^126
-    const int cut = bitLength(top) - 63;
-    const Wide mask = (Wide(1) << cut) - 1, rest = top & mask;
-    if (rest == 0 || rest == mask)
+    const std::uint64_t high = std::uint64_t((Wide(w) * std::uint64_t(LEADING_BITS_OF_FIVE.value[index] >> 64)) >> 64);
+    const int wider = int(high >> 63); // high is at least 2^62: 63 bits, or 64
+    const std::uint64_t half = std::uint64_t(1) << (9 + wider), below = high & (2 * half - 1);
+    if (below - (half - 1) <= 1)
         return false;
     // 10^power = 5^power x 2^power, and 5^power is leading x 2^-shift.
-    const int exponent = 64 - LEADING_BITS_OF_FIVE.shift[index] + int(power) - zeros;
-    const int leadingExponent = bitLength(top) - 1 + exponent; // of the result, before rounding
-    if (leadingExponent < -960 || leadingExponent > 1023)         // nearestDouble's power of two
+    const int exponent = 128 - LEADING_BITS_OF_FIVE.shift[index] + int(power) - zeros + wider;
+    if (exponent < -1022 || exponent > 1023 - 62)
         return false;
-    magnitude = nearestDouble(top, true, exponent);
+    magnitude = double(std::int64_t((high >> wider) | 1)) * powerOfTwo(exponent);
     return true;
 }
 
@@ -301,65 +341,112 @@ bool scaleWide(Wide n, long long power, double& magnitude)
     return true;
 }
 
-// n x 10^(exponent - decimals), n being the digits of whole and fraction as one integer:
-// scaleExactly's one operation where it can, with the digits as they stand or else without
-// trailing zeros (at most 38 digits remain), else scaleWide.
-bool decimalMagnitude(const char* whole, std::size_t wholeDigits, const char* fraction, std::size_t decimals,
-                      long long exponent, double& magnitude)
+// n x 10^power for n below 2^64, by whichever path settles it: one IEEE operation, else the same
+// without the trailing zeros, else the leading bits of five or 128-bit integers.
+bool integerMagnitude(std::uint64_t n, long long power, double& magnitude)
 {
-    // Trailing zeros only scale the other digits: 12345700000.00000000 is 123457 x 10^5. Eight
-    // at once, as in a written integer, before anything else.
-    if (decimals >= 8 && std::memcmp(fraction + decimals - 8, "00000000", 8) == 0)
-        decimals -= 8;
-    std::size_t digits = wholeDigits + decimals;
-    Wide n = 0;
-    if (digits <= 19) { // most texts, as they stand
-        std::uint64_t small = digitsValue(whole, wholeDigits) * INTEGER_POWERS_OF_TEN[decimals] +
-                              digitsValue(fraction, decimals);
-        if (scaleExactly(small, exponent - static_cast<long long>(decimals), magnitude))
-            return true;
-        n = small;
+    if (scaleExactly(n, power, magnitude) || (n != 0 && scaleByLeadingBits(n, power, magnitude)))
+        return true;
+    if (n == 0) {
+        magnitude = 0;
+        return true;
     }
-    // The other trailing zeros.
-    while (decimals > 0 && fraction[decimals - 1] == '0')
+    for (; n % 10 == 0; n /= 10) // 12345700000 is 123457 x 10^5
+        ++power;
+    return scaleExactly(n, power, magnitude) || scaleWide(n, power, magnitude);
+}
+
+// Where the digits are too many for 128 bits (or their power of ten for scaleWide): the first 19
+// significant ones, w, and the power of ten of the last of them. The digits after those make the
+// value lie strictly between w and w + 1 at that power (the last digit is not a zero), so where
+// both of these round to the same double, so does the value; else false (hardly ever), for
+// from_chars to settle.
+bool truncatedMagnitude(const char* whole, std::size_t wholeDigits, const char* fraction, std::size_t decimals,
+                        long long exponent, double& magnitude)
+{
+    std::size_t zeros = 0; // leading
+    while (zeros < wholeDigits && whole[zeros] == '0')
+        ++zeros;
+    const char* first = whole + zeros;
+    std::size_t firstCount = wholeDigits - zeros, skipped = 0;
+    if (firstCount == 0)
+        while (skipped < decimals && fraction[skipped] == '0')
+            ++skipped;
+    const std::size_t significant = firstCount + decimals - skipped;
+    if (significant == 0) {
+        magnitude = 0;
+        return true;
+    }
+    firstCount = firstCount < 19 ? firstCount : 19;
+    std::size_t secondCount = decimals - skipped < 19 - firstCount ? decimals - skipped : 19 - firstCount;
+    std::uint64_t w = digitsValue(first, firstCount) * INTEGER_POWERS_OF_TEN[secondCount] +
+                      digitsValue(fraction + skipped, secondCount);
+    long long power = exponent - static_cast<long long>(decimals) +
+                      static_cast<long long>(significant - firstCount - secondCount);
+    if (firstCount + secondCount == significant)
+        return integerMagnitude(w, power, magnitude);
+    double above;
+    return scaleByLeadingBits(w, power, magnitude) && scaleByLeadingBits(w + 1, power, above) && above == magnitude;
+}
+
+// A run of digits in a text, and their value where they are 19 or fewer.
+struct Digits {
+    const char* start;
+    std::size_t count;
+    std::uint64_t value;
+
+    // The value of the first n of them, n at most 19: summed already where they are all.
+    std::uint64_t leading(std::size_t n) const { return n == count ? value : digitsValue(start, n); }
+};
+
+// whole.fraction x 10^exponent: as one integer where its digits are 19 or fewer; up to 38 without
+// their trailing zeros go to 128-bit integers, and more are cut to 19.
+bool decimalMagnitude(const Digits& whole, const Digits& fraction, long long exponent, double& magnitude)
+{
+    std::size_t wholeDigits = whole.count, decimals = fraction.count;
+    if (wholeDigits + decimals <= 19)
+        return integerMagnitude(whole.value * INTEGER_POWERS_OF_TEN[decimals] + fraction.value,
+                                exponent - static_cast<long long>(decimals), magnitude);
+    if (decimals <= 19 && fraction.value == 0) // the library's own texts of large values end so
+        decimals = 0;
+    while (decimals > 0 && fraction.start[decimals - 1] == '0')
         --decimals;
     if (decimals == 0)
-        for (; wholeDigits > 0 && whole[wholeDigits - 1] == '0'; --wholeDigits)
+        for (; wholeDigits > 0 && whole.start[wholeDigits - 1] == '0'; --wholeDigits)
             ++exponent;
-    if (wholeDigits + decimals != digits || digits > 19) { // some were zeros, or not yet converted
-        if (wholeDigits + decimals > MAX_WIDE_DIGITS)
-            return false;
-        n = appendDigits(appendDigits(0, whole, wholeDigits), fraction, decimals);
+    if (wholeDigits + decimals <= MAX_WIDE_DIGITS) {
+        Wide n = wholeDigits <= 19 && decimals <= 19
+                     ? Wide(whole.leading(wholeDigits)) * INTEGER_POWERS_OF_TEN[decimals] + fraction.leading(decimals)
+                     : appendDigits(appendDigits(0, whole.start, wholeDigits), fraction.start, decimals);
+        long long power = exponent - static_cast<long long>(decimals);
+        if (n >> 64 == 0 ? integerMagnitude(std::uint64_t(n), power, magnitude) : scaleWide(n, power, magnitude))
+            return true;
     }
-    long long power = exponent - static_cast<long long>(decimals);
-    magnitude = 0;
-    return n == 0 ||
-           (n >> 64 == 0 && (scaleExactly(std::uint64_t(n), power, magnitude) ||
-                             scaleByLeadingBits(std::uint64_t(n), power, magnitude))) ||
-           scaleWide(n, power, magnitude);
+    return truncatedMagnitude(whole.start, wholeDigits, fraction.start, decimals, exponent, magnitude);
 }
 
 // [-]digits[.digits] or [-].digits, then optionally e or E, a sign and digits, and nothing after;
-// false when it is not that simple. The digits are found first and converted afterwards, so
-// every byte read is one already seen.
+// false when it is not that simple. The digits are summed as they are passed, eight at a time
+// where eight bytes of the text remain.
 bool readSimpleDecimal(const char* text, double& value)
 {
+    const char* const end = text + std::strlen(text);
     const char* p = text;
     bool negative = *p == '-';
     p += negative;
-    const char* whole = p;
-    while (isDigit(*p))
-        ++p;
-    std::size_t wholeDigits = std::size_t(p - whole);
-    const char* fraction = p;
-    std::size_t decimals = 0;
+    Digits whole = {p, 0, 0};
+    if (EIGHT_AT_A_TIME && end - p >= 8 && nonDigits(eightBytes(p)) == 0)
+        p = scanDigits(p, end, whole.value);
+    else // most whole parts are short
+        for (; isDigit(*p); ++p)
+            whole.value = whole.value * 10 + std::uint64_t(*p - '0');
+    whole.count = std::size_t(p - whole.start);
+    Digits fraction = {p, 0, 0};
     if (*p == '.') {
-        fraction = ++p;
-        while (isDigit(*p))
-            ++p;
-        decimals = std::size_t(p - fraction);
+        fraction.start = ++p;
+        p = scanDigits(p, end, fraction.value);
+        fraction.count = std::size_t(p - fraction.start);
     }
-    bool noDigits = wholeDigits + decimals == 0;
     long long exponent = 0;
     if ((*p | 0x20) == 'e') {
         const char* q = p + 1;
@@ -374,18 +461,17 @@ bool readSimpleDecimal(const char* text, double& value)
         p = q;
         exponent = negativeExponent ? -exponent : exponent;
     }
-    if (*p != '\0' || noDigits)
+    if (p != end || whole.count + fraction.count == 0)
         return false;
     double magnitude;
-    if (decimalMagnitude(whole, wholeDigits, fraction, decimals, exponent, magnitude)) {
+    if (decimalMagnitude(whole, fraction, exponent, magnitude)) {
         value = negative ? -magnitude : magnitude;
         return true;
     }
-    // Past the paths above (more than 38 digits, or more than 19 with an exponent past 10^31):
-    // from_chars rounds correctly too, and the scan has found where the text ends. Out of the
-    // double range it gives up, and strtod gives atof's infinity or zero.
-    std::from_chars_result result = std::from_chars(text, p, value);
-    return result.ec == std::errc() && result.ptr == p;
+    // Near a tie past the paths above: from_chars rounds correctly too. Out of the double range it
+    // gives up, and strtod gives atof's infinity or zero.
+    std::from_chars_result result = std::from_chars(text, end, value);
+    return result.ec == std::errc() && result.ptr == end;
 }
 
 // round(mantissa x 5^8 / 2^shift), halves to even: value x 10^8 for value = mantissa x 2^(8 - shift).
