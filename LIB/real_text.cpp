@@ -404,9 +404,11 @@ struct Digits {
 bool decimalMagnitude(const Digits& whole, const Digits& fraction, long long exponent, double& magnitude)
 {
     std::size_t wholeDigits = whole.count, decimals = fraction.count;
-    if (wholeDigits + decimals <= 19)
-        return integerMagnitude(whole.value * INTEGER_POWERS_OF_TEN[decimals] + fraction.value,
-                                exponent - static_cast<long long>(decimals), magnitude);
+    if (wholeDigits + decimals <= 19) {
+        std::uint64_t n = whole.value * INTEGER_POWERS_OF_TEN[decimals] + fraction.value;
+        long long power = exponent - static_cast<long long>(decimals);
+        return scaleExactly(n, power, magnitude) || integerMagnitude(n, power, magnitude); // most texts at once
+    }
     if (decimals <= 19 && fraction.value == 0) // the library's own texts of large values end so
         decimals = 0;
     while (decimals > 0 && fraction.start[decimals - 1] == '0')
