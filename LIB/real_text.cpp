@@ -149,13 +149,25 @@ std::uint64_t nonDigits(std::uint64_t chunk)
 // Passes the digits from p on and adds them to n (n x 10 + digit each), eight at a time while
 // eight bytes remain before `end`. Past 19 digits n is not used: it wraps, and past 24 the
 // chunks are only checked, which reads a 300-digit text about twice as fast.
-const char* scanDigits(const char* p, const char* end, std::uint64_t& n)
+inline __attribute__((always_inline)) const char* scanDigits(const char* text, const char* p, const char* end,
+                                                              std::uint64_t& n)
 {
     if (EIGHT_AT_A_TIME) {
         std::uint64_t chunk;
         for (int chunks = 0; end - p >= 8 && nonDigits(chunk = eightBytes(p)) == 0; p += 8)
             if (++chunks <= 3)
                 n = n * 100000000 + eightDigitsValue(chunk);
+        // The last one to seven bytes, where they are all digits: at the top of the text's last
+        // eight, with zeros below them.
+        const std::ptrdiff_t left = end - p;
+        if (left > 0 && left < 8 && isDigit(*p) && end - text >= 8) {
+            const std::uint64_t below = (std::uint64_t(1) << (8 * (8 - left))) - 1;
+            chunk = (eightBytes(end - 8) & ~below) | (0x3030303030303030 & below);
+            if (nonDigits(chunk) == 0) {
+                n = n * INTEGER_POWERS_OF_TEN[left] + eightDigitsValue(chunk);
+                return end;
+            }
+        }
     }
     for (; isDigit(*p); ++p)
         n = n * 10 + std::uint64_t(*p - '0');
@@ -341,19 +353,26 @@ bool scaleWide(Wide n, long long power, double& magnitude)
     return true;
 }
 
-// n x 10^power for n below 2^64, by whichever path settles it: one IEEE operation, else the same
-// without the trailing zeros, else the leading bits of five or 128-bit integers.
-bool integerMagnitude(std::uint64_t n, long long power, double& magnitude)
+// n x 10^power for n below 2^64 where the ways below fail (n is 0, or the leading bits lie too
+// near a tie): without the trailing zeros (12345700000 is 123457 x 10^5) one IEEE operation, or
+// 128-bit integers. Out of line, so that the common ways stay short.
+__attribute__((noinline)) bool lastMagnitude(std::uint64_t n, long long power, double& magnitude)
 {
-    if (scaleExactly(n, power, magnitude) || (n != 0 && scaleByLeadingBits(n, power, magnitude)))
-        return true;
     if (n == 0) {
         magnitude = 0;
         return true;
     }
-    for (; n % 10 == 0; n /= 10) // 12345700000 is 123457 x 10^5
+    for (; n % 10 == 0; n /= 10)
         ++power;
     return scaleExactly(n, power, magnitude) || scaleWide(n, power, magnitude);
+}
+
+// n x 10^power for n below 2^64: one IEEE operation where it is exact, else the leading bits of
+// five, else lastMagnitude.
+inline __attribute__((always_inline)) bool integerMagnitude(std::uint64_t n, long long power, double& magnitude)
+{
+    return scaleExactly(n, power, magnitude) || (n != 0 && scaleByLeadingBits(n, power, magnitude)) ||
+           lastMagnitude(n, power, magnitude);
 }
 
 // Where the digits are too many for 128 bits (or their power of ten for scaleWide): the first 19
@@ -404,10 +423,11 @@ struct Digits {
 bool decimalMagnitude(const Digits& whole, const Digits& fraction, long long exponent, double& magnitude)
 {
     std::size_t wholeDigits = whole.count, decimals = fraction.count;
-    if (wholeDigits + decimals <= 19) {
+    // As one integer where that has 19 digits or fewer, a whole part of 0 aside (0.0012...).
+    if (decimals <= 19 && (wholeDigits + decimals <= 19 || (wholeDigits <= 19 && whole.value == 0))) {
         std::uint64_t n = whole.value * INTEGER_POWERS_OF_TEN[decimals] + fraction.value;
         long long power = exponent - static_cast<long long>(decimals);
-        return scaleExactly(n, power, magnitude) || integerMagnitude(n, power, magnitude); // most texts at once
+        return integerMagnitude(n, power, magnitude);
     }
     if (decimals <= 19 && fraction.value == 0) // the library's own texts of large values end so
         decimals = 0;
@@ -438,7 +458,7 @@ bool readSimpleDecimal(const char* text, double& value)
     p += negative;
     Digits whole = {p, 0, 0};
     if (EIGHT_AT_A_TIME && end - p >= 8 && nonDigits(eightBytes(p)) == 0)
-        p = scanDigits(p, end, whole.value);
+        p = scanDigits(text, p, end, whole.value);
     else // most whole parts are short
         for (; isDigit(*p); ++p)
             whole.value = whole.value * 10 + std::uint64_t(*p - '0');
@@ -446,7 +466,7 @@ bool readSimpleDecimal(const char* text, double& value)
     Digits fraction = {p, 0, 0};
     if (*p == '.') {
         fraction.start = ++p;
-        p = scanDigits(p, end, fraction.value);
+        p = scanDigits(text, p, end, fraction.value);
         fraction.count = std::size_t(p - fraction.start);
     }
     long long exponent = 0;

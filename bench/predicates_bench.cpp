@@ -21,21 +21,29 @@
 //
 // The host's answering of a rule body of 40,000 calls chained through variables: at most 4
 // times the same body written with _, so that its cost grows with its length.
+//
+// The library's reader against std::from_chars (with strlen, as a terminated text needs it) on
+// the texts of the text-size rows: on each, at most as long, so that our own code is kept only
+// where it is faster. The families' texts are timed too, for comparison.
 
 #include "call_parser.h"
 #include "evaluation.h"
 #include "predicate_library.h"
+#include "real_text.h"
 #include "symbols.h"
 #include "workload.h"
 
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
+#include <charconv>
 #include <cerrno>
 #include <climits>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <functional>
 #include <map>
 #include <random>
 #include <string>
@@ -387,6 +395,56 @@ void runMix(benchmark::State& state)
     state.SetItemsProcessed(state.iterations());
 }
 
+// ---- the reader against std::from_chars ----
+
+constexpr double READER_GOAL = 1.0;
+
+// The texts that a row's calls read, POOL of them.
+std::vector<std::string> readerTexts(const Family& family)
+{
+    std::mt19937_64 random(12345);
+    std::vector<std::string> texts;
+    while (texts.size() < POOL)
+        texts.push_back(drawInputs({family.inputs[0]}, random)[0].text);
+    return texts;
+}
+
+double readWithFromChars(const char* text)
+{
+    double value = 0;
+    std::from_chars(text, text + std::strlen(text), value);
+    return value;
+}
+
+void runRead(benchmark::State& state, const Family& family, bool ours)
+{
+    const std::vector<std::string> texts = readerTexts(family);
+    const RealCodec codec;
+    std::size_t i = 0;
+    for (auto _ : state) {
+        const char* text = texts[i++ % POOL].c_str();
+        benchmark::DoNotOptimize(ours ? codec.read(text) : readWithFromChars(text));
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+
+// The rows of the reader's table: the families' texts (addR's), then every text size.
+const std::vector<const Family*>& readerRows()
+{
+    static const std::vector<const Family*> all = [] {
+        std::vector<const Family*> rows = {&families().front()};
+        for (const Family& family : magnitudeRows())
+            rows.push_back(&family);
+        return rows;
+    }();
+    return all;
+}
+
+std::string readerName(const Family& family, bool ours)
+{
+    return std::string("read/") + family.name + (ours ? "/ours" : "/from_chars");
+}
+
 // ---- the host: a long rule body ----
 
 // A body of this many calls, each passing its result to the next through a variable of its
@@ -514,12 +572,35 @@ int printTable(const SummaryReporter& reporter, const Table& table)
     return missed;
 }
 
+// The reader against from_chars; every text size has a goal. Returns the number of goals missed.
+int printReaderTable(const SummaryReporter& reporter)
+{
+    int missed = 0;
+    std::printf("\n%-19s %10s %14s %7s %7s\n", "read texts", "ours ns", "from_chars ns", "ratio", "goal");
+    const std::vector<const Family*>& rows = readerRows();
+    for (const Family* family : rows) {
+        auto ours = reporter.nanoseconds.find(readerName(*family, true));
+        auto theirs = reporter.nanoseconds.find(readerName(*family, false));
+        if (ours == reporter.nanoseconds.end() || theirs == reporter.nanoseconds.end())
+            continue; // filtered out
+        double ratio = ours->second / theirs->second;
+        std::printf("%-19s %10.1f %14.1f %7.2f", family == rows.front() ? "family" : family->name, ours->second,
+                    theirs->second, ratio);
+        if (family == rows.front())
+            std::printf("\n");
+        else
+            missed += printGoal(ratio, READER_GOAL);
+    }
+    return missed;
+}
+
 // Prints every table and the threads' scaling; returns the number of goals missed.
 int printSummary(const SummaryReporter& reporter)
 {
     int missed = 0;
     for (const Table& table : tables())
         missed += printTable(reporter, table);
+    missed += printReaderTable(reporter);
     auto one = reporter.mixRate.find(1), two = reporter.mixRate.find(2);
     if (one != reporter.mixRate.end() && two != reporter.mixRate.end()) {
         double scaling = two->second / one->second;
@@ -555,6 +636,11 @@ int main(int argc, char** argv)
                 registerRun(family, pattern, "literal", output ? family.literalOutput : family.literalTest);
                 registerRun(family, pattern, "fast", output ? family.output : family.test);
             }
+    for (const Family* family : readerRows())
+        for (bool ours : {false, true})
+            benchmark::RegisterBenchmark(readerName(*family, ours).c_str(), runRead, std::cref(*family), ours)
+                ->MinTime(0.05)
+                ->Repetitions(7);
     for (bool named : {true, false})
         benchmark::RegisterBenchmark(named ? "body/chain" : "body/anonymous", runBody, named)
             ->Unit(benchmark::kMillisecond)
