@@ -423,14 +423,14 @@ struct Digits {
 bool decimalMagnitude(const Digits& whole, const Digits& fraction, long long exponent, double& magnitude)
 {
     std::size_t wholeDigits = whole.count, decimals = fraction.count;
+    if (decimals <= 19 && fraction.value == 0) // the library's texts of whole values: 1361060000.00000000
+        decimals = 0;
     // As one integer where that has 19 digits or fewer, a whole part of 0 aside (0.0012...).
     if (decimals <= 19 && (wholeDigits + decimals <= 19 || (wholeDigits <= 19 && whole.value == 0))) {
         std::uint64_t n = whole.value * INTEGER_POWERS_OF_TEN[decimals] + fraction.value;
         long long power = exponent - static_cast<long long>(decimals);
         return integerMagnitude(n, power, magnitude);
     }
-    if (decimals <= 19 && fraction.value == 0) // the library's own texts of large values end so
-        decimals = 0;
     while (decimals > 0 && fraction.start[decimals - 1] == '0')
         --decimals;
     if (decimals == 0)
