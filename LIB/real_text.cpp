@@ -1,34 +1,34 @@
 // Reading and writing real texts without the cost of strtod and printf on the common cases.
 //
 // Both fast paths compute exactly what the C library computes, and only where that is proven:
-// - reading: a decimal with an optional exponent and at most 38 digits is one exact integer
-//   times or over a power of ten; where both are exact doubles (the integer within 2^53, the
-//   power within 10^22) one IEEE operation rounds the result correctly, as strtod does; an
-//   integer below 2^64 with any other power is multiplied by the leading 128 bits of the power of
-//   five, which settles the rounding unless the result lies too near a tie; elsewhere, in a
-//   range up to 10^31 and down to 10^-31, 128-bit integer arithmetic gives the same single
-//   rounding (readSimpleDecimal); other complete decimal texts go to std::from_chars, which also
-//   rounds correctly; everything else (blanks, '+', hexadecimal, inf and nan words, trailing
-//   text, out of range) goes to strtod itself.
+// - reading: a decimal with an optional exponent is found by its length (strlen) and passed once,
+//   its digits summed eight at a time. Up to 19 digits it is one exact integer times or over a
+//   power of ten: where both are exact doubles (the integer within 2^53, the power within 10^22)
+//   one IEEE operation rounds the result correctly, as strtod does; with any other power the
+//   integer is multiplied by the leading 64 bits of the power of five, which settles the rounding
+//   unless the product lies within two units of a tie. Up to 38 digits, trailing zeros aside,
+//   128-bit integer arithmetic gives the same single rounding, in a range up to 10^31 and down to
+//   10^-31; more digits are cut to 19, and where the cut value and the next one up round alike,
+//   the text does too. What none of these settles goes to std::from_chars, which also rounds
+//   correctly; everything else (blanks, '+', hexadecimal, inf and nan words, trailing text, out
+//   of range) goes to strtod itself (readSimpleDecimal).
 // - writing: below 2^36, value x 10^8 is computed exactly in 128 bits and rounded half to even,
 //   as glibc's printf rounds an exact binary value; larger finite values go to std::to_chars in
 //   fixed notation, which also writes the exact binary value rounded half to even, at a tenth of
 //   snprintf's cost or less; inf and nan (and a text too long for the buffer) go to snprintf.
-// The reader is kept beside std::from_chars because it is faster on the texts that circulate
-// most, the library's own 8-decimal ones and short ones (ns per read, 64 texts in turn, ours
-// against from_chars with strlen in the same run: 12.0 vs 13.3 for -0.009, 14.0 vs 15.7 for
-// -1.36106e+09, 27.8 vs 33.7 for 8-decimal texts of 1e11 to 1e15, 26.5 vs 35.5 for 1e16 to
-// 1e22). It is still slower on 17 significant digits (21.1 vs 15.6) and on exponent forms with
-// 17 (1.1584364685489785e-264: 25.5 vs 17.2), a little on short ones (1.23457e+250: 20.2 vs
-// 18.7), and on more than 38 digits (121 vs 66). The leading bits of five made addR's calls on
-// exponent forms 14 to 16% faster and on 17-digit texts 6 to 8% (make bench-compare against the
-// build before them). No way of handing the rest over paid, each against from_chars in the same
-// run: after the scan, the scan's cost comes on top of from_chars's (17 digits 32 vs 15);
-// before it, finding them by the length and the last bytes cost every other read about 3 ns; a
-// scan of the digits eight bytes at a time left short texts behind from_chars (13.7 vs 12.9);
-// and giving up on whole parts past 38 digits read 300 digits in 78 ns (from_chars 66) but left
-// 17-digit texts further behind (26 vs 15.5). The writer beats to_chars below 2^36 by three
-// and a half times (8.7 vs 30.2).
+// The reader is kept beside std::from_chars because it is faster on every size of text that
+// make bench reads, or level with it (ns per read, the same 64 texts in turn, from_chars with
+// strlen, one run): the families' 8-decimal texts 10.8 vs 13.2, short decimals 9.8 vs 13.1, 17
+// digits below 1e4 14.6 vs 15.0, -1.36106e+09 13.5 vs 16.1, 8-decimal texts of 1e11 to 1e15
+// 21.4 vs 33.7 and of 1e16 to 1e22 20.7 vs 35.1, 300 digits 49.8 vs 61.4, 1.23457e+250 16.2 vs
+// 17.2, and 17-digit exponent forms (1.2345678901234567e-07) 16.9 vs 16.7, 0.92 to 1.01 of it
+// over runs. What made it so, each measured so: the length first, so that digits are read
+// eight at a time (before, 17 digits took 21.1 vs 15.6 and 300 digits 121 vs 66); one product
+// with the leading 64 bits of five instead of two with 128; the hot steps inline (the sums had
+// gone through memory); the last few digits of a text as one word. Reading the length costs
+// short texts about 2 ns: addR on -1.36106e+09 and short decimals is 9 to 12% slower than with
+// the byte-by-byte scan before, which read no length (make bench-compare). The writer beats
+// to_chars below 2^36 by three and a half times (8.7 vs 30.2).
 // Both rely on round-to-nearest and on a full stop as the decimal point, which the host may
 // change per thread (fesetround, uselocale), so a codec checks them when it is made, once per
 // predicate call; the library itself never changes either.
