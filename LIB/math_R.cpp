@@ -381,25 +381,6 @@ double rad2deg(double x)
     return std::isinf(product) && std::isfinite(x) ? x / REAL_PI * 180 : product / REAL_PI;
 }
 
-// IEEE 754's minimum and maximum: a NaN operand gives a NaN, as addR does, and -0 counts as
-// below +0. std::fmin and std::fmax would instead drop the NaN and may return either zero.
-double minimum(double a, double b)
-{
-    if (std::isnan(a) || std::isnan(b))
-        return a + b;
-    if (a == b) // the zeros of both signs; otherwise a and b are the same value
-        return std::signbit(a) ? a : b;
-    return a < b ? a : b;
-}
-double maximum(double a, double b)
-{
-    if (std::isnan(a) || std::isnan(b))
-        return a + b;
-    if (a == b)
-        return std::signbit(a) ? b : a;
-    return a > b ? a : b;
-}
-
 } // namespace
 
 // Rounds num to dec decimals (negative dec: tens, hundreds, ...), halves going upward.
@@ -493,11 +474,13 @@ EXPORT bool lessR_ii(CONSTANT* argv, unsigned) { return relation(argv, LESS); }
 EXPORT bool lessEqR_ii(CONSTANT* argv, unsigned) { return relation(argv, LESS | EQUAL); }
 EXPORT bool greaterR_ii(CONSTANT* argv, unsigned) { return relation(argv, GREATER); }
 EXPORT bool greaterEqR_ii(CONSTANT* argv, unsigned) { return relation(argv, GREATER | EQUAL); }
-// The smaller and the larger of x and y, and atan2(y, x) in C's argument order (y first).
-EXPORT bool minR_iii(CONSTANT* argv, unsigned) { return test2(argv, minimum); }
-EXPORT bool minR_iio(CONSTANT* argv, unsigned) { return compute2(argv, minimum); }
-EXPORT bool maxR_iii(CONSTANT* argv, unsigned) { return test2(argv, maximum); }
-EXPORT bool maxR_iio(CONSTANT* argv, unsigned) { return compute2(argv, maximum); }
+// The smaller and the larger of x and y as IEEE 754 has them (C's fminimum and fmaximum: a NaN
+// operand gives a NaN, as addR does, and -0 is below +0, where fmin and fmax would drop the NaN
+// and return either zero), and atan2(y, x) in C's argument order (y first).
+EXPORT bool minR_iii(CONSTANT* argv, unsigned) { return test2(argv, fminimum); }
+EXPORT bool minR_iio(CONSTANT* argv, unsigned) { return compute2<double>(argv, fminimum); }
+EXPORT bool maxR_iii(CONSTANT* argv, unsigned) { return test2(argv, fmaximum); }
+EXPORT bool maxR_iio(CONSTANT* argv, unsigned) { return compute2<double>(argv, fmaximum); }
 EXPORT bool atan2_iii(CONSTANT* argv, unsigned) { return test2(argv, std::atan2); }
 EXPORT bool atan2_iio(CONSTANT* argv, unsigned) { return compute2<double>(argv, std::atan2); }
 // clang-format on

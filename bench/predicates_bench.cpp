@@ -205,13 +205,6 @@ bool literalIntegerTest(CONSTANT* argv, unsigned)
 double floorOf(double x) { return std::floor(x); }
 double ceilOf(double x) { return std::ceil(x); }
 
-// IEEE 754's minimum: a NaN is kept, and -0 is below +0.
-double minimum(double a, double b)
-{
-    if (std::isnan(a) || std::isnan(b))
-        return a + b;
-    return a < b || (a == b && std::signbit(a)) ? a : b;
-}
 double arcTangent2(double y, double x) { return std::atan2(y, x); }
 
 // A comparison: unequal at 8 decimals, then ordered.
@@ -270,7 +263,7 @@ const std::map<std::string, Paths>& pathsByFamily()
         {"deg2rad", {deg2rad_io, deg2rad_ii, literalOut1<deg2rad>, literalTest1<deg2rad>}},
         {"rad2deg", {rad2deg_io, rad2deg_ii, literalOut1<rad2deg>, literalTest1<rad2deg>}},
         {"lessR", {nullptr, lessR_ii, nullptr, literalLess}},
-        {"minR", {minR_iio, minR_iii, literalOut2<minimum>, literalTest2<minimum>}},
+        {"minR", {minR_iio, minR_iii, literalOut2<fminimum>, literalTest2<fminimum>}},
         {"atan2", {atan2_iio, atan2_iii, literalOut2<arcTangent2>, literalTest2<arcTangent2>}},
     };
     return all;
