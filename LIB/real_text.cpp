@@ -22,10 +22,11 @@
 // digits below 1e4 14.6 vs 15.0, -1.36106e+09 13.5 vs 16.1, 8-decimal texts of 1e11 to 1e15
 // 21.4 vs 33.7 and of 1e16 to 1e22 20.7 vs 35.1, 300 digits 49.8 vs 61.4, 1.23457e+250 16.2 vs
 // 17.2, and 17-digit exponent forms (1.2345678901234567e-07) 16.9 vs 16.7, 0.92 to 1.01 of it
-// over runs. What made it so, each measured so: the length first, so that digits are read
-// eight at a time (before, 17 digits took 21.1 vs 15.6 and 300 digits 121 vs 66); one product
-// with the leading 64 bits of five instead of two with 128; the hot steps inline (the sums had
-// gone through memory); the last few digits of a text as one word. Reading the length costs
+// over runs. Each of these steps was kept where it brought the reader closer to from_chars in
+// the same run: the length first, so that digits are read eight at a time (before, 17 digits
+// took 21.1 vs 15.6 and 300 digits 121 vs 66); one product with the leading 64 bits of five
+// instead of two with 128; the hot steps inline (the sums had gone through memory); the last
+// few digits of a text as one word. Reading the length costs
 // short texts about 2 ns: addR on -1.36106e+09 and short decimals is 9 to 12% slower than with
 // the byte-by-byte scan before, which read no length (make bench-compare). The writer beats
 // to_chars below 2^36 by three and a half times (8.7 vs 30.2).
@@ -148,7 +149,7 @@ std::uint64_t nonDigits(std::uint64_t chunk)
 
 // Passes the digits from p on and adds them to n (n x 10 + digit each), eight at a time while
 // eight bytes remain before `end`. Past 19 digits n is not used: it wraps, and past 24 the
-// chunks are only checked, which reads a 300-digit text about twice as fast.
+// chunks are only checked, as their sum is not used either.
 inline __attribute__((always_inline)) const char* scanDigits(const char* text, const char* p, const char* end,
                                                               std::uint64_t& n)
 {
@@ -211,14 +212,14 @@ double nearestDouble(Wide n, bool inexact, int exponent)
     return double(std::int64_t(std::uint64_t(n) | std::uint64_t(inexact))) * powerOfTwo(exponent);
 }
 
-// The leading 128 bits of 5^q, rounded down, for every q that a double needs: value[q - MIN] x
+// The leading 64 bits of 5^q, rounded down, for every q that a double needs: value[q - MIN] x
 // 2^-shift[q - MIN] is 5^q less than one unit of value, whose top bit is set. Computed at
 // compile time in 32-bit limbs: upward by multiplying by 5, downward by dividing 2^1023 by 5
 // again and again (a floor of a floor is the floor of the whole quotient, so each step is exact).
 struct LeadingBitsOfFive {
     static constexpr int MIN = -342, MAX = 308; // 10^-342 x (2^64 - 1) is below the least subnormal
     static constexpr int LIMBS = 32;            // 1024 bits: 5^308 takes 716, 2^1023 / 5^342 keeps 229
-    Wide value[MAX - MIN + 1];
+    std::uint64_t value[MAX - MIN + 1];
     int shift[MAX - MIN + 1];
 
     constexpr LeadingBitsOfFive() : value(), shift()
@@ -259,11 +260,11 @@ private:
         while (limbs[top] == 0)
             --top;
         int bits = 32 * top + 32 - __builtin_clz(limbs[top]);
-        Wide kept = 0; // the 128 bits from the leading one down, zeros past the last limb
-        for (int bit = bits - 1; bit >= bits - 128; --bit)
+        std::uint64_t kept = 0; // the 64 bits from the leading one down, zeros past the last limb
+        for (int bit = bits - 1; bit >= bits - 64; --bit)
             kept = kept << 1 | (bit >= 0 ? (limbs[bit / 32] >> (bit % 32)) & 1 : 0);
         value[q - MIN] = kept;
-        shift[q - MIN] = 128 - bits + scale;
+        shift[q - MIN] = 64 - bits + scale;
     }
 };
 constexpr LeadingBitsOfFive LEADING_BITS_OF_FIVE;
@@ -271,8 +272,8 @@ constexpr LeadingBitsOfFive LEADING_BITS_OF_FIVE;
 // n x 10^power for n from 1 to 2^64 by one multiplication with the leading 64 bits of 5^power,
 // where no division or wider product is needed and from_chars is not: 17-digit texts and
 // exponent forms. With n shifted to 64 bits, the high half of the product, scaled by
-// 2^(128 - shift), lies below the exact value by less than two of its units (the table's rounding
-// and the low halves left out each count less than one); so unless its bits below the 53 kept
+// 2^(64 - shift), lies below the exact value by less than two of its units (the table's rounding
+// and the low half left out each count less than one); so unless its bits below the 53 kept
 // are half a unit or one less, where the exact value may lie on either side of a tie or on it,
 // the exact value rounds as that high half with a set bit at the bottom. False then, and for
 // results near or past the ends of the normal range, for the exact paths or from_chars to
@@ -284,13 +285,13 @@ bool scaleByLeadingBits(std::uint64_t n, long long power, double& magnitude)
     const int index = int(power) - LeadingBitsOfFive::MIN;
     const int zeros = __builtin_clzll(n);
     const std::uint64_t w = n << zeros;
-    const std::uint64_t high = std::uint64_t((Wide(w) * std::uint64_t(LEADING_BITS_OF_FIVE.value[index] >> 64)) >> 64);
+    const std::uint64_t high = std::uint64_t((Wide(w) * LEADING_BITS_OF_FIVE.value[index]) >> 64);
     const int wider = int(high >> 63); // high is at least 2^62: 63 bits, or 64
     const std::uint64_t half = std::uint64_t(1) << (9 + wider), below = high & (2 * half - 1);
     if (below - (half - 1) <= 1)
         return false;
     // 10^power = 5^power x 2^power, and 5^power is leading x 2^-shift.
-    const int exponent = 128 - LEADING_BITS_OF_FIVE.shift[index] + int(power) - zeros + wider;
+    const int exponent = 64 - LEADING_BITS_OF_FIVE.shift[index] + int(power) - zeros + wider;
     if (exponent < -1022 || exponent > 1023 - 62)
         return false;
     magnitude = double(std::int64_t((high >> wider) | 1)) * powerOfTwo(exponent);
