@@ -7,6 +7,7 @@
 // term a plug-in writes use one implementation (and one allocator), whichever library --lib
 // names. Taking the class from the dlopened file instead would mean calling mangled C++
 // constructors through dlsym.
+#include "call_in_lines.h"
 #include "call_parser.h"
 #include "commands.h"
 #include "evaluation.h"
@@ -140,12 +141,6 @@ struct Options {
     std::vector<std::string> calls;
 };
 
-bool isBlankOrComment(const std::string& line)
-{
-    std::size_t first = line.find_first_not_of(" \t");
-    return first == std::string::npos || line[first] == '%';
-}
-
 // The line as the parser takes it: without its end and trailing blanks, and, on the first
 // line, without a byte-order mark that an editor put there (line 0: an argument, which has none).
 std::string cleaned(std::string line, std::size_t number)
@@ -156,46 +151,6 @@ std::string cleaned(std::string line, std::size_t number)
     line.erase(end == std::string::npos ? 0 : end + 1);
     return line;
 }
-
-// A call or body that a rule author writes over several lines, as at other prompts: a line
-// that stops inside the body (see BodyContinuation) goes on with the next. Blank and comment
-// lines in between add nothing.
-class CallInLines {
-public:
-    // Whether `line` (number `number`) is part of a call: the first line of one that holds text,
-    // or any line while one goes on.
-    bool add(const std::string& line, std::size_t number)
-    {
-        bool blank = isBlankOrComment(line);
-        if (first_ == 0 && blank)
-            return false;
-        if (first_ == 0) {
-            first_ = number;
-            text_ = line;
-        } else if (!blank) {
-            text_ += ' ';
-            text_ += line;
-        }
-        if (!blank)
-            continuation_.add(line);
-        return true;
-    }
-    bool pending() const { return first_ != 0; }
-    bool complete() const { return first_ != 0 && !continuation_.continues(); }
-    const std::string& text() const { return text_; }
-    std::size_t firstLine() const { return first_; }
-    void clear()
-    {
-        first_ = 0;
-        text_.clear();
-        continuation_ = BodyContinuation();
-    }
-
-private:
-    std::size_t first_ = 0;         // the line it started on; 0: none
-    std::string text_;              // its lines so far, joined by a blank
-    BodyContinuation continuation_; // of those lines, each read once
-};
 
 // Answers lines of calls against one library and remembers whether any of them went wrong.
 class Session {
