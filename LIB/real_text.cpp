@@ -17,19 +17,18 @@
 //   fixed notation, which also writes the exact binary value rounded half to even, at a tenth of
 //   snprintf's cost or less; inf and nan (and a text too long for the buffer) go to snprintf.
 // The reader is kept beside std::from_chars because it is faster on every size of text that
-// make bench reads, or level with it (ns per read, the same 64 texts in turn, from_chars with
-// strlen, one run): the families' 8-decimal texts 10.8 vs 13.2, short decimals 9.8 vs 13.1, 17
-// digits below 1e4 14.6 vs 15.0, -1.36106e+09 13.5 vs 16.1, 8-decimal texts of 1e11 to 1e15
-// 21.4 vs 33.7 and of 1e16 to 1e22 20.7 vs 35.1, 300 digits 49.8 vs 61.4, 1.23457e+250 16.2 vs
-// 17.2, and 17-digit exponent forms (1.2345678901234567e-07) 16.9 vs 16.7, 0.92 to 1.01 of it
-// over runs. Each of these steps was kept where it brought the reader closer to from_chars in
-// the same run: the length first, so that digits are read eight at a time (before, 17 digits
-// took 21.1 vs 15.6 and 300 digits 121 vs 66); one product with the leading 64 bits of five
-// instead of two with 128; the hot steps inline (the sums had gone through memory); the last
-// few digits of a text as one word. Reading the length costs
-// short texts about 2 ns: addR on -1.36106e+09 and short decimals is 9 to 12% slower than with
-// the byte-by-byte scan before, which read no length (make bench-compare). The writer beats
-// to_chars below 2^36 by three and a half times (8.7 vs 30.2).
+// make bench reads (ns per read, the same 64 texts in turn, from_chars with strlen, one run): the
+// families' 8-decimal texts 8.3 vs 11.8, short decimals 7.4 vs 11.5, 17 digits below 1e4 12.6 vs
+// 13.1, 16 to 18 digits (-123456789.12345678) 10.1 vs 10.3, -1.36106e+09 11.1 vs 15.0, 8-decimal
+// texts of 1e11 to 1e15 20.7 vs 29.9 and of 1e16 to 1e22 17.7 vs 31.4, 300 digits 39.0 vs 55.6,
+// 1.23457e+250 14.9 vs 15.3, and 17-digit exponent forms (1.2345678901234567e-07) 13.9 vs 14.7.
+// Each of these steps was kept where it brought the reader closer to from_chars in the same run:
+// the length first, so that digits are read eight at a time (before, 17 digits took 21.1 vs 15.6
+// and 300 digits 121 vs 66); one product with the leading 64 bits of five instead of two with
+// 128; the hot steps inline, and the rare long paths out of line, so that the sums stay in
+// registers; the sign on the power rather than on a branch; a whole part read by words only in
+// texts long enough for that. The writer beats to_chars below 2^36 by three and a half times
+// (8.7 vs 30.2).
 // Both rely on round-to-nearest and on a full stop as the decimal point, which the host may
 // change per thread (fesetround, uselocale), so a codec checks them when it is made, once per
 // predicate call; the library itself never changes either.
@@ -43,6 +42,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <langinfo.h>
+#include <optional>
 #include <system_error>
 
 namespace {
@@ -150,24 +150,17 @@ std::uint64_t nonDigits(std::uint64_t chunk)
 // Passes the digits from p on and adds them to n (n x 10 + digit each), eight at a time while
 // eight bytes remain before `end`. Past 19 digits n is not used: it wraps, and past 24 the
 // chunks are only checked, as their sum is not used either.
-inline __attribute__((always_inline)) const char* scanDigits(const char* text, const char* p, const char* end,
-                                                              std::uint64_t& n)
+inline __attribute__((always_inline)) const char* scanDigits(const char* p, const char* end, std::uint64_t& n)
 {
     if (EIGHT_AT_A_TIME) {
         std::uint64_t chunk;
-        for (int chunks = 0; end - p >= 8 && nonDigits(chunk = eightBytes(p)) == 0; p += 8)
-            if (++chunks <= 3)
-                n = n * 100000000 + eightDigitsValue(chunk);
-        // The last one to seven bytes, where they are all digits: at the top of the text's last
-        // eight, with zeros below them.
-        const std::ptrdiff_t left = end - p;
-        if (left > 0 && left < 8 && isDigit(*p) && end - text >= 8) {
-            const std::uint64_t below = (std::uint64_t(1) << (8 * (8 - left))) - 1;
-            chunk = (eightBytes(end - 8) & ~below) | (0x3030303030303030 & below);
-            if (nonDigits(chunk) == 0) {
-                n = n * INTEGER_POWERS_OF_TEN[left] + eightDigitsValue(chunk);
-                return end;
-            }
+        if (end - p >= 8 && nonDigits(chunk = eightBytes(p)) == 0) {
+            // The first word apart: n is zero there at every call, so no multiplication waits for it.
+            n = n * 100000000 + eightDigitsValue(chunk);
+            p += 8;
+            for (int chunks = 1; end - p >= 8 && nonDigits(chunk = eightBytes(p)) == 0; p += 8)
+                if (++chunks <= 3)
+                    n = n * 100000000 + eightDigitsValue(chunk);
         }
     }
     for (; isDigit(*p); ++p)
@@ -186,10 +179,10 @@ constexpr int bitLength(Wide n)
     return high != 0 ? 128 - __builtin_clzll(high) : low != 0 ? 64 - __builtin_clzll(low) : 0;
 }
 
-// 2^exponent, for -1022 <= exponent <= 1023.
-double powerOfTwo(int exponent)
+// 2^exponent, or -2^exponent when negative, for -1022 <= exponent <= 1023.
+double powerOfTwo(int exponent, bool negative = false)
 {
-    std::uint64_t bits = std::uint64_t(1023 + exponent) << 52;
+    std::uint64_t bits = std::uint64_t(1023 + exponent) << 52 | std::uint64_t(negative) << 63;
     double power;
     std::memcpy(&power, &bits, sizeof power);
     return power;
@@ -269,6 +262,10 @@ private:
 };
 constexpr LeadingBitsOfFive LEADING_BITS_OF_FIVE;
 
+// The functions from here to decimalValue give a text's value with its sign, which rides on a
+// power that they load or make anyway: a branch on the sign after the result, which no predictor
+// can learn, made 16- to 18-digit texts 15% slower than from_chars (make bench).
+
 // n x 10^power for n from 1 to 2^64 by one multiplication with the leading 64 bits of 5^power,
 // where no division or wider product is needed and from_chars is not: 17-digit texts and
 // exponent forms. With n shifted to 64 bits, the high half of the product, scaled by
@@ -278,7 +275,7 @@ constexpr LeadingBitsOfFive LEADING_BITS_OF_FIVE;
 // the exact value rounds as that high half with a set bit at the bottom. False then, and for
 // results near or past the ends of the normal range, for the exact paths or from_chars to
 // settle (two in a thousand).
-bool scaleByLeadingBits(std::uint64_t n, long long power, double& magnitude)
+bool scaleByLeadingBits(std::uint64_t n, long long power, bool negative, double& value)
 {
     if (power < LeadingBitsOfFive::MIN || power > LeadingBitsOfFive::MAX)
         return false;
@@ -290,11 +287,13 @@ bool scaleByLeadingBits(std::uint64_t n, long long power, double& magnitude)
     const std::uint64_t half = std::uint64_t(1) << (9 + wider), below = high & (2 * half - 1);
     if (below - (half - 1) <= 1)
         return false;
-    // 10^power = 5^power x 2^power, and 5^power is leading x 2^-shift.
-    const int exponent = 64 - LEADING_BITS_OF_FIVE.shift[index] + int(power) - zeros + wider;
-    if (exponent < -1022 || exponent > 1023 - 62)
+    // 10^power = 5^power x 2^power, and 5^power is leading x 2^-shift. The last bit of high,
+    // dropped so that the conversion takes a signed 64-bit integer, lies below the one that
+    // decides the rounding either way; so the scale does not wait for the product.
+    const int exponent = 65 - LEADING_BITS_OF_FIVE.shift[index] + int(power) - zeros;
+    if (exponent < -1022 || exponent > 1023 - 63)
         return false;
-    magnitude = double(std::int64_t((high >> wider) | 1)) * powerOfTwo(exponent);
+    value = double(std::int64_t((high >> 1) | 1)) * powerOfTwo(exponent, negative);
     return true;
 }
 
@@ -329,51 +328,73 @@ Wide appendDigits(Wide n, const char* p, std::size_t count)
 // cut short would be wrong where as many trailing zeros bring the power of ten back into range.
 constexpr int EXPONENT_CAP = 100000;
 
+// 10^0 to 10^22, then the same negated: the sign of a text rides on its power of ten, which is
+// loaded anyway, rather than on a branch after the result.
+struct SignedPowersOfTen {
+    double value[2][MAX_EXACT_POWER + 1];
+    constexpr SignedPowersOfTen() : value()
+    {
+        for (int k = 0; k <= MAX_EXACT_POWER; ++k) {
+            value[0][k] = EXACT_POWERS_OF_TEN[k];
+            value[1][k] = -EXACT_POWERS_OF_TEN[k];
+        }
+    }
+};
+constexpr SignedPowersOfTen SIGNED_POWERS_OF_TEN;
+
 // n x 10^power where one IEEE multiplication or division does it: n within 2^53 and |power|
 // within 22 are exact doubles, and the operation rounds their exact product or quotient
 // correctly, as strtod does.
-bool scaleExactly(std::uint64_t n, long long power, double& magnitude)
+bool scaleExactly(std::uint64_t n, long long power, bool negative, double& value)
 {
     if (n > MAX_EXACT_INTEGER || power < -MAX_EXACT_POWER || power > MAX_EXACT_POWER)
         return false;
     double exact = double(n);
-    magnitude = power < 0 ? exact / EXACT_POWERS_OF_TEN[-power] : exact * EXACT_POWERS_OF_TEN[power];
+    const double* powers = SIGNED_POWERS_OF_TEN.value[negative];
+    value = power < 0 ? exact / powers[-power] : exact * powers[power];
     return true;
 }
 
 // n x 10^power for n from 1 to 2^128 in 128-bit integers, rounded once (nearestDouble): a
 // quotient for power down to -31, a product for power up to 31 where it fits.
-bool scaleWide(Wide n, long long power, double& magnitude)
+bool scaleWide(Wide n, long long power, bool negative, double& value)
 {
     if (power < 0 && power >= -MAX_WIDE_POWER)
-        magnitude = wideQuotient(n, int(-power));
+        value = wideQuotient(n, int(-power));
     else if (power >= 0 && power <= MAX_WIDE_POWER && bitLength(n) + bitLength(POWERS_OF_FIVE[power]) <= 128)
-        magnitude = nearestDouble(n * POWERS_OF_FIVE[power], false, int(power));
+        value = nearestDouble(n * POWERS_OF_FIVE[power], false, int(power));
     else
         return false;
+    value = negative ? -value : value;
     return true;
 }
 
 // n x 10^power for n below 2^64 where the ways below fail (n is 0, or the leading bits lie too
 // near a tie): without the trailing zeros (12345700000 is 123457 x 10^5) one IEEE operation, or
 // 128-bit integers. Out of line, so that the common ways stay short.
-__attribute__((noinline)) bool lastMagnitude(std::uint64_t n, long long power, double& magnitude)
+__attribute__((noinline)) bool lastValue(std::uint64_t n, long long power, bool negative, double& value)
 {
     if (n == 0) {
-        magnitude = 0;
+        value = negative ? -0.0 : 0.0;
         return true;
     }
     for (; n % 10 == 0; n /= 10)
         ++power;
-    return scaleExactly(n, power, magnitude) || scaleWide(n, power, magnitude);
+    return scaleExactly(n, power, negative, value) || scaleWide(n, power, negative, value);
 }
 
 // n x 10^power for n below 2^64: one IEEE operation where it is exact, else the leading bits of
-// five, else lastMagnitude.
-inline __attribute__((always_inline)) bool integerMagnitude(std::uint64_t n, long long power, double& magnitude)
+// five, else lastValue.
+inline __attribute__((always_inline)) bool integerValue(std::uint64_t n, long long power, bool negative,
+                                                        double& value)
 {
-    return scaleExactly(n, power, magnitude) || (n != 0 && scaleByLeadingBits(n, power, magnitude)) ||
-           lastMagnitude(n, power, magnitude);
+    if (scaleExactly(n, power, negative, value) || (n != 0 && scaleByLeadingBits(n, power, negative, value)))
+        return true;
+    double last; // a variable of its own, as its address goes out of line; `value` stays in a register
+    if (!lastValue(n, power, negative, last))
+        return false;
+    value = last;
+    return true;
 }
 
 // Where the digits are too many for 128 bits (or their power of ten for scaleWide): the first 19
@@ -381,8 +402,8 @@ inline __attribute__((always_inline)) bool integerMagnitude(std::uint64_t n, lon
 // value lie strictly between w and w + 1 at that power (the last digit is not a zero), so where
 // both of these round to the same double, so does the value; else false (hardly ever), for
 // from_chars to settle.
-bool truncatedMagnitude(const char* whole, std::size_t wholeDigits, const char* fraction, std::size_t decimals,
-                        long long exponent, double& magnitude)
+bool truncatedValue(const char* whole, std::size_t wholeDigits, const char* fraction, std::size_t decimals,
+                    long long exponent, bool negative, double& value)
 {
     std::size_t zeros = 0; // leading
     while (zeros < wholeDigits && whole[zeros] == '0')
@@ -394,7 +415,7 @@ bool truncatedMagnitude(const char* whole, std::size_t wholeDigits, const char* 
             ++skipped;
     const std::size_t significant = firstCount + decimals - skipped;
     if (significant == 0) {
-        magnitude = 0;
+        value = negative ? -0.0 : 0.0;
         return true;
     }
     firstCount = firstCount < 19 ? firstCount : 19;
@@ -404,9 +425,10 @@ bool truncatedMagnitude(const char* whole, std::size_t wholeDigits, const char* 
     long long power = exponent - static_cast<long long>(decimals) +
                       static_cast<long long>(significant - firstCount - secondCount);
     if (firstCount + secondCount == significant)
-        return integerMagnitude(w, power, magnitude);
+        return integerValue(w, power, negative, value);
     double above;
-    return scaleByLeadingBits(w, power, magnitude) && scaleByLeadingBits(w + 1, power, above) && above == magnitude;
+    return scaleByLeadingBits(w, power, negative, value) && scaleByLeadingBits(w + 1, power, negative, above) &&
+           above == value;
 }
 
 // A run of digits in a text, and their value where they are 19 or fewer.
@@ -419,9 +441,15 @@ struct Digits {
     std::uint64_t leading(std::size_t n) const { return n == count ? value : digitsValue(start, n); }
 };
 
-// whole.fraction x 10^exponent: as one integer where its digits are 19 or fewer; up to 38 without
-// their trailing zeros go to 128-bit integers, and more are cut to 19.
-bool decimalMagnitude(const Digits& whole, const Digits& fraction, long long exponent, double& magnitude)
+__attribute__((noinline)) std::optional<double> manyDigitsValue(const Digits& whole, const Digits& fraction,
+                                                                 std::size_t decimals, long long exponent,
+                                                                 bool negative);
+
+// whole.fraction x 10^exponent: as one integer where its digits are 19 or fewer, else
+// manyDigitsValue, out of line: inlined, its 128-bit paths crowded the registers, so that the
+// common path kept its sums in memory (16- to 18-digit texts were 5 to 10% slower).
+inline __attribute__((always_inline)) bool decimalValue(const Digits& whole, const Digits& fraction,
+                                                        long long exponent, bool negative, double& value)
 {
     std::size_t wholeDigits = whole.count, decimals = fraction.count;
     if (decimals <= 19 && fraction.value == 0) // the library's texts of whole values: 1361060000.00000000
@@ -430,8 +458,22 @@ bool decimalMagnitude(const Digits& whole, const Digits& fraction, long long exp
     if (decimals <= 19 && (wholeDigits + decimals <= 19 || (wholeDigits <= 19 && whole.value == 0))) {
         std::uint64_t n = whole.value * INTEGER_POWERS_OF_TEN[decimals] + fraction.value;
         long long power = exponent - static_cast<long long>(decimals);
-        return integerMagnitude(n, power, magnitude);
+        return integerValue(n, power, negative, value);
     }
+    std::optional<double> many = manyDigitsValue(whole, fraction, decimals, exponent, negative);
+    if (!many)
+        return false;
+    value = *many;
+    return true;
+}
+
+// Texts of more than 19 digits (decimals of them): up to 38 without their trailing zeros go to
+// 128-bit integers, and more are cut to 19.
+std::optional<double> manyDigitsValue(const Digits& whole, const Digits& fraction, std::size_t decimals,
+                                      long long exponent, bool negative)
+{
+    std::size_t wholeDigits = whole.count;
+    double value;
     while (decimals > 0 && fraction.start[decimals - 1] == '0')
         --decimals;
     if (decimals == 0)
@@ -442,11 +484,19 @@ bool decimalMagnitude(const Digits& whole, const Digits& fraction, long long exp
                      ? Wide(whole.leading(wholeDigits)) * INTEGER_POWERS_OF_TEN[decimals] + fraction.leading(decimals)
                      : appendDigits(appendDigits(0, whole.start, wholeDigits), fraction.start, decimals);
         long long power = exponent - static_cast<long long>(decimals);
-        if (n >> 64 == 0 ? integerMagnitude(std::uint64_t(n), power, magnitude) : scaleWide(n, power, magnitude))
-            return true;
+        if (n >> 64 == 0 ? integerValue(std::uint64_t(n), power, negative, value)
+                         : scaleWide(n, power, negative, value))
+            return value;
     }
-    return truncatedMagnitude(whole.start, wholeDigits, fraction.start, decimals, exponent, magnitude);
+    if (truncatedValue(whole.start, wholeDigits, fraction.start, decimals, exponent, negative, value))
+        return value;
+    return std::nullopt;
 }
+
+// A whole part is passed eight digits at a time only in texts long enough for eight of them, a
+// point and eight decimals. In shorter ones, most texts, it is short, and the word that a check
+// would read and reject cost them about 1 ns a read.
+constexpr std::ptrdiff_t LONG_WHOLE_TEXT = 8 + 1 + 8;
 
 // [-]digits[.digits] or [-].digits, then optionally e or E, a sign and digits, and nothing after;
 // false when it is not that simple. The digits are summed as they are passed, eight at a time
@@ -457,19 +507,21 @@ bool readSimpleDecimal(const char* text, double& value)
     const char* p = text;
     bool negative = *p == '-';
     p += negative;
-    Digits whole = {p, 0, 0};
-    if (EIGHT_AT_A_TIME && end - p >= 8 && nonDigits(eightBytes(p)) == 0)
-        p = scanDigits(text, p, end, whole.value);
+    // The sums in variables of their own: in the Digits records they went through memory.
+    const char* const wholeStart = p;
+    std::uint64_t wholeValue = 0, fractionValue = 0;
+    if (EIGHT_AT_A_TIME && end - p >= LONG_WHOLE_TEXT && nonDigits(eightBytes(p)) == 0)
+        p = scanDigits(p, end, wholeValue);
     else // most whole parts are short
         for (; isDigit(*p); ++p)
-            whole.value = whole.value * 10 + std::uint64_t(*p - '0');
-    whole.count = std::size_t(p - whole.start);
-    Digits fraction = {p, 0, 0};
+            wholeValue = wholeValue * 10 + std::uint64_t(*p - '0');
+    const Digits whole = {wholeStart, std::size_t(p - wholeStart), wholeValue};
+    const char* fractionStart = p;
     if (*p == '.') {
-        fraction.start = ++p;
-        p = scanDigits(text, p, end, fraction.value);
-        fraction.count = std::size_t(p - fraction.start);
+        fractionStart = ++p;
+        p = scanDigits(p, end, fractionValue);
     }
+    const Digits fraction = {fractionStart, std::size_t(p - fractionStart), fractionValue};
     long long exponent = 0;
     if ((*p | 0x20) == 'e') {
         const char* q = p + 1;
@@ -486,14 +538,13 @@ bool readSimpleDecimal(const char* text, double& value)
     }
     if (p != end || whole.count + fraction.count == 0)
         return false;
-    double magnitude;
-    if (decimalMagnitude(whole, fraction, exponent, magnitude)) {
-        value = negative ? -magnitude : magnitude;
+    if (decimalValue(whole, fraction, exponent, negative, value))
         return true;
-    }
     // Near a tie past the paths above: from_chars rounds correctly too. Out of the double range it
     // gives up, and strtod gives atof's infinity or zero.
-    std::from_chars_result result = std::from_chars(text, end, value);
+    double parsed;
+    std::from_chars_result result = std::from_chars(text, end, parsed);
+    value = parsed;
     return result.ec == std::errc() && result.ptr == end;
 }
 

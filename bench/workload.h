@@ -72,6 +72,7 @@ inline const std::vector<Workload>& textSizeWorkloads()
     static const Size sizes[] = {
         {"short<1e4", 1e-3, 1e4, "%.3f"},
         {"17digits<1e4", 1e-3, 1e4, "%.17g"},
+        {"1e7-1e10", 1e7, 1e10, "%.8f"},  // -123456789.12345678: 16 to 18 digits
         {"1e9-1e10,%g", 1e9, 1e10, "%g"}, // -1.23457e+09
         {"1e11-1e15", 1e11, 1e15, "%.8f"},
         {"1e16-1e22", 1e16, 1e22, "%.8f"},
