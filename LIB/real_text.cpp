@@ -497,6 +497,11 @@ std::optional<double> manyDigitsValue(const Digits& whole, const Digits& fractio
 // point and eight decimals. In shorter ones, most texts, it is short, and the word that a check
 // would read and reject cost them about 1 ns a read.
 constexpr std::ptrdiff_t LONG_WHOLE_TEXT = 8 + 1 + 8;
+// Likewise a fraction, but for the library's own 8 decimals at the end of a text: what %g writes
+// after the point (at most 6 digits and an exponent such as e+250) is too short for a word of
+// digits, and passing it byte by byte made addR_iii on -1.36106e+09 4% faster (0.96, make
+// bench-compare against the build that checked the word).
+constexpr std::ptrdiff_t SHORT_EXPONENT_TAIL = 6 + 5;
 
 // [-]digits[.digits] or [-].digits, then optionally e or E, a sign and digits, and nothing after;
 // false when it is not that simple. The digits are summed as they are passed, eight at a time
@@ -519,7 +524,11 @@ bool readSimpleDecimal(const char* text, double& value)
     const char* fractionStart = p;
     if (*p == '.') {
         fractionStart = ++p;
-        p = scanDigits(p, end, fractionValue);
+        if (end - p == REAL_TEXT_DECIMALS || end - p > SHORT_EXPONENT_TAIL)
+            p = scanDigits(p, end, fractionValue);
+        else
+            for (; isDigit(*p); ++p)
+                fractionValue = fractionValue * 10 + std::uint64_t(*p - '0');
     }
     const Digits fraction = {fractionStart, std::size_t(p - fractionStart), fractionValue};
     long long exponent = 0;
