@@ -52,15 +52,15 @@ bool areReals(const CONSTANT* argv, std::initializer_list<int> slots)
     return true;
 }
 
-// Results below 2^36 take at most 21 bytes with the terminator ("-68719476735.99999999"), and
-// are written straight into the array that the slot keeps: 24 bytes, the least that the
-// allocator hands out anyway. Others are written aside first and copied at their length.
-constexpr double SHORT_RESULT_LIMIT = 0x1p36;
+// The codec's short results are written straight into the array that the slot keeps: 24 bytes,
+// the least that the allocator hands out anyway. Others are written aside first and copied at
+// their length.
 constexpr std::size_t SHORT_TEXT_SIZE = 24;
+static_assert(SHORT_TEXT_SIZE >= SHORT_REAL_TEXT_SIZE, "a short result must fit the slot's array");
 
 bool writeReal(const RealCodec& codec, CONSTANT& slot, double value)
 {
-    if (std::fabs(value) < SHORT_RESULT_LIMIT) {
+    if (std::fabs(value) < SHORT_REAL_LIMIT) {
         char* text = new char[SHORT_TEXT_SIZE];
         codec.write(text, SHORT_TEXT_SIZE, value);
         TermWriter::adoptString(slot, text); // the only allocation

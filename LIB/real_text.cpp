@@ -69,9 +69,6 @@ constexpr Powers<Wide, 32> POWERS_OF_FIVE(5);                  // to 5^31, below
 
 constexpr Wide FIVE_TO_THE_DECIMALS = POWERS_OF_FIVE[REAL_TEXT_DECIMALS];
 constexpr std::uint64_t TEN_TO_THE_DECIMALS = INTEGER_POWERS_OF_TEN[REAL_TEXT_DECIMALS];
-constexpr int FAST_WRITE_LIMIT_EXPONENT = 36; // |value| < 2^36: value x 10^8 fits in 63 bits
-// Sign, the 11 integer digits of 2^36, point, decimals, terminator.
-constexpr std::size_t FAST_TEXT_SIZE = 1 + 11 + 1 + REAL_TEXT_DECIMALS + 1;
 
 // Round-to-nearest in both places that matter. On x86-64 these are two registers, both set by
 // fesetround: the x87 control word, which fegetround reads and so strtod and printf follow (read
@@ -643,7 +640,8 @@ std::size_t RealCodec::write(char* out, std::size_t size, double value) const
     std::uint64_t bits;
     std::memcpy(&bits, &value, sizeof bits);
     int biased = int(bits >> 52) & 0x7ff;
-    if (fast && biased < 1023 + FAST_WRITE_LIMIT_EXPONENT && size >= FAST_TEXT_SIZE) {
+    // Below 2^36, value x 10^8 fits in 63 bits.
+    if (fast && biased < 1023 + SHORT_REAL_EXPONENT && size >= SHORT_REAL_TEXT_SIZE) {
         std::uint64_t mantissa = bits & ((std::uint64_t(1) << 52) - 1);
         int exponent = -1074; // subnormal
         if (biased != 0) {

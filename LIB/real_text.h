@@ -17,6 +17,13 @@ inline constexpr double EXACT_POWERS_OF_TEN[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1
                                                  1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
 constexpr int MAX_EXACT_POWER = int(sizeof EXACT_POWERS_OF_TEN / sizeof EXACT_POWERS_OF_TEN[0]) - 1;
 
+// Values below 2^SHORT_REAL_EXPONENT in magnitude are written by the codec's own fast path, into
+// any buffer of SHORT_REAL_TEXT_SIZE bytes or more: a sign, the 11 whole digits of 2^36, the
+// point, the decimals and the terminator ("-68719476735.99999999").
+constexpr int SHORT_REAL_EXPONENT = 36;
+constexpr double SHORT_REAL_LIMIT = double(1ULL << SHORT_REAL_EXPONENT);
+constexpr std::size_t SHORT_REAL_TEXT_SIZE = 1 + 11 + 1 + REAL_TEXT_DECIMALS + 1;
+
 // Reads and writes real texts for one predicate call. The fast paths assume round-to-nearest
 // and a full stop as the decimal point; the host may change either per thread (fesetround,
 // uselocale) between calls but not during one, so they are checked once, when the codec is made.

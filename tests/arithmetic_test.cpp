@@ -35,6 +35,9 @@ TEST(Arithmetic, Answers)
         {P(divR_iio), {"1", "nan"}, "nan"},
         {P(divR_iio), {"-1e-9", "1"}, "-0.00000000"},
         {P(addR_iio), {"9999999.99999999", "0"}, "9999999.99999999"},
+        // The longest short result, and one past the short ones that needs more than 24 bytes.
+        {P(addR_iio), {"-68719476735.99", "0"}, "-68719476735.98999786"},
+        {P(addR_iio), {"-70000000000000", "0"}, "-70000000000000.00000000"},
         // Reading is atof: blanks, prefixes, hexadecimal, inf and nan forms all behave as atof does.
         {P(addR_iio), {"1.5abc", "0"}, "1.50000000"},
         {P(addR_iio), {"abc", "0"}, "0.00000000"},
