@@ -48,10 +48,12 @@ TEST(Order, MinMaxAndAtan2)
         {P(maxR_iio), {"10.5", "9.2"}, "10.50000000"},
         {P(minR_iio), {"2", "-0"}, "-0.00000000"}, // -0 is below +0, either way round
         {P(minR_iio), {"-0", "0"}, "-0.00000000"},
+        {P(minR_iio), {"0", "-0"}, "-0.00000000"}, // where b < a ? b : a gives +0
         {P(maxR_iio), {"-0", "0"}, "0.00000000"},
         {P(maxR_iio), {"0", "-0"}, "0.00000000"},
         {P(minR_iio), {"-inf", "1"}, "-inf"},
         {P(minR_iio), {"nan", "1"}, "nan"}, // a NaN is not dropped, as fmin would
+        {P(minR_iio), {"1", "nan"}, "nan"},
         {P(maxR_iio), {"1", "nan"}, "nan"},
         {P(minR_iii), {"1", "2", "1.000000004"}, "true"},
         {P(maxR_iii), {"1", "2", "1"}, "false"},
