@@ -201,13 +201,6 @@ std::vector<std::vector<Input>> callsOf(const Build& build, const Workload& w, b
     return calls;
 }
 
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    std::size_t n = v.size();
-    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
-}
-
 struct Options {
     int rounds = 9;
     double milliseconds = 5; // per build, row and round
@@ -279,6 +272,19 @@ int main(int argc, char** argv)
     };
     addRows(familyWorkloads(), false);
     addRows(textSizeWorkloads(), true);
+
+    // A row times what both builds answer alike: where BASE's answer differs (another writer, another
+    // guard), its time is of another path, and the row says so.
+    for (Row& row : rows) {
+        unsigned baseHeld = 0, newHeld = 0;
+        for (std::size_t k = 0; k < POOL; ++k) {
+            baseHeld += row.base(row.basePool->argv(k), row.basePool->width());
+            newHeld += row.fresh(row.newPool->argv(k), row.newPool->width());
+        }
+        if (baseHeld != newHeld)
+            std::printf("%s %s: BASE holds on %u of %zu calls, NEW on %u: the two time different paths\n",
+                        row.symbol.c_str(), row.texts.c_str(), baseHeld, POOL, newHeld);
+    }
 
     // As many calls as fill the time asked for, judged on the new build after a warm-up.
     for (Row& row : rows) {

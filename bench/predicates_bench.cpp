@@ -310,7 +310,8 @@ std::string benchmarkName(const Family& f, Pattern p, const char* path)
 // predicates, with 8 decimals; some typed by rule authors, shorter). An output pattern's slot
 // starts empty; a test pattern's holds the value that the output pattern writes, so that the
 // test holds, as in a program that checks what it derived; a failing test's holds the value
-// written for the next argument vector's inputs.
+// written for the next argument vector's inputs. A comparison's inputs are put in the order in
+// which it holds, and the other way round for a failing one.
 std::vector<std::vector<CONSTANT>> argumentPool(const Family& family, Pattern pattern, unsigned seed)
 {
     std::mt19937_64 random(seed);
@@ -323,19 +324,28 @@ std::vector<std::vector<CONSTANT>> argumentPool(const Family& family, Pattern pa
             else
                 argv.emplace_back(input.text.c_str(), true);
         }
-        if (family.output) { // a comparison tests its inputs alone
+        const unsigned width = static_cast<unsigned>(argv.size() + (family.output != nullptr));
+        if (family.output) {
             argv.emplace_back();
-            if (!family.output(argv.data(), static_cast<unsigned>(argv.size())))
+            if (!family.output(argv.data(), width))
                 continue; // off the domain (tan near a pole)
             if (pattern == Pattern::output)
                 argv.back() = CONSTANT();
+        } else { // a comparison tests its inputs alone
+            if (!family.test(argv.data(), width))
+                std::swap(argv[0], argv[1]);
+            if (!family.test(argv.data(), width))
+                continue; // equal at 8 decimals
+            if (pattern == Pattern::failingTest)
+                std::swap(argv[0], argv[1]);
         }
         pool.push_back(argv);
     }
     if (pattern == Pattern::failingTest)
         for (std::size_t k = 0; k < POOL; ++k) {
-            pool[k].back() = pool[k + 1].back();
-            if (family.output && family.test(pool[k].data(), static_cast<unsigned>(pool[k].size())))
+            if (family.output)
+                pool[k].back() = pool[k + 1].back();
+            if (family.test(pool[k].data(), static_cast<unsigned>(pool[k].size())))
                 std::fprintf(stderr, "%s: a failing test holds\n", family.name);
         }
     pool.pop_back();
@@ -529,12 +539,6 @@ int printGoal(double ratio, double goal)
     return !met;
 }
 
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    std::size_t n = v.size();
-    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
-}
 
 // Prints one line per row and pattern of a table, then the medians; returns the number of goals missed.
 int printTable(const SummaryReporter& reporter, const Table& table)

@@ -5,6 +5,7 @@
 #ifndef BENCH_WORKLOAD_H
 #define BENCH_WORKLOAD_H
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <random>
@@ -121,6 +122,14 @@ inline std::vector<Input> drawInputs(const std::vector<Slot>& slots, std::mt1993
         inputs.push_back({false, 0, text});
     }
     return inputs;
+}
+
+// The median of a set of timings.
+inline double median(std::vector<double> v)
+{
+    std::sort(v.begin(), v.end());
+    std::size_t n = v.size();
+    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
 }
 
 #endif
