@@ -229,42 +229,41 @@ struct Family {
     Predicate output, test, literalOutput, literalTest; // a comparison has no output pattern
 };
 
-// Each family's output and test patterns, then their literal paths.
+// Each family's literal paths, output and test; the library's own come from its symbols.
 struct Paths {
-    Predicate output, test, literalOutput, literalTest;
+    Predicate literalOutput, literalTest;
 };
 const std::map<std::string, Paths>& pathsByFamily()
 {
     static const std::map<std::string, Paths> all = {
-        {"addR", {addR_iio, addR_iii, literalOut2<plus>, literalTest2<plus>}},
-        {"subtR", {subtR_iio, subtR_iii, literalOut2<minus>, literalTest2<minus>}},
-        {"timesR", {timesR_iio, timesR_iii, literalOut2<times>, literalTest2<times>}},
-        {"divR", {divR_iio, divR_iii, literalOut2<quotient, nonZeroDivisor>, literalTest2<quotient, nonZeroDivisor>}},
-        {"modR",
-         {modR_iio, modR_iii, literalOut2<remainder, nonZeroDivisor>, literalTest2<remainder, nonZeroDivisor>}},
-        {"fabs", {fabs_io, fabs_ii, literalOut1<absolute>, literalFabsTest}},
-        {"pow", {pow_iio, pow_iii, literalCheckedOut2<power>, literalTest2<power>}},
-        {"root", {root_iio, root_iii, literalCheckedOut2<root, nonZeroDegree>, literalTest2<root, nonZeroDegree>}},
-        {"sqrt", {sqrt_io, sqrt_ii, literalOut1<squareRoot, nonNegative>, literalTest1<squareRoot, nonNegative>}},
-        {"round", {round_iio, round_iii, literalRoundOut, literalRoundTest}},
-        {"floor", {floor_io, floor_ii, literalIntegerOut<floorOf>, literalIntegerTest<floorOf>}},
-        {"ceil", {ceil_io, ceil_ii, literalIntegerOut<ceilOf>, literalIntegerTest<ceilOf>}},
-        {"exp", {exp_io, exp_ii, literalOut1<exponential>, literalTest1<exponential>}},
-        {"ln", {ln_io, ln_ii, literalOut1<ln, positive>, literalTest1<ln, positive>}},
-        {"log", {log_iio, log_iii, literalOut2<logBase, validLog>, literalTest2<logBase, validLog>}},
-        {"log2", {log2_io, log2_ii, literalOut1<log2ByLn2, positive>, literalTest1<log2ByLn2, positive>}},
-        {"log10", {log10_io, log10_ii, literalOut1<decimalLog, positive>, literalTest1<decimalLog, positive>}},
-        {"sin", {sin_io, sin_ii, literalOut1<sine>, literalTest1<sine>}},
-        {"cos", {cos_io, cos_ii, literalOut1<cosine>, literalTest1<cosine>}},
-        {"tan", {tan_io, tan_ii, literalOut1<tangent, cosineOffZero>, literalTest1<tangent, cosineOffZero>}},
-        {"asin", {asin_io, asin_ii, literalOut1<arcSine, withinUnit>, literalTest1<arcSine, withinUnit>}},
-        {"acos", {acos_io, acos_ii, literalOut1<arcCosine, withinUnit>, literalTest1<arcCosine, withinUnit>}},
-        {"atan", {atan_io, atan_ii, literalOut1<arcTangent>, literalTest1<arcTangent>}},
-        {"deg2rad", {deg2rad_io, deg2rad_ii, literalOut1<deg2rad>, literalTest1<deg2rad>}},
-        {"rad2deg", {rad2deg_io, rad2deg_ii, literalOut1<rad2deg>, literalTest1<rad2deg>}},
-        {"lessR", {nullptr, lessR_ii, nullptr, literalLess}},
-        {"minR", {minR_iio, minR_iii, literalOut2<fminimum>, literalTest2<fminimum>}},
-        {"atan2", {atan2_iio, atan2_iii, literalOut2<arcTangent2>, literalTest2<arcTangent2>}},
+        {"addR", {literalOut2<plus>, literalTest2<plus>}},
+        {"subtR", {literalOut2<minus>, literalTest2<minus>}},
+        {"timesR", {literalOut2<times>, literalTest2<times>}},
+        {"divR", {literalOut2<quotient, nonZeroDivisor>, literalTest2<quotient, nonZeroDivisor>}},
+        {"modR", {literalOut2<remainder, nonZeroDivisor>, literalTest2<remainder, nonZeroDivisor>}},
+        {"fabs", {literalOut1<absolute>, literalFabsTest}},
+        {"pow", {literalCheckedOut2<power>, literalTest2<power>}},
+        {"root", {literalCheckedOut2<root, nonZeroDegree>, literalTest2<root, nonZeroDegree>}},
+        {"sqrt", {literalOut1<squareRoot, nonNegative>, literalTest1<squareRoot, nonNegative>}},
+        {"round", {literalRoundOut, literalRoundTest}},
+        {"floor", {literalIntegerOut<floorOf>, literalIntegerTest<floorOf>}},
+        {"ceil", {literalIntegerOut<ceilOf>, literalIntegerTest<ceilOf>}},
+        {"exp", {literalOut1<exponential>, literalTest1<exponential>}},
+        {"ln", {literalOut1<ln, positive>, literalTest1<ln, positive>}},
+        {"log", {literalOut2<logBase, validLog>, literalTest2<logBase, validLog>}},
+        {"log2", {literalOut1<log2ByLn2, positive>, literalTest1<log2ByLn2, positive>}},
+        {"log10", {literalOut1<decimalLog, positive>, literalTest1<decimalLog, positive>}},
+        {"sin", {literalOut1<sine>, literalTest1<sine>}},
+        {"cos", {literalOut1<cosine>, literalTest1<cosine>}},
+        {"tan", {literalOut1<tangent, cosineOffZero>, literalTest1<tangent, cosineOffZero>}},
+        {"asin", {literalOut1<arcSine, withinUnit>, literalTest1<arcSine, withinUnit>}},
+        {"acos", {literalOut1<arcCosine, withinUnit>, literalTest1<arcCosine, withinUnit>}},
+        {"atan", {literalOut1<arcTangent>, literalTest1<arcTangent>}},
+        {"deg2rad", {literalOut1<deg2rad>, literalTest1<deg2rad>}},
+        {"rad2deg", {literalOut1<rad2deg>, literalTest1<rad2deg>}},
+        {"lessR", {nullptr, literalLess}},
+        {"minR", {literalOut2<fminimum>, literalTest2<fminimum>}},
+        {"atan2", {literalOut2<arcTangent2>, literalTest2<arcTangent2>}},
     };
     return all;
 }
@@ -274,7 +273,11 @@ std::vector<Family> withPaths(const std::vector<Workload>& workloads)
     std::vector<Family> rows;
     for (const Workload& w : workloads) {
         const Paths& p = pathsByFamily().at(w.family);
-        rows.push_back({w.name, w.inputs, p.output, p.test, p.literalOutput, p.literalTest});
+        auto exported = [&w](bool output) { // a comparison has no output pattern
+            const PredicateSymbol* symbol = w.comparison && output ? nullptr : findSymbol(symbolOf(w, output));
+            return symbol ? symbol->predicate : nullptr;
+        };
+        rows.push_back({w.name, w.inputs, exported(true), exported(false), p.literalOutput, p.literalTest});
     }
     return rows;
 }
