@@ -1,5 +1,7 @@
 #include "call_in_lines.h"
 
+#include <algorithm>
+
 bool isBlankOrComment(const std::string& line)
 {
     std::size_t first = line.find_first_not_of(" \t");
@@ -8,24 +10,29 @@ bool isBlankOrComment(const std::string& line)
 
 bool CallInLines::add(const std::string& line, std::size_t number)
 {
-    bool blank = isBlankOrComment(line);
-    if (first_ == 0 && blank)
-        return false;
-    if (first_ == 0) {
-        first_ = number;
-        text_ = line;
-    } else if (!blank) {
+    if (isBlankOrComment(line))
+        return pending();
+    if (pending())
         text_ += ' ';
-        text_ += line;
-    }
-    if (!blank)
-        continuation_.add(line);
+    lines_.push_back({text_.size(), number});
+    text_ += line;
+    continuation_.add(line);
     return true;
+}
+
+CallInLines::Place CallInLines::placeOf(std::size_t at) const
+{
+    // The last line that starts at or before `at`.
+    auto line = std::upper_bound(lines_.begin(), lines_.end(), at,
+                                 [](std::size_t offset, const Line& l) { return offset < l.start; });
+    line = line == lines_.begin() ? line : line - 1;
+    std::size_t end = line + 1 == lines_.end() ? text_.size() : (line + 1)->start - 1;
+    return {line->number, text_.substr(line->start, end - line->start), std::min(at, end) - line->start};
 }
 
 void CallInLines::clear()
 {
-    first_ = 0;
+    lines_.clear();
     text_.clear();
     continuation_ = BodyContinuation();
 }

@@ -21,6 +21,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fstream>
+#include <functional>
 #include <iostream>
 #include <optional>
 #include <string>
@@ -157,31 +158,57 @@ class Session {
 public:
     explicit Session(const PredicateLibrary& library) : library_(library) {}
 
-    // The answer, or nothing after the problem went to standard error.
-    std::optional<std::string> answer(const std::string& line, const std::string& where)
+    // The answer, or nothing after the problem went to standard error, named by the line it is
+    // on: "line 2" after `source`, e.g. "standard input line 2".
+    std::optional<std::string> answer(const CallInLines& call, const std::string& source)
     {
-        std::variant<Body, BodyError> parsed = parseBody(line);
-        if (const BodyError* error = std::get_if<BodyError>(&parsed)) {
-            report(where + callOf(error->call, error->calls) + ", character " +
-                       std::to_string(characterNumber(line, error->at)) + ": " + error->message,
-                   line, error->at);
-            return std::nullopt;
-        }
-        const Body& body = std::get<Body>(parsed);
-        Outcome outcome = evaluate(body, library_);
-        if (!outcome.answered) {
-            // In a body the caret shows which call; a single call needs none.
-            bool several = body.size() > 1 && outcome.call > 0;
-            report(where + callOf(outcome.call, body.size()) + ": " + outcome.text, line,
-                   several ? std::optional(body[outcome.call - 1].at) : std::nullopt);
-            return std::nullopt;
-        }
-        return outcome.text;
+        return answerText(call.text(), [&](std::size_t at) {
+            CallInLines::Place place = call.placeOf(at);
+            return Spot{source + (source.empty() ? "" : " ") + "line " + std::to_string(place.line), place.text,
+                        place.at};
+        });
+    }
+
+    // The same for a call given whole, named `name` (e.g. "argument 1").
+    std::optional<std::string> answer(const std::string& call, const std::string& name)
+    {
+        return answerText(call, [&](std::size_t at) { return Spot{name, call, at}; });
     }
 
     int status() const { return failed_ ? SOME_CALL_FAILED : ALL_ANSWERED; }
 
 private:
+    // Where a byte of the text answered was written: its line's name, that line, the byte in it.
+    struct Spot {
+        std::string name;
+        std::string line;
+        std::size_t at;
+    };
+
+    std::optional<std::string> answerText(const std::string& text, const std::function<Spot(std::size_t)>& spotOf)
+    {
+        std::variant<Body, BodyError> parsed = parseBody(text);
+        if (const BodyError* error = std::get_if<BodyError>(&parsed)) {
+            Spot spot = spotOf(error->at);
+            report(spot.name + callOf(error->call, error->calls) + ", character " +
+                       std::to_string(characterNumber(spot.line, spot.at)) + ": " + error->message,
+                   spot.line, spot.at);
+            return std::nullopt;
+        }
+        const Body& body = std::get<Body>(parsed);
+        Outcome outcome = evaluate(body, library_);
+        if (!outcome.answered) {
+            // In a body the caret shows which call; a single call needs none, and is named by
+            // where it starts.
+            bool several = body.size() > 1 && outcome.call > 0;
+            Spot spot = spotOf(several ? body[outcome.call - 1].at : 0);
+            report(spot.name + callOf(outcome.call, body.size()) + ": " + outcome.text, spot.line,
+                   several ? std::optional(spot.at) : std::nullopt);
+            return std::nullopt;
+        }
+        return outcome.text;
+    }
+
     static std::string callOf(std::size_t call, std::size_t calls)
     {
         return calls > 1 && call > 0 ? ", call " + std::to_string(call) : "";
@@ -239,14 +266,13 @@ int answerTranscript(Session& session, std::istream& in, const std::string& sour
 
     // The lines of the call under way (blank and comment lines among them) wait for its answer.
     CallInLines call;
-    std::size_t held = 0, lastWithText = 0; // index of its first line and of its last with text
     auto answerHeld = [&](std::size_t last) {
-        auto answer = session.answer(call.text(), abridged(source) + " line " + std::to_string(call.firstLine()));
+        auto answer = session.answer(call, abridged(source));
         std::string out;
-        for (std::size_t k = held; k <= last; ++k) {
+        for (std::size_t k = call.firstLine() - 1; k <= last; ++k) {
             std::string shown = abridged(lines[k], answer ? WIDEST_ECHO : WIDEST_BAD_ECHO);
             out += shown;
-            if (k == lastWithText)
+            if (k + 1 == call.lastLine())
                 out += std::string(width - std::min(width, shownWidth(shown)) + 2, ' ') + answer.value_or("error");
             out += '\n';
         }
@@ -268,10 +294,6 @@ int answerTranscript(Session& session, std::istream& in, const std::string& sour
                 return writeFailed();
             continue;
         }
-        if (call.firstLine() == k + 1)
-            held = k;
-        if (!isBlankOrComment(line))
-            lastWithText = k;
         // A call that is never completed is answered at the end: its problem is that it ends early.
         if ((call.complete() || k + 1 == lines.size()) && !answerHeld(k))
             return writeFailed();
@@ -316,13 +338,13 @@ int answerAtTerminal(Session& session)
     std::unique_ptr<LineReader> reader = editingReader(nullptr);
     if (!reader)
         reader = plainReader(STDIN_FILENO, nullptr, true);
+    CallInLines call;
     // At the terminal the reason shown is answer enough; a file of answers keeps its lines in
     // step with the calls.
-    auto answered = [&](const std::string& text, std::size_t number) {
-        auto answer = session.answer(text, "line " + std::to_string(number));
+    auto answered = [&]() {
+        auto answer = session.answer(call, "");
         return (!answer && prompting) || put(answer.value_or("error") + "\n", true);
     };
-    CallInLines call;
     std::string line;
     for (std::size_t number = 1;;) {
         if (prompting)
@@ -348,16 +370,15 @@ int answerAtTerminal(Session& session)
         }
         if (!call.add(line, number))
             continue;
-        if (!isBlankOrComment(line))
-            ++number;
+        number = call.lastLine() + 1; // a blank line within a call is not counted
         if (call.complete()) {
-            if (!answered(call.text(), call.firstLine()))
+            if (!answered())
                 return writeFailed();
             call.clear();
         }
     }
     // A call that never ended has its problem shown, the end of input being an orderly end.
-    if (call.pending() && !answered(call.text(), call.firstLine()))
+    if (call.pending() && !answered())
         return writeFailed();
     if (prompting && !put("\n")) // the shell's prompt then starts on a line of its own
         return writeFailed();

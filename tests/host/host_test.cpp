@@ -346,6 +346,12 @@ TEST(Host, StandardInputGetsOneLineForEachCall)
         {{"-f", "-"}, 1, "addR(\"1\",\n  \"2\", X)  X = \"3.00000000\"\nsqrt(\"4\",  error\n% end\n",
          "standard input line 3, character 10: expected an argument: the call ends early",
          "addR(\"1\",\n  \"2\", X)\nsqrt(\"4\",\n% end\n"},
+        // A problem is placed on the line of the call that holds it, not in the lines joined.
+        {{"-f", "-"}, 1, "addR(\"1\",\n  \"2\" X)   error\n",
+         "standard input line 2, character 7: expected ',' or ')' after an argument\n"
+         "      \"2\" X)\n"
+         "          ^\n",
+         "addR(\"1\",\n  \"2\" X)\n"},
         {{"-f", "-"}, 0, "halt.\n", "", "halt.\nsqrt(\"4\", X)\n"},
         // A NUL is refused where it is and shown, not cut off with what follows it.
         {{}, 1, "error\n",
