@@ -112,22 +112,25 @@ void HistoryFile::add(const std::string& line)
         close(locked);
         return;
     }
+    // A history not read whole (out of memory) is not written back: that would drop its lines.
+    // libedit fails to load an empty file, which has no lines to lose: the line goes in alone.
+    HistEvent event;
+    History* lines = newHistory(event);
+    struct stat now {};
+    bool empty = fstat(locked, &now) == 0 && now.st_size == 0;
+    bool loaded = lines != nullptr && (empty || history(lines, &event, H_LOAD, path_.c_str()) >= 0);
     std::string temporary = path_ + ".XXXXXX";
-    int fd = mkstemp(temporary.data());
+    int fd = loaded ? mkstemp(temporary.data()) : -1;
     if (fd < 0) {
+        if (lines != nullptr)
+            history_end(lines);
         close(locked);
         return;
     }
-    HistEvent event;
-    History* lines = newHistory(event);
-    if (lines != nullptr) {
-        history(lines, &event, H_LOAD, path_.c_str()); // an empty file: the line alone
-        history(lines, &event, H_ENTER, line.c_str());
-    }
+    history(lines, &event, H_ENTER, line.c_str());
     FILE* file = fdopen(fd, "w");
-    bool saved = lines != nullptr && file != nullptr && history(lines, &event, H_SAVE_FP, file) >= 0;
-    if (lines != nullptr)
-        history_end(lines);
+    bool saved = file != nullptr && history(lines, &event, H_SAVE_FP, file) >= 0;
+    history_end(lines);
     saved = file != nullptr && std::fflush(file) == 0 && fsync(fd) == 0 && saved;
     if (file != nullptr)
         saved = std::fclose(file) == 0 && saved;
