@@ -1,6 +1,5 @@
 #include "line_display.h"
 
-#include <clocale>
 #include <cwchar>
 #include <functional>
 #include <locale.h>
@@ -61,13 +60,10 @@ std::size_t columnsOf(const std::string& line, std::size_t at, std::size_t lengt
     static const locale_t utf8 = newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(nullptr));
     if (utf8 == static_cast<locale_t>(nullptr))
         return 1;
-    // The bytes are checked UTF-8: the lead byte's payload, then six bits from each continuation.
-    auto lead = static_cast<unsigned char>(line[at]);
-    wchar_t code = lead & (length == 2 ? 0x1F : length == 3 ? 0x0F : 0x07);
-    for (std::size_t k = 1; k < length; ++k)
-        code = static_cast<wchar_t>((code << 6) | (static_cast<unsigned char>(line[at + k]) & 0x3F));
-    locale_t previous = uselocale(utf8);
-    int columns = wcwidth(code);
+    locale_t previous = uselocale(utf8); // mbrtowc decodes by it too
+    wchar_t code = 0;
+    std::mbstate_t state{};
+    int columns = std::mbrtowc(&code, line.data() + at, length, &state) == length ? wcwidth(code) : -1;
     uselocale(previous);
     return columns < 0 ? 1 : static_cast<std::size_t>(columns);
 }
