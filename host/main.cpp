@@ -74,7 +74,7 @@ examples:
   atan2_iio
   atan_ii
   atan_io
-  $ extpred-host -f )" EXTPRED_HOST_TOUR R"(  # the guided tour
+  $ extpred-host -f )" EXTPRED_HOST_TOUR R"(  # the guided tour, where the package puts it
 
 Without CALL it reads one call (or body) a line:
   -f FILE          a transcript: each line is echoed, each answer (or error) beside
