@@ -58,17 +58,23 @@ bool areReals(const CONSTANT* argv, std::initializer_list<int> slots)
 constexpr std::size_t SHORT_TEXT_SIZE = 24;
 static_assert(SHORT_TEXT_SIZE >= SHORT_REAL_TEXT_SIZE, "a short result must fit the slot's array");
 
-bool writeReal(const RealCodec& codec, CONSTANT& slot, double value)
+// Results of 2^36 and more, out of line: their text array would otherwise give every output
+// call a frame of its size and the stack protector's check.
+__attribute__((noinline, cold)) bool writeLongReal(const RealCodec& codec, CONSTANT& slot, double value)
 {
-    if (std::fabs(value) < SHORT_REAL_LIMIT) {
-        char* text = new char[SHORT_TEXT_SIZE];
-        codec.write(text, SHORT_TEXT_SIZE, value);
-        TermWriter::adoptString(slot, text); // the only allocation
-        return true;
-    }
     char text[REAL_TEXT_SIZE];
     std::size_t length = codec.write(text, sizeof text, value);
     TermWriter::setString(slot, text, length); // the slot's copy is the only allocation
+    return true;
+}
+
+bool writeReal(const RealCodec& codec, CONSTANT& slot, double value)
+{
+    if (!(std::fabs(value) < SHORT_REAL_LIMIT))
+        return writeLongReal(codec, slot, value);
+    char* text = new char[SHORT_TEXT_SIZE];
+    codec.write(text, SHORT_TEXT_SIZE, value);
+    TermWriter::adoptString(slot, text); // the only allocation
     return true;
 }
 

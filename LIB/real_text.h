@@ -27,19 +27,25 @@ constexpr std::size_t SHORT_REAL_TEXT_SIZE = 1 + 11 + 1 + REAL_TEXT_DECIMALS + 1
 // Reads and writes real texts for one predicate call. The fast paths assume round-to-nearest
 // and a full stop as the decimal point; the host may change either per thread (fesetround,
 // uselocale) between calls but not during one, so they are checked once, when the codec is made.
+// The members are inline over static functions, so that a caller keeps `fast` in a register,
+// not the codec in its frame under the stack protector's check.
 class RealCodec {
 public:
-    RealCodec();
+    RealCodec() : fast(fastPathsHold()) {}
 
     // The same double as std::atof(text), bit for bit.
-    double read(const char* text) const;
+    double read(const char* text) const { return readText(text, fast); }
 
     // Writes what std::snprintf(out, size, "%.*f", 8, value) writes and returns the same length.
     // `size` must hold the whole text (a sign, 309 digits, the point, 8 decimals and the
     // terminator for -DBL_MAX).
-    std::size_t write(char* out, std::size_t size, double value) const;
+    std::size_t write(char* out, std::size_t size, double value) const { return writeText(out, size, value, fast); }
 
 private:
+    static bool fastPathsHold();
+    static double readText(const char* text, bool fast);
+    static std::size_t writeText(char* out, std::size_t size, double value, bool fast);
+
     bool fast;
 };
 
