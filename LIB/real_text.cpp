@@ -627,7 +627,7 @@ int decimalDigits(std::uint64_t n)
 }
 
 // Writes [-]whole.ffffffff for scaled = value x 10^8 straight into out: the whole part right to
-// left, two digits at a time, then the decimals at once. (Built aside and copied out, the text
+// left, two digits at a time, then the decimals left to right. (Built aside and copied out, the text
 // was read back before its bytes had settled, which stalled the copy.)
 std::size_t writeScaled(char* out, bool negative, std::uint64_t scaled)
 {
