@@ -28,7 +28,7 @@
 // 128; the hot steps inline, and the rare long paths out of line, so that the sums stay in
 // registers; the sign on the power rather than on a branch; a whole part read by words only in
 // texts long enough for that. The writer beats to_chars below 2^36 by three and a half times
-// (8.7 vs 30.2).
+// (7.7 vs 27.4 ns a value below 1e4, the two alternating in one process).
 // Both rely on round-to-nearest and on a full stop as the decimal point, which the host may
 // change per thread (fesetround, uselocale), so a codec checks them when it is made, once per
 // predicate call; the library itself never changes either.
@@ -562,16 +562,18 @@ bool readSimpleDecimal(const char* text, double& value)
 }
 
 // round(mantissa x 5^8 / 2^shift), halves to even: value x 10^8 for value = mantissa x 2^-(shift + 8).
-// From shift 19 on (values below 2^26), 5^8 x 2^(64 - shift) still fits in 64 bits, and one
-// product with it holds the quotient in its high half and the remainder, scaled to 2^64, in its
-// low half: no shifts of the product by a variable amount, which cost x86-64 three operations
-// each (sin_io 0.90 to 0.96 and cos_io 0.91 of the build with them, make bench-compare).
-// Otherwise in 64-bit halves where the shift is below 64 (every value from about 1e-6 up): a
-// 128-bit shift by a variable amount costs a few branches more.
+// Values below 1 (shift 45 to 63: down to about 1e-6), such as the results of sin and cos, take
+// one 64-bit product with 5^8 x 2^(64 - shift): its high half is the quotient and its low half the
+// remainder scaled to 2^64, with no shift of the product by a variable amount, which costs x86-64
+// three operations (sin_io 0.90 to 0.96, cos_io 0.91 of the build with such shifts; make
+// bench-compare). The factor fits from shift 19 on, but taking values up to 2^26 this way too
+// made sin_io and cos_io, whose path did not change, 1.10 to 1.12 (the other output patterns 0.94
+// to 0.98) in two such comparisons; so larger values keep the 64-bit halves below. Where the
+// shift is 64 or more, 128-bit arithmetic.
 std::uint64_t scaleAndRound(std::uint64_t mantissa, int shift)
 {
-    constexpr int FIRST_SCALED_SHIFT = 64 - bitLength(FIVE_TO_THE_DECIMALS);
-    if (shift >= FIRST_SCALED_SHIFT && shift < 64) {
+    constexpr int SHIFT_BELOW_ONE = 53 - REAL_TEXT_DECIMALS; // mantissa < 2^53
+    if (shift >= SHIFT_BELOW_ONE && shift < 64) {
         Wide product = Wide(mantissa) * (std::uint64_t(FIVE_TO_THE_DECIMALS) << (64 - shift));
         std::uint64_t quotient = std::uint64_t(product >> 64), rest = std::uint64_t(product);
         constexpr std::uint64_t HALF = std::uint64_t(1) << 63;
