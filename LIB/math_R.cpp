@@ -58,8 +58,8 @@ bool areReals(const CONSTANT* argv, std::initializer_list<int> slots)
 constexpr std::size_t SHORT_TEXT_SIZE = 24;
 static_assert(SHORT_TEXT_SIZE >= SHORT_REAL_TEXT_SIZE, "a short result must fit the slot's array");
 
-// Results of 2^36 and more, out of line: their text array would otherwise give every output
-// call a frame of its size and the stack protector's check.
+// Results of 2^36 and more, infinities and NaNs, out of line: their text array would otherwise
+// give every output call a frame of its size and the stack protector's check.
 __attribute__((noinline, cold)) bool writeLongReal(const RealCodec& codec, CONSTANT& slot, double value)
 {
     char text[REAL_TEXT_SIZE];
