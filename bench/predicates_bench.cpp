@@ -542,7 +542,6 @@ int printGoal(double ratio, double goal)
     return !met;
 }
 
-
 // Prints one line per row and pattern of a table, then the medians; returns the number of goals missed.
 int printTable(const SummaryReporter& reporter, const Table& table)
 {
