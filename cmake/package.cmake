@@ -54,7 +54,7 @@ add_custom_target(manual ALL DEPENDS ${MATH_R_REFERENCE} ${MATH_R_MANUAL})
 
 # What is packaged carries debug information, which the package moves into math-r-dbgsym, and
 # is hardened as Debian's packages are.
-set(MATH_R_PACKAGED_TARGETS math_R real_text extpred_host_core extpred-host)
+set(MATH_R_PACKAGED_TARGETS math_R real_text host_term_value extpred_host_core extpred-host)
 foreach(target IN LISTS MATH_R_PACKAGED_TARGETS)
   target_compile_options(${target} PRIVATE -g)
 endforeach()

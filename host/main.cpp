@@ -1,12 +1,8 @@
 // extpred-host: a stand-in for the rule engine. It loads the plug-in, answers calls written as
 // the engine writes atoms, and shows a host author how the library is driven.
 //
-// The host links math_R for CONSTANT and the text utilities and dlopens the plug-in only for
-// the predicates. That is how the engine itself works: the term value and the text
-// utilities are the interface it shares with every plug-in, so a term the host builds and a
-// term a plug-in writes use one implementation (and one allocator), whichever library --lib
-// names. Taking the class from the dlopened file instead would mean calling mangled C++
-// constructors through dlsym.
+// The plug-in is only loaded with dlopen, so --lib works wherever the host lies; CONSTANT and
+// the text utilities are compiled in (host/CMakeLists.txt says why).
 #include "call_in_lines.h"
 #include "call_parser.h"
 #include "commands.h"

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <filesystem>
 
 #ifndef EXTPRED_HOST_LIBDIR
 #define EXTPRED_HOST_LIBDIR "../lib"
@@ -79,7 +80,8 @@ std::string defaultLibraryPath()
     self[length] = '\0';
     std::string folder = folderOf(self);
     std::string beside = folder + '/' + LIBRARY_FILE;
-    std::string installed = folder + '/' + EXTPRED_HOST_LIBDIR + '/' + LIBRARY_FILE;
+    // Without the "bin/.." in the message; the folder has no symbolic links to go back through.
+    std::string installed = (std::filesystem::path(folder) / EXTPRED_HOST_LIBDIR / LIBRARY_FILE).lexically_normal();
     for (const std::string& candidate : {beside, installed})
         if (access(candidate.c_str(), F_OK) == 0)
             return candidate;

@@ -15,6 +15,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -48,6 +49,22 @@ std::string temporaryFile(const std::string& content)
     return path;
 }
 
+// The host copied into bin/ of an empty folder, as a user may copy it: no plug-in beside it nor
+// in the folder's lib/.
+struct CopiedHost {
+    std::string folder = ::testing::TempDir() + "host_test_XXXXXX";
+    std::string path;
+
+    CopiedHost()
+    {
+        EXPECT_NE(mkdtemp(folder.data()), nullptr);
+        std::filesystem::create_directory(folder + "/bin");
+        path = folder + "/bin/extpred-host";
+        std::filesystem::copy_file(HOST_PATH, path);
+    }
+    ~CopiedHost() { std::filesystem::remove_all(folder); }
+};
+
 // A cross build cannot spawn the host itself: it runs it through its emulator, whose command
 // comes as words separated by spaces.
 std::vector<std::string> launcherWords()
@@ -62,12 +79,13 @@ std::vector<std::string> launcherWords()
 }
 
 // The host's command line: through the emulator of a cross build.
-std::vector<char*> hostArgv(std::vector<std::string>& launcher, const std::vector<std::string>& arguments)
+std::vector<char*> hostArgv(std::vector<std::string>& launcher, const std::vector<std::string>& arguments,
+                            const char* host = HOST_PATH)
 {
     std::vector<char*> argv;
     for (std::string& word : launcher)
         argv.push_back(word.data());
-    argv.push_back(const_cast<char*>(HOST_PATH));
+    argv.push_back(const_cast<char*>(host));
     for (const std::string& argument : arguments)
         argv.push_back(const_cast<char*>(argument.c_str()));
     argv.push_back(nullptr);
@@ -77,7 +95,7 @@ std::vector<char*> hostArgv(std::vector<std::string>& launcher, const std::vecto
 // Runs the host with `arguments`, feeding `input` on standard input (a file, so not a terminal).
 // Standard output goes to `output` when one is given, else to a file that is read back.
 HostRun runHost(const std::vector<std::string>& arguments, const std::string& input = "",
-                const std::string& output = "")
+                const std::string& output = "", const std::string& host = HOST_PATH)
 {
     std::string in = temporaryFile(input), out = output.empty() ? temporaryFile("") : output;
     std::string err = temporaryFile("");
@@ -88,7 +106,7 @@ HostRun runHost(const std::vector<std::string>& arguments, const std::string& in
     posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_TRUNC, 0);
 
     std::vector<std::string> launcher = launcherWords();
-    std::vector<char*> argv = hostArgv(launcher, arguments);
+    std::vector<char*> argv = hostArgv(launcher, arguments, host.c_str());
 
     pid_t pid = 0;
     HostRun run{-1, "", ""};
@@ -115,6 +133,7 @@ struct HostCase {
     std::string err = "";   // a part of standard error; empty: nothing at all
     std::string input = "";  // standard input
     std::string output = ""; // where standard output goes; empty: a file read back as out
+    std::string host = HOST_PATH;
 };
 
 void expectRun(const HostCase& c)
@@ -122,7 +141,7 @@ void expectRun(const HostCase& c)
     std::string call;
     for (const std::string& argument : c.arguments)
         call += " '" + argument + "'";
-    HostRun run = runHost(c.arguments, c.input, c.output);
+    HostRun run = runHost(c.arguments, c.input, c.output, c.host);
     EXPECT_EQ(run.status, c.status) << call << "\n" << run.err;
     EXPECT_EQ(run.out, c.out) << call;
     if (c.err.empty())
@@ -133,6 +152,7 @@ void expectRun(const HostCase& c)
 
 TEST(Host, AnswersCallsGivenAsArguments)
 {
+    CopiedHost copied;
     const HostCase cases[] = {
         {{"sqrt(\"2\", X)"}, 0, "X = \"1.41421356\"\n"},
         {{"addR(\"0.1\", \"0.2\", \"0.3\")", "subtR(\"5\", \"2\", \"4\")"}, 0, "true\nfalse\n"},
@@ -142,6 +162,8 @@ TEST(Host, AnswersCallsGivenAsArguments)
         {{"sqrt(4, X)", "floor(abc, K)", "divR(\"1\", \"0\", Z)"}, 0, "false\nfalse\nfalse\n"},
         {{"--lib", MATH_R_PATH, "exp(\"1\", E)"}, 0, "E = \"2.71828183\"\n"},
         {{"--lib=" MATH_R_PATH, "--", "exp(\"0\", \"1\")"}, 0, "true\n"},
+        // The plug-in is only loaded, never linked: --lib rescues a host that has none at hand.
+        {{"--lib", MATH_R_PATH, "sqrt(\"2\", X)"}, 0, "X = \"1.41421356\"\n", "", "", "", copied.path},
         // A line end from a file pasted into an argument is dropped as it is from lines.
         {{"sqrt(\"4\", X)\r"}, 0, "X = \"2.00000000\"\n"},
         // Rule bodies: a variable bound by an earlier call is an input of the later ones,
@@ -206,11 +228,15 @@ TEST(Host, BadCallsAreReportedAndTheOthersStillAnswered)
 
 TEST(Host, UnusableSetupsExitWithTwo)
 {
+    CopiedHost copied;
     std::string calls = std::string(TESTS_DIR) + "/host/calls.txt";
     const HostCase cases[] = {
         {{"--lib", "/nonexistent/math_R.so", "sqrt(\"2\", X)"},
          2, "", "cannot load the plug-in: /nonexistent/math_R.so: cannot open shared object file"},
         {{"--lib", calls, "sqrt(\"2\", X)"}, 2, "", "cannot load the plug-in: " + calls},
+        {{"sqrt(\"2\", X)"},
+         2, "", "cannot find math_R.so at " + copied.folder + "/bin/math_R.so nor at " + copied.folder + "/lib/",
+         "", "", copied.path},
         {{"--frobnicate"}, 2, "", "unknown option --frobnicate"},
         {{"--lib"}, 2, "", "--lib needs a value"},
         {{"--lib", "", "sqrt(\"2\", X)"}, 2, "", "--lib needs a value, not an empty text"},
