@@ -22,7 +22,7 @@ install(FILES ${CMAKE_CURRENT_BINARY_DIR}/copyright DESTINATION ${MATH_R_DOCDIR}
 install(FILES examples/tour.calls DESTINATION ${MATH_R_DOCDIR}/examples)
 install(CODE "set(PACKAGE ${CPACK_PACKAGE_NAME})
   set(VERSION ${PROJECT_VERSION})
-  set(MAINTAINER \"${MATH_R_MAINTAINER}\")
+  set(NEWS \"${PROJECT_SOURCE_DIR}/NEWS.md\")
   set(BINARY_DIR \"${CMAKE_CURRENT_BINARY_DIR}\")
   set(DESTINATION ${MATH_R_DOCDIR})
   include(\"${PROJECT_SOURCE_DIR}/packaging/changelog.cmake\")")
