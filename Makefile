@@ -26,7 +26,10 @@ configure = test -f $(1)/Makefile || cmake -S . -B $(1) $(2)
 # installed since the last run (GoogleTest, help2man) is found.
 reconfigure = cmake -S . -B $(1) $(2) > /dev/null
 PROGRAMS = --target math_R extpred-host
-# build_packages DIR FLAGS...: what `make install` installs, as a .deb and a .ddeb in DIR.
+# build_packages DIR FLAGS...: what `make install` installs, as a .deb and a .ddeb in DIR. A
+# package's host has line editing: without libedit the build stops rather than package a host
+# whose arrows print escape codes.
+PACKAGED = -DMATH_R_LIBEDIT=ON
 define build_packages
 	$(call reconfigure,$(1),$(2))
 	cmake --build $(1) -j $(JOBS) $(PROGRAMS) manual
@@ -60,13 +63,13 @@ install:
 # and its debug symbols in build/math-r-dbgsym_<version>_<arch>.ddeb.
 package:
 	@$(NEEDS) package
-	$(call build_packages,$(BUILD),$(RELEASE))
+	$(call build_packages,$(BUILD),$(PACKAGED) $(RELEASE))
 
 # The same for arm64, cross-built: build-aarch64/math-r_<version>_arm64.deb and its .ddeb.
 AARCH64_CONFIGURE = -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/aarch64-linux-gnu.cmake
 package-aarch64:
 	@$(NEEDS) package-aarch64
-	$(call build_packages,build-aarch64,$(AARCH64_CONFIGURE))
+	$(call build_packages,build-aarch64,$(AARCH64_CONFIGURE) $(PACKAGED))
 
 # Debian's package checker on both packages: any error or warning fails; the one tag overridden
 # is explained in packaging/lintian-overrides.

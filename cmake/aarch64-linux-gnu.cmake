@@ -7,7 +7,10 @@ set(CMAKE_CXX_COMPILER aarch64-linux-gnu-g++)
 
 set(MATH_R_TARGET_ROOT /usr/aarch64-linux-gnu)
 # Libraries and headers only for the target; programs (qemu, valgrind, bash) from the build machine.
-set(CMAKE_FIND_ROOT_PATH ${MATH_R_TARGET_ROOT})
+# The target's libraries are the toolchain's and those of Debian's multiarch (libedit-dev:arm64,
+# found in /usr/lib/aarch64-linux-gnu, with its headers in /usr/include), where the cross
+# compiler and linker look too.
+set(CMAKE_FIND_ROOT_PATH ${MATH_R_TARGET_ROOT} /)
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)

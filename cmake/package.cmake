@@ -87,9 +87,8 @@ if(CMAKE_CROSSCOMPILING AND CMAKE_SYSTEM_PROCESSOR STREQUAL "aarch64")
 endif()
 
 # Dependencies with the versions that the binaries need, from dpkg-shlibdeps (libedit2 too when
-# the host reads its lines through it); the plug-in the host links is the package's own.
+# the host reads its lines through it).
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS ${CMAKE_BINARY_DIR})
 # Stripped binaries; their debug symbols go to math-r-dbgsym_<version>_<arch>.ddeb. The
 # toolchain's own objcopy, which knows the target's binaries.
 set(CPACK_DEBIAN_DEBUGINFO_PACKAGE ON)
