@@ -7,16 +7,13 @@
 // write (output pattern).
 
 #include "math_R.h"
+#include "formula.h"
+#include "real_functions.h"
 #include "real_text.h"
 #include "term_writer.h"
 
-#include <cerrno>
 #include <cfloat>
-#include <charconv>
-#include <climits>
 #include <cmath>
-#include <cstdint>
-#include <cstring>
 #include <initializer_list>
 #include <optional>
 
@@ -26,16 +23,9 @@
 
 namespace {
 
-constexpr int REAL_DECIMALS = REAL_TEXT_DECIMALS;
-
 // Every result is written in full: "%.8f" of -DBL_MAX is a sign, 309 digits, a point and
 // 8 decimals. (17 bytes would hold only results below ten million.)
 constexpr std::size_t REAL_TEXT_SIZE = 1 + (DBL_MAX_10_EXP + 1) + 1 + REAL_DECIMALS + 1;
-
-constexpr double REAL_LN2 = 0.6931471805599453;
-// 3.14159265358979 as a double: seven units in the last place below pi. The degree
-// conversions have always used it, and rule authors' expected values depend on it.
-constexpr double REAL_PI = 3.14159265358979;
 
 // ---- reading, writing and comparing reals ----
 
@@ -91,103 +81,6 @@ bool writeResult(const RealCodec&, CONSTANT& slot, std::optional<int> value)
         return false;
     TermWriter::setInteger(slot, *value);
     return true;
-}
-
-// pow(10, dec), without recomputing the exact powers that callers use on every call.
-double powerOfTen(int dec)
-{
-    return dec >= 0 && dec <= MAX_EXACT_POWER ? EXACT_POWERS_OF_TEN[dec] : std::pow(10, dec);
-}
-
-// A scale past the double range: infinite when rounding to nearest, but held at DBL_MAX when
-// the host rounds upward, downward or toward zero.
-bool pastRange(double v) { return !(std::fabs(v) < DBL_MAX); }
-
-// The power of two at or below |num|, of which num's last binary digit is 2^-52: zero for a
-// subnormal num, infinite for an infinite or NaN one.
-double leadingPowerOfTwo(double num)
-{
-    std::uint64_t bits;
-    std::memcpy(&bits, &num, sizeof bits);
-    bits &= 0x7FF0000000000000; // the exponent alone
-    double power;
-    std::memcpy(&power, &bits, sizeof power);
-    return power;
-}
-
-// The upper multiple of 1/scale, as the scaled integer r that roundWith divides by scale, when
-// num's shortest text (the shortest that reads back as num) lies exactly halfway between two
-// multiples; nothing otherwise. A real is its text: 1.005 is stored as 1.00499999999999989...,
-// yet a rule author who writes it means a half. Asked only when |num x scale| < 2^53, so the
-// digits kept fit an integer and a double exactly. Out of line, so that roundWith stays small.
-__attribute__((noinline, cold)) std::optional<double> upperOfWrittenHalf(double num, int dec)
-{
-    char text[32]; // -d.dddddddddddddddde-308
-    std::to_chars_result written = std::to_chars(text, text + sizeof text, num, std::chars_format::scientific);
-    if (written.ec != std::errc())
-        return std::nullopt;
-    const char* p = text;
-    bool negative = *p == '-';
-    p += negative;
-    char digits[17]; // a shortest text has at most 17
-    int count = 0;
-    for (; p < written.ptr && *p != 'e'; ++p)
-        if (*p != '.')
-            digits[count++] = *p;
-    int exponent = 0; // the first digit's place is 10^exponent: e-05, e+00, e+307
-    std::from_chars(p + 1 + (p[1] == '+'), written.ptr, exponent);
-    int halfAt = exponent + dec + 1; // the index of a half's 5, at the place 10^-(dec + 1)
-    if (halfAt < 0 || halfAt != count - 1 || digits[halfAt] != '5')
-        return std::nullopt;
-    double kept = 0; // the digits above the half, as an integer
-    for (int k = 0; k < halfAt; ++k)
-        kept = kept * 10 + (digits[k] - '0');
-    return negative ? 0 - kept : kept + 1; // toward positive infinity; -0.005 goes to +0
-}
-
-// std::round(t) for |t| < 2^53, bit for bit (a negative t that rounds to zero gives -0) and in
-// every rounding mode, without its library call (x86-64 has no rounding instruction before
-// SSE4.1): truncation to an integer is exact in that range, and so are t's fraction and the step.
-// With std::round the test patterns were 4 to 10% slower (sqrt_ii, deg2rad_ii 1.10; make
-// bench-compare, both builds in one process).
-double roundHalfAway(double t)
-{
-    double whole = std::copysign(double(static_cast<std::int64_t>(t)), t);
-    double fraction = t - whole;
-    return fraction >= 0.5 ? whole + 1 : fraction <= -0.5 ? whole - 1 : whole;
-}
-
-// Rounds num to a multiple of 1/scale, scale being 10^dec, halves going upward: round() moves
-// negative halves away from zero, so step back up. Where num's last digit is 1/scale or
-// coarser, nothing below it is left to round and the answer is num itself; the plain formula
-// would instead move num by the rounding of num * scale and of r / scale (123456789012.5 to 8
-// decimals gave ...50001526, and any two reals above 1e300 compared equal), or give NaN for an
-// infinite scale.
-//
-// A half is judged on num's text, not on the product, which misses it either way by a unit in
-// its last place (100 x 1.005 is 100.49999999999999) and from about 2^50 on cannot even hold it.
-// The text is looked at only when the product lies within a few of those units of a half: num
-// is within half a unit of its text, and the product within one more of num x scale.
-// Inlined, so that a constant dec (8 in every comparison) makes its scale a constant too and
-// leaves only the multiply, round and divide in the caller: out of line, looking the scale up at
-// run time, it made every test pattern 10-20% slower (make bench-compare).
-__attribute__((always_inline)) inline double roundWith(double num, int dec)
-{
-    double scale = powerOfTen(dec);
-    if (scale == 0) // everything is rounded off
-        return std::isfinite(num) ? std::copysign(0.0, num) : num;
-    if (pastRange(scale) || leadingPowerOfTwo(num) * scale >= 0x1p52)
-        return num;
-    double t = scale * num;
-    double r = roundHalfAway(t);
-    double off = t - r; // exact below 2^53
-    // Four units in t's last place are at most |t| x 2^-50: the band is four to eight units wide.
-    if (__builtin_expect(std::fabs(std::fabs(off) - 0.5) <= std::fabs(t) * 0x1p-50, 0))
-        if (std::optional<double> upper = upperOfWrittenHalf(num, dec))
-            return *upper / scale;
-    if (off >= 0.5)
-        r += 1;
-    return r / scale;
 }
 
 // Values further apart than this cannot share an 8-decimal text, since each lies within half
@@ -318,46 +211,6 @@ bool solve(CONSTANT* argv, double (*formula)(double, double), int a, int b, int 
     return compute2(argv, formula, anyValues, a, b, out);
 }
 
-// ---- formulas and guards ----
-
-double plus(double a, double b) { return a + b; }
-double minus(double a, double b) { return a - b; }
-double times(double a, double b) { return a * b; }
-double quotient(double a, double b) { return a / b; }
-
-bool nonZeroDivisor(double, double y) { return y != 0; }
-
-// pow with its error report: the maths library flags domain, pole and range errors in errno.
-std::optional<double> checkedPow(double base, double exponent)
-{
-    errno = 0;
-    double power = std::pow(base, exponent);
-    if (errno != 0)
-        return std::nullopt;
-    return power;
-}
-
-// The degree comes first and need not be an integer: the root is x^(1/n).
-double root(double n, double x) { return std::pow(x, 1 / n); }
-std::optional<double> checkedRoot(double n, double x) { return checkedPow(x, 1 / n); }
-bool nonZeroDegree(double n, double) { return n != 0; }
-
-bool nonNegative(double x) { return x >= 0; }
-bool positive(double x) { return x > 0; }
-
-// Decimals above 8 would only round below the written precision.
-double roundTo(double x, int decimals) { return myRound(x, decimals < REAL_DECIMALS ? decimals : REAL_DECIMALS); }
-
-// An integral double as an int; empty when it has none (infinite, NaN, out of range).
-std::optional<int> toIntExactly(double v)
-{
-    if (!(v >= INT_MIN && v <= INT_MAX))
-        return std::nullopt;
-    return static_cast<int>(v);
-}
-std::optional<int> floorInt(double x) { return toIntExactly(std::floor(x)); }
-std::optional<int> ceilInt(double x) { return toIntExactly(std::ceil(x)); }
-
 // Test pattern of floor and ceil: x in slot 0, the Integer under test in slot 1.
 bool integerTest(const CONSTANT* argv, std::optional<int> (*formula)(double))
 {
@@ -367,26 +220,45 @@ bool integerTest(const CONSTANT* argv, std::optional<int> (*formula)(double))
     return value && *value == argv[1].toInt();
 }
 
-double ln(double x) { return std::log(x); }
-double log2ByLn2(double x) { return std::log(x) / REAL_LN2; }
-double logBase(double b, double x) { return std::log(x) / std::log(b); }
-bool validLog(double b, double x) { return b > 0 && b != 1 && x > 0; }
+// ---- formulas ----
 
-// Tangent is undefined where the cosine rounds to zero (either sign) at 8 decimals.
-bool cosineOffZero(double x) { return roundWith(std::cos(x), REAL_DECIMALS) != 0; }
-bool withinUnit(double x) { return x >= -1 && x <= 1; }
-
-// Multiply first, then divide, as the conversions always have; only where the product
-// overflows and the answer does not (6e307 degrees) is the division taken first.
-double deg2rad(double x)
+// The formula in slot 0 with its operands x, y, z and w from slots 1 to count, or nothing where it
+// fails. Every slot up to `last` must hold a real term (the formula's is a String too).
+bool areRealsUpTo(const CONSTANT* argv, int last)
 {
-    double product = x * REAL_PI;
-    return std::isinf(product) && std::isfinite(x) ? x / 180 * REAL_PI : product / 180;
+    for (int slot = 0; slot <= last; ++slot)
+        if (!argv[slot].isString())
+            return false;
+    return true;
 }
-double rad2deg(double x)
+std::optional<double> formulaValue(const RealCodec& codec, const CONSTANT* argv, int count)
 {
-    double product = x * 180;
-    return std::isinf(product) && std::isfinite(x) ? x / REAL_PI * 180 : product / REAL_PI;
+    double operands[FORMULA_OPERANDS];
+    for (int k = 0; k < count; ++k)
+        operands[k] = readReal(codec, argv[1 + k]);
+    FormulaResult result = evaluateFormula(codec, argv[0].toString(), operands, count);
+    if (result.fault != FormulaFault::None)
+        return std::nullopt;
+    return result.value;
+}
+
+// Output pattern: the value into slot count + 1.
+bool computeFormula(CONSTANT* argv, int count)
+{
+    if (!areRealsUpTo(argv, count))
+        return false;
+    const RealCodec codec;
+    return writeResult(codec, argv[count + 1], formulaValue(codec, argv, count));
+}
+
+// Test pattern: the value under test in slot count + 1, compared as addR_iii compares.
+bool testFormula(const CONSTANT* argv, int count)
+{
+    if (!areRealsUpTo(argv, count + 1))
+        return false;
+    const RealCodec codec;
+    std::optional<double> value = formulaValue(codec, argv, count);
+    return value && equalRounded(codec, *value, readReal(codec, argv[count + 1]));
 }
 
 } // namespace
@@ -491,4 +363,17 @@ EXPORT bool maxR_iii(CONSTANT* argv, unsigned) { return test2(argv, fmaximum); }
 EXPORT bool maxR_iio(CONSTANT* argv, unsigned) { return compute2<double>(argv, fmaximum); }
 EXPORT bool atan2_iii(CONSTANT* argv, unsigned) { return test2(argv, std::atan2); }
 EXPORT bool atan2_iio(CONSTANT* argv, unsigned) { return compute2<double>(argv, std::atan2); }
+
+// Formulas in one call, rounded once when written: evalR(F, X, Y, Z, W, R) with up to four
+// operands, named x, y, z and w in the formula.
+EXPORT bool evalR_io(CONSTANT* argv, unsigned) { return computeFormula(argv, 0); }
+EXPORT bool evalR_iio(CONSTANT* argv, unsigned) { return computeFormula(argv, 1); }
+EXPORT bool evalR_iiio(CONSTANT* argv, unsigned) { return computeFormula(argv, 2); }
+EXPORT bool evalR_iiiio(CONSTANT* argv, unsigned) { return computeFormula(argv, 3); }
+EXPORT bool evalR_iiiiio(CONSTANT* argv, unsigned) { return computeFormula(argv, 4); }
+EXPORT bool evalR_ii(CONSTANT* argv, unsigned) { return testFormula(argv, 0); }
+EXPORT bool evalR_iii(CONSTANT* argv, unsigned) { return testFormula(argv, 1); }
+EXPORT bool evalR_iiii(CONSTANT* argv, unsigned) { return testFormula(argv, 2); }
+EXPORT bool evalR_iiiii(CONSTANT* argv, unsigned) { return testFormula(argv, 3); }
+EXPORT bool evalR_iiiiii(CONSTANT* argv, unsigned) { return testFormula(argv, 4); }
 // clang-format on

@@ -13,6 +13,7 @@
 struct Arg {
     CONSTANT term;
     Arg(const char* text) : term(real(text)) {}
+    Arg(const std::string& text) : term(real(text.c_str())) {}
     Arg(int value) : term(integer(value)) {}
     Arg(const CONSTANT& other) : term(other) {}
 };

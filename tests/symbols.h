@@ -1,5 +1,5 @@
 // The library's predicates as a list to go through: the 54 of the engine's interface and the
-// library's own 12, each of which math_R.h must declare.
+// library's own 22, each of which math_R.h must declare.
 // Free of any test framework, so that the fuzz targets share it.
 #ifndef TESTS_SYMBOLS_H
 #define TESTS_SYMBOLS_H
@@ -20,7 +20,9 @@ using Predicate = PREDICATE;
     X(tan_ii) X(tan_io) X(asin_ii) X(asin_io) X(acos_ii) X(acos_io) X(atan_ii) X(atan_io)                \
     X(deg2rad_ii) X(deg2rad_io) X(rad2deg_ii) X(rad2deg_io)                                              \
     X(equalR_ii) X(notEqualR_ii) X(lessR_ii) X(lessEqR_ii) X(greaterR_ii) X(greaterEqR_ii) X(minR_iii)   \
-    X(minR_iio) X(maxR_iii) X(maxR_iio) X(atan2_iii) X(atan2_iio)
+    X(minR_iio) X(maxR_iii) X(maxR_iio) X(atan2_iii) X(atan2_iio)                                        \
+    X(evalR_io) X(evalR_iio) X(evalR_iiio) X(evalR_iiiio) X(evalR_iiiiio) X(evalR_ii) X(evalR_iii)       \
+    X(evalR_iiii) X(evalR_iiiii) X(evalR_iiiiii)
 
 // One exported predicate with what its name tells: the slot count and the output slot.
 struct PredicateSymbol {
@@ -42,13 +44,15 @@ struct PredicateSymbol {
         bool rounding = std::strncmp(name, "round_", 6) == 0;
         return slot == 1 && (rounding || (writesInteger() && outputSlot() < 0));
     }
+    // Slot 0 of evalR holds a formula, not a real.
+    bool formulaInput(unsigned slot) const { return slot == 0 && std::strncmp(name, "evalR_", 6) == 0; }
 };
 
 #define SYMBOL_ENTRY(name) {#name, name},
 inline const PredicateSymbol predicateSymbols[] = {PREDICATE_SYMBOLS(SYMBOL_ENTRY)};
 #undef SYMBOL_ENTRY
 constexpr unsigned predicateCount = sizeof predicateSymbols / sizeof predicateSymbols[0];
-static_assert(predicateCount == 54 + 12, "the library exports the engine's 54 predicates and 12 of its own");
+static_assert(predicateCount == 54 + 22, "the library exports the engine's 54 predicates and 22 of its own");
 
 // A term as failure messages show it: its kind and payload, a text in single quotes.
 inline std::string describe(const CONSTANT& term)
