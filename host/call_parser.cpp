@@ -106,13 +106,30 @@ private:
         std::size_t end = text_.find('"', begin + 1);
         if (end == std::string::npos)
             failAt(begin, "this quoted text has no closing '\"'");
-        // Brackets inside quotes still count towards the splitter's nesting depth.
-        for (std::size_t k = begin + 1; k < end; ++k) {
-            if (isStartSymbol(text_[k]) || isEndSymbol(text_[k]))
-                failAt(k, std::string("a quoted text cannot hold the bracket '") + text_[k] + "'");
-        }
+        // Brackets inside quotes still count towards the splitter's nesting depth, so a quoted text
+        // (a formula) must close as many as it opens: then the depth after it is the depth before.
+        if (std::size_t unpaired = unpairedBracket(begin + 1, end); unpaired != end)
+            failAt(unpaired, std::string("the bracket '") + text_[unpaired] + "' has no partner inside this quoted text");
         at_ = end + 1;
         return Argument{Argument::Text, text_.substr(begin, at_ - begin)};
+    }
+
+    // Where the brackets from `begin` to `end` do not balance: the first closing one with no
+    // opening one before it, or the last opening one with no closing one after it; else end.
+    std::size_t unpairedBracket(std::size_t begin, std::size_t end) const
+    {
+        long depth = 0;
+        for (std::size_t k = begin; k < end; ++k)
+            if ((depth += isStartSymbol(text_[k]) - isEndSymbol(text_[k])) < 0)
+                return k;
+        long closing = 0; // met so far, from the end back
+        for (std::size_t k = end; depth > 0 && k-- > begin;) {
+            if (isEndSymbol(text_[k]))
+                ++closing;
+            else if (isStartSymbol(text_[k]) && closing-- == 0)
+                return k;
+        }
+        return end;
     }
 
     Argument integer()

@@ -70,7 +70,8 @@ TEST(CallParser, MalformedCallsSayWhatAndWhere)
         {"f(a b)", 5, "expected ',' or ')'"},
         {"f(g(a))", 4, "expected ',' or ')'"},
         {"f(\"a)", 3, "no closing"},
-        {"f(\"a(b\")", 5, "bracket '('"},
+        {"f(\"(a(b)\")", 4, "bracket '('"}, // a formula's brackets must pair
+        {"f(\"a)(b\")", 5, "bracket ')'"},
         {std::string("f(\"4\0x\")", 8), 5, "NUL byte"},
         {"f(1.5)", 3, "double quotes"},
         {"f(+)", 4, "digits"},
