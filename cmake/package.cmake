@@ -72,7 +72,7 @@ its plug-ins. With its headers, CMake package and pkg-config file, the
 reference of the predicates, math_R(7), and extpred-host, which answers calls
 against the plug-in.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
-target_compile_definitions(extpred-host PRIVATE
+target_compile_definitions(extpred_host_core PRIVATE
   EXTPRED_HOST_TOUR="${CPACK_PACKAGING_INSTALL_PREFIX}/${MATH_R_DOCDIR}/examples/tour.calls")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION devel)

@@ -1,5 +1,8 @@
 #include "commands.h"
 
+#include "line_display.h"
+#include "output.h"
+
 const char* const GUIDE = R"(A call is written as the engine writes an atom: sqrt("2", X) asks for X. A "quoted" text
 is a real (a String), 42 an Integer, a name starting with a capital letter or _ a variable
 (an output), any other name a Symbol. Calls separated by commas are a rule body, answered
@@ -24,4 +27,17 @@ Command commandOf(const std::string& line)
     if (word == "halt" || word == "quit" || word == "exit")
         return Command::Halt;
     return Command::None;
+}
+
+int listPredicates(const PredicateLibrary& library)
+{
+    std::string list;
+    try {
+        for (const std::string& predicate : library.predicates())
+            list += predicate + "\n";
+    } catch (const LoadError& error) {
+        tell(abridged(error.what(), 400));
+        return UNUSABLE;
+    }
+    return put(list) ? ALL_ANSWERED : writeFailed();
 }

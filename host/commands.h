@@ -3,6 +3,8 @@
 #ifndef HOST_COMMANDS_H
 #define HOST_COMMANDS_H
 
+#include "predicate_library.h"
+
 #include <string>
 
 enum class Command {
@@ -16,5 +18,8 @@ Command commandOf(const std::string& line);
 
 // What help prints: the call syntax, the commands, and where the predicates are listed.
 extern const char* const GUIDE;
+
+// --list: the predicates of the plug-in, one name_pattern a line; the exit status.
+int listPredicates(const PredicateLibrary& library);
 
 #endif

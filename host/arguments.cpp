@@ -1,0 +1,22 @@
+#include "arguments.h"
+
+#include "commands.h"
+#include "output.h"
+
+int answerArguments(Session& session, const std::vector<std::string>& calls)
+{
+    for (std::size_t k = 0; k < calls.size(); ++k) {
+        std::string call = cleaned(calls[k], 0);
+        Command command = commandOf(call);
+        if (command == Command::Halt)
+            break;
+        if (command == Command::Help) {
+            if (!put(GUIDE))
+                return writeFailed();
+        } else if (auto answer = session.answer(call, "argument " + std::to_string(k + 1))) {
+            if (!put(*answer + "\n"))
+                return writeFailed();
+        }
+    }
+    return session.status();
+}

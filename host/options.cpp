@@ -1,0 +1,120 @@
+#include "options.h"
+
+#include "line_display.h"
+#include "output.h"
+
+#include <iostream>
+
+namespace {
+
+const char* const USAGE = "usage: extpred-host [--lib PATH] [-f FILE] [CALL ...]\n"
+                          "   or: extpred-host [--lib PATH] --list";
+// The project's version, set once in CMakeLists.txt.
+const char* const VERSION = EXTPRED_HOST_VERSION;
+
+const char* const HELP = R"(
+
+Loads the plug-in (by default math_R.so beside this program, or the installed one) and
+answers each CALL. A call is written as the engine writes an atom: "..." is a real
+(a String term), 42 an Integer, a name starting with a capital letter or _ a
+variable, any other name a Symbol. Variables are the outputs: addR("1", X, "3")
+calls addR_ioi.
+
+A CALL (or a line) may be a rule body: calls separated by commas, answered left to
+right, each variable an output of its first call and an input of the later ones;
+a leading ?- and a final . are allowed. The answer gives each variable once, true
+when there are none, and false when any call fails. A line may also be one of the
+commands help (a short guide), halt, quit or exit (the end, as the end of input).
+
+examples:
+  $ extpred-host 'sqrt("2", X)'
+  X = "1.41421356"
+  $ extpred-host 'addR("0.1", "0.2", "0.3")' 'floor("-2.5", K)'
+  true
+  K = -3
+  $ extpred-host 'timesR("2", "2", R2), timesR(R2, "3.14159265", A)'
+  R2 = "4.00000000", A = "12.56637060"
+  $ extpred-host --list | grep atan
+  atan2_iii
+  atan2_iio
+  atan_ii
+  atan_io
+  $ extpred-host -f )" EXTPRED_HOST_TOUR R"(  # the guided tour, where the package puts it
+
+Without CALL it reads one call (or body) a line:
+  -f FILE          a transcript: each line is echoed, each answer (or error) beside
+                   its call; blank lines (trailing blanks dropped) and % comments kept.
+                   A line that ends with a comma or a bracket still open goes on on
+                   the next one, here and at a terminal.
+  a pipe or file   exactly one line out per call, written at once, never waiting for
+                   the next line: the answer, or error (its reason on standard error,
+                   which a program must read or redirect); blank and % lines give none.
+  a terminal       line editing and history when built with libedit: each line is
+                   added to ~/.extpred_host_history as it is entered, shared by the
+                   sessions at once (a file there that is no such history is left
+                   alone); the ?- prompt (|  while a call goes on) when the answers go
+                   to the terminal too, else one line per call as for a pipe; Ctrl-C
+                   drops the line typed, Ctrl-D ends.
+
+options:
+  --lib PATH  the plug-in to load (a bare file name is taken from the current folder)
+  -f FILE     read calls from FILE (- for standard input)
+  --list      list the predicates that the plug-in exports, one name_pattern a line
+  --help      show this text
+  --version   show the program's name and version
+
+exit status: 0 every call was answered (true or false), or Ctrl-D or halt ended a
+terminal session; 1 some call was malformed or named no predicate; 2 bad usage, a
+plug-in that cannot be loaded or listed, or calls that cannot be read or answers that
+cannot be written.
+)";
+
+int usageError(const std::string& message)
+{
+    tell(message + "\n" + USAGE + "  (see --help)");
+    return UNUSABLE;
+}
+
+} // namespace
+
+int readOptions(int argc, char** argv, Options& options)
+{
+    bool optionsEnded = false;
+    for (int k = 1; k < argc; ++k) {
+        std::string argument = argv[k];
+        if (optionsEnded || argument.empty() || argument[0] != '-') {
+            options.calls.push_back(argument);
+        } else if (argument == "--") {
+            optionsEnded = true;
+        } else if (argument == "--help" || argument == "-h" || argument == "--version") {
+            if (argc > 2)
+                return usageError(argument + " takes no other arguments");
+            if (argument == "--version")
+                std::cout << "extpred-host " << VERSION << "\n";
+            else
+                std::cout << USAGE << HELP;
+            return ALL_ANSWERED;
+        } else if (argument == "--list") {
+            options.list = true;
+        } else if (argument == "--lib" || argument == "-f" || argument.rfind("--lib=", 0) == 0) {
+            std::string option = argument.substr(0, argument.find('='));
+            if (option == argument && k + 1 == argc)
+                return usageError(option + " needs a value");
+            std::string value = option == argument ? argv[++k] : argument.substr(option.size() + 1);
+            std::optional<std::string>& setting = option == "-f" ? options.file : options.library;
+            if (setting)
+                return usageError(option + " given twice");
+            if (value.empty())
+                return usageError(option + " needs a value, not an empty text");
+            setting = value;
+        } else {
+            return usageError("unknown option " + abridged(argument));
+        }
+    }
+    if (options.list && (options.file || !options.calls.empty()))
+        return usageError("--list answers no calls");
+    if (options.file && !options.calls.empty())
+        return usageError("give calls either with -f or as arguments, not both");
+    return -1;
+}
+

@@ -1,0 +1,76 @@
+#include "session.h"
+
+#include "call_parser.h"
+#include "evaluation.h"
+#include "line_display.h"
+#include "output.h"
+
+#include <variant>
+
+namespace {
+
+std::string callOf(std::size_t call, std::size_t calls)
+{
+    return calls > 1 && call > 0 ? ", call " + std::to_string(call) : "";
+}
+
+} // namespace
+
+std::string cleaned(std::string line, std::size_t number)
+{
+    if (number == 1 && line.rfind("\xEF\xBB\xBF", 0) == 0)
+        line.erase(0, 3);
+    std::size_t end = line.find_last_not_of(" \t\r");
+    line.erase(end == std::string::npos ? 0 : end + 1);
+    return line;
+}
+
+std::optional<std::string> Session::answer(const CallInLines& call, const std::string& source)
+{
+    return answerText(call.text(), [&](std::size_t at) {
+        CallInLines::Place place = call.placeOf(at);
+        return Spot{source + (source.empty() ? "" : " ") + "line " + std::to_string(place.line), place.text, place.at};
+    });
+}
+
+std::optional<std::string> Session::answer(const std::string& call, const std::string& name)
+{
+    return answerText(call, [&](std::size_t at) { return Spot{name, call, at}; });
+}
+
+int Session::status() const { return failed_ ? SOME_CALL_FAILED : ALL_ANSWERED; }
+
+std::optional<std::string> Session::answerText(const std::string& text, const std::function<Spot(std::size_t)>& spotOf)
+{
+    std::variant<Body, BodyError> parsed = parseBody(text);
+    if (const BodyError* error = std::get_if<BodyError>(&parsed)) {
+        Spot spot = spotOf(error->at);
+        report(spot.name + callOf(error->call, error->calls) + ", character " +
+                   std::to_string(characterNumber(spot.line, spot.at)) + ": " + error->message,
+               spot.line, spot.at);
+        return std::nullopt;
+    }
+    const Body& body = std::get<Body>(parsed);
+    Outcome outcome = evaluate(body, library_);
+    if (!outcome.answered) {
+        // In a body the caret shows which call; a single call needs none, and is named by
+        // where it starts.
+        bool several = body.size() > 1 && outcome.call > 0;
+        Spot spot = spotOf(several ? body[outcome.call - 1].at : 0);
+        report(spot.name + callOf(outcome.call, body.size()) + ": " + outcome.text, spot.line,
+               several ? std::optional(spot.at) : std::nullopt);
+        return std::nullopt;
+    }
+    return outcome.text;
+}
+
+void Session::report(const std::string& message, const std::string& line, std::optional<std::size_t> at)
+{
+    failed_ = true;
+    std::string text = message;
+    if (at) {
+        Excerpt place = excerptAround(line, *at);
+        text += "\n    " + place.line + "\n    " + place.caret;
+    }
+    tell(text);
+}

@@ -1,0 +1,49 @@
+// Answering calls against one plug-in, whichever way they come: each answer, or its problem on
+// standard error named by where the call was written.
+#ifndef HOST_SESSION_H
+#define HOST_SESSION_H
+
+#include "call_in_lines.h"
+#include "predicate_library.h"
+
+#include <cstddef>
+#include <functional>
+#include <optional>
+#include <string>
+
+// The line as the parser takes it: without its end and trailing blanks, and, on the first
+// line, without a byte-order mark that an editor put there (line 0: an argument, which has none).
+std::string cleaned(std::string line, std::size_t number);
+
+class Session {
+public:
+    explicit Session(const PredicateLibrary& library) : library_(library) {}
+
+    // The answer, or nothing after the problem went to standard error, named by the line it is
+    // on: "line 2" after `source`, e.g. "standard input line 2".
+    std::optional<std::string> answer(const CallInLines& call, const std::string& source);
+
+    // The same for a call given whole, named `name` (e.g. "argument 1").
+    std::optional<std::string> answer(const std::string& call, const std::string& name);
+
+    // Whether every call so far was answered (true or false).
+    int status() const;
+
+    const PredicateLibrary& library() const { return library_; }
+
+private:
+    // Where a byte of the text answered was written: its line's name, that line, the byte in it.
+    struct Spot {
+        std::string name;
+        std::string line;
+        std::size_t at;
+    };
+
+    std::optional<std::string> answerText(const std::string& text, const std::function<Spot(std::size_t)>& spotOf);
+    void report(const std::string& message, const std::string& line, std::optional<std::size_t> at);
+
+    const PredicateLibrary& library_;
+    bool failed_ = false;
+};
+
+#endif
