@@ -16,19 +16,10 @@
 //   as glibc's printf rounds an exact binary value; larger finite values go to std::to_chars in
 //   fixed notation, which also writes the exact binary value rounded half to even, at a tenth of
 //   snprintf's cost or less; inf and nan (and a text too long for the buffer) go to snprintf.
-// The reader is kept beside std::from_chars because it is faster on every size of text that
-// make bench reads (ns per read, the same 64 texts in turn, from_chars with strlen, one run): the
-// families' 8-decimal texts 8.3 vs 11.8, short decimals 7.4 vs 11.5, 17 digits below 1e4 12.6 vs
-// 13.1, 16 to 18 digits (-123456789.12345678) 10.1 vs 10.3, -1.36106e+09 11.1 vs 15.0, 8-decimal
-// texts of 1e11 to 1e15 20.7 vs 29.9 and of 1e16 to 1e22 17.7 vs 31.4, 300 digits 39.0 vs 55.6,
-// 1.23457e+250 14.9 vs 15.3, and 17-digit exponent forms (1.2345678901234567e-07) 13.9 vs 14.7.
-// Each of these steps was kept where it brought the reader closer to from_chars in the same run:
-// the length first, so that digits are read eight at a time (before, 17 digits took 21.1 vs 15.6
-// and 300 digits 121 vs 66); one product with the leading 64 bits of five instead of two with
-// 128; the hot steps inline, and the rare long paths out of line, so that the sums stay in
-// registers; the sign on the power rather than on a branch; a whole part read by words only in
-// texts long enough for that. The writer beats to_chars below 2^36 by three and a half times
-// (7.7 vs 27.4 ns a value below 1e4, the two alternating in one process).
+// The reader is kept beside std::from_chars only because it is faster on every size of text that
+// make bench reads (its `read texts` rows), and each of its steps only where it brought the reader
+// closer to from_chars; the writer beats to_chars below 2^36 severalfold. The figures behind each
+// step are in bench/README.md, under "The reader" and "The writer".
 // Both rely on round-to-nearest and on a full stop as the decimal point, which the host may
 // change per thread (fesetround, uselocale), so a codec checks them when it is made, once per
 // predicate call; the library itself never changes either.
@@ -153,7 +144,7 @@ inline __attribute__((always_inline)) const char* scanDigits(const char* p, cons
         std::uint64_t chunk;
         if (end - p >= 8 && nonDigits(chunk = eightBytes(p)) == 0) {
             // The first word apart: n is zero there at every call, so no multiplication waits for it
-            // (16- to 18-digit texts went from 1.07 to 0.98 of from_chars' time; make bench).
+            // (make bench, read texts 1e7-1e10).
             n = n * 100000000 + eightDigitsValue(chunk);
             p += 8;
             for (int chunks = 1; end - p >= 8 && nonDigits(chunk = eightBytes(p)) == 0; p += 8)
@@ -262,8 +253,8 @@ constexpr LeadingBitsOfFive LEADING_BITS_OF_FIVE;
 
 // The functions from here to decimalValue give a text's value with its sign, which rides on a
 // power that they load or make anyway. A branch on the sign after the result, which no predictor
-// can learn when signs come at random, made 18-digit texts of either sign (-1361058035.82072163)
-// 1.2 times as slow (both readers in one process).
+// can learn when signs come at random, slowed texts of either sign (make bench, read texts
+// 1e7-1e10).
 
 // n x 10^power for n from 1 to 2^64 by one multiplication with the leading 64 bits of 5^power,
 // where no division or wider product is needed and from_chars is not: 17-digit texts and
@@ -446,8 +437,7 @@ __attribute__((noinline)) std::optional<double> manyDigitsValue(const Digits& wh
 
 // whole.fraction x 10^exponent: as one integer where its digits are 19 or fewer, else
 // manyDigitsValue, out of line: inlined, its 128-bit paths crowded the registers, so that the
-// common path kept its sums in memory (17-digit texts then read at 1.00 of from_chars' time, and
-// at 0.95 with it out of line; make bench).
+// common path kept its sums in memory (make bench, read texts 17digits<1e4).
 inline __attribute__((always_inline)) bool decimalValue(const Digits& whole, const Digits& fraction,
                                                         long long exponent, bool negative, double& value)
 {
@@ -497,12 +487,12 @@ std::optional<double> manyDigitsValue(const Digits& whole, const Digits& fractio
 
 // A whole part is passed eight digits at a time only in texts long enough for eight of them, a
 // point and eight decimals. In shorter ones, most texts, it is short, and the word that a check
-// would read and reject cost them 0.4 to 0.8 ns a read (both scans timed in one process).
+// would read and reject made them slower (make bench, read texts short<1e4).
 constexpr std::ptrdiff_t LONG_WHOLE_TEXT = 8 + 1 + 8;
 // Likewise a fraction, but for the library's own 8 decimals at the end of a text: what %g and %e
 // write after the point (at most 6 digits and an exponent such as e+250) is too short for a word
-// of digits, and passing it byte by byte made addR_iii on -1.36106e+09 4% faster (0.96, make
-// bench-compare against the build that checked the word).
+// of digits, and passing it byte by byte is faster than checking the word (make bench-compare,
+// addR_iii 1e9-1e10,%g).
 constexpr std::ptrdiff_t SHORT_EXPONENT_TAIL = 6 + 5;
 
 // [-]digits[.digits] or [-].digits, then optionally e or E, a sign and digits, and nothing after;
@@ -515,8 +505,8 @@ bool readSimpleDecimal(const char* text, double& value)
     bool negative = *p == '-';
     p += negative;
     // The sums in variables of their own: in the Digits records they went through memory. The
-    // byte-by-byte loops stand here apart from scanDigits': one scan taking a flag for words made
-    // addR_iii on short decimals 5% slower (1.05 to 1.06, make bench-compare, both builds).
+    // byte-by-byte loops stand here apart from scanDigits': one scan taking a flag for words was
+    // slower on short texts (make bench-compare, addR_iii short<1e4).
     const char* const wholeStart = p;
     std::uint64_t wholeValue = 0, fractionValue = 0;
     if (EIGHT_AT_A_TIME && end - p >= LONG_WHOLE_TEXT && nonDigits(eightBytes(p)) == 0)
@@ -565,11 +555,10 @@ bool readSimpleDecimal(const char* text, double& value)
 // Values below 1 (shift 45 to 63: down to about 1e-6), such as the results of sin and cos, take
 // one 64-bit product with 5^8 x 2^(64 - shift): its high half is the quotient and its low half the
 // remainder scaled to 2^64, with no shift of the product by a variable amount, which costs x86-64
-// three operations (sin_io 0.90 to 0.96, cos_io 0.91 of the build with such shifts; make
-// bench-compare). The factor fits from shift 19 on, but taking values up to 2^26 this way too
-// made sin_io and cos_io, whose path did not change, 1.10 to 1.12 (the other output patterns 0.94
-// to 0.98) in two such comparisons; so larger values keep the 64-bit halves below. Where the
-// shift is 64 or more, 128-bit arithmetic.
+// three operations (make bench-compare, sin_io and cos_io family). The factor fits from shift 19
+// on, but taking values up to 2^26 this way too made sin_io and cos_io, whose path did not
+// change, slower in the same rows; so larger values keep the 64-bit halves below. Where the shift
+// is 64 or more, 128-bit arithmetic.
 std::uint64_t scaleAndRound(std::uint64_t mantissa, int shift)
 {
     constexpr int SHIFT_BELOW_ONE = 53 - REAL_TEXT_DECIMALS; // mantissa < 2^53
@@ -605,8 +594,8 @@ void writePair(char* p, std::uint64_t n) { std::memcpy(p, DIGIT_PAIRS + 2 * n, 2
 // Writes the 8 digits of n < 10^8 at p, two at a time from the left: t is n / 10^6 in fixed point
 // with 32 bits below the point, so its integer part is the first pair and each multiplication of
 // its fraction by 100 brings up the next. The chain is four multiplications deep, against seven
-// for splitting lanes of a word (make bench-compare: sin_io 0.97 to 0.99 of that). The constant is
-// 2^48 / 10^6 rounded up, and the added unit makes every n < 10^8 come out right (all were checked).
+// for splitting lanes of a word (make bench-compare, sin_io family). The constant is 2^48 / 10^6
+// rounded up, and the added unit makes every n < 10^8 come out right (all were checked).
 void writeEightDigits(char* p, std::uint64_t n)
 {
     std::uint64_t t = ((n * 281474977) >> 16) + 1;

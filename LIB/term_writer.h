@@ -13,8 +13,9 @@ struct TermWriter {
     static void setString(CONSTANT& term, const char* text, std::size_t length);
     // Makes `term` a String term that owns `text`, a terminated text in an array from new[].
     static void adoptString(CONSTANT& term, char* text);
-    // Makes `term` an Integer term holding `value`, as assigning CONSTANT(value) would. The
-    // temporary's construction and destruction are a sixth of a floor_io call (make bench).
+    // Makes `term` an Integer term holding `value`, as assigning CONSTANT(value) would, without
+    // the temporary, whose construction and destruction cost a good part of a call (make bench,
+    // floor output).
     static void setInteger(CONSTANT& term, int value);
 
 private:

@@ -457,7 +457,7 @@ std::string readerName(const Family& family, bool ours)
 // own, against the same calls writing to _, which binds nothing: what the variables add to
 // parsing, planning and answering must grow with the body as the calls do, not faster.
 constexpr int BODY_CALLS = 40000;
-constexpr double BODY_GOAL = 4.0; // measured about 2.3; a body that grew with its square would be hundreds
+constexpr double BODY_GOAL = 4.0; // a body that grew with its square would be hundreds
 
 std::string chainBody(bool named)
 {
