@@ -93,8 +93,8 @@ constexpr double TEXT_NEIGHBOURHOOD = 2e-8;
 // values that did not round alike, so never of equal ones (an infinity minus itself is NaN).
 // The texts are written out of line, so that no test's own frame holds a text buffer: the stack
 // protector of the hardened build guards every frame that does, and inlined here it cost every
-// test 5 to 9% (2 to 3 ns a call on addR_iii, divR_iii and lessR_ii, measured both ways in one
-// process), most of them failing tests that never write a text.
+// test, most of them failing tests that never write a text (make bench-compare, addR_iii,
+// divR_iii and lessR_ii family).
 __attribute__((noinline)) bool sameWrittenText(const RealCodec& codec, double a, double b)
 {
     char textA[REAL_TEXT_SIZE], textB[REAL_TEXT_SIZE];

@@ -56,8 +56,8 @@ __attribute__((noinline, cold)) std::optional<double> upperOfWrittenHalf(double 
 // std::round(t) for |t| < 2^53, bit for bit (a negative t that rounds to zero gives -0) and in
 // every rounding mode, without its library call (x86-64 has no rounding instruction before
 // SSE4.1): truncation to an integer is exact in that range, and so are t's fraction and the step.
-// With std::round the test patterns were 4 to 10% slower (sqrt_ii, deg2rad_ii 1.10; make
-// bench-compare, both builds in one process).
+// With std::round the test patterns were slower (make bench-compare, sqrt_ii and deg2rad_ii
+// family).
 inline double roundHalfAway(double t)
 {
     double whole = std::copysign(double(static_cast<std::int64_t>(t)), t);
@@ -78,7 +78,7 @@ inline double roundHalfAway(double t)
 // is within half a unit of its text, and the product within one more of num x scale.
 // Inlined, so that a constant dec (8 in every comparison) makes its scale a constant too and
 // leaves only the multiply, round and divide in the caller: out of line, looking the scale up at
-// run time, it made every test pattern 10-20% slower (make bench-compare).
+// run time, it made every test pattern slower (make bench-compare, the _iii and _ii rows).
 __attribute__((always_inline)) inline double roundWith(double num, int dec)
 {
     double scale = powerOfTen(dec);
