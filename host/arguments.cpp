@@ -13,7 +13,7 @@ int answerArguments(Session& session, const std::vector<std::string>& calls)
         if (command == Command::Help) {
             if (!put(GUIDE))
                 return writeFailed();
-        } else if (auto answer = session.answer(call, "argument " + std::to_string(k + 1))) {
+        } else if (auto answer = session.answer(call, "argument " + std::to_string(k + 1), false)) {
             if (!put(*answer + "\n"))
                 return writeFailed();
         }

@@ -1,5 +1,6 @@
 #include "evaluation.h"
 
+#include "false_answers.h"
 #include "line_display.h"
 #include "predicate_hints.h"
 
@@ -129,7 +130,7 @@ Outcome evaluate(const Body& body, const PredicateLibrary& library)
                 slots.push_back(termFor(argument, bound));
 
             if (!step.predicate(slots.data(), static_cast<unsigned int>(slots.size())))
-                return {true, "false"};
+                return {true, "false", n + 1, whyFalse({call, step.symbol, slots, library})};
             for (std::size_t k = 0; k < slots.size(); ++k) {
                 const std::string& name = call.arguments[k].text;
                 if (!step.outputs[k])

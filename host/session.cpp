@@ -33,14 +33,15 @@ std::optional<std::string> Session::answer(const CallInLines& call, const std::s
     });
 }
 
-std::optional<std::string> Session::answer(const std::string& call, const std::string& name)
+std::optional<std::string> Session::answer(const std::string& call, const std::string& name, bool nameHints)
 {
-    return answerText(call, [&](std::size_t at) { return Spot{name, call, at}; });
+    return answerText(call, [&](std::size_t at) { return Spot{name, call, at}; }, nameHints);
 }
 
 int Session::status() const { return failed_ ? SOME_CALL_FAILED : ALL_ANSWERED; }
 
-std::optional<std::string> Session::answerText(const std::string& text, const std::function<Spot(std::size_t)>& spotOf)
+std::optional<std::string> Session::answerText(const std::string& text, const std::function<Spot(std::size_t)>& spotOf,
+                                              bool nameHints)
 {
     std::variant<Body, BodyError> parsed = parseBody(text);
     if (const BodyError* error = std::get_if<BodyError>(&parsed)) {
@@ -60,6 +61,11 @@ std::optional<std::string> Session::answerText(const std::string& text, const st
         report(spot.name + callOf(outcome.call, body.size()) + ": " + outcome.text, spot.line,
                several ? std::optional(spot.at) : std::nullopt);
         return std::nullopt;
+    }
+    if (!outcome.why.empty()) {
+        std::string name = (nameHints ? spotOf(0).name : "") + callOf(outcome.call, body.size());
+        name.erase(0, name.rfind(", ", 0) == 0 ? 2 : 0);
+        tell((name.empty() ? "" : name + ": ") + outcome.why);
     }
     return outcome.text;
 }

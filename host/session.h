@@ -23,8 +23,9 @@ public:
     // on: "line 2" after `source`, e.g. "standard input line 2".
     std::optional<std::string> answer(const CallInLines& call, const std::string& source);
 
-    // The same for a call given whole, named `name` (e.g. "argument 1").
-    std::optional<std::string> answer(const std::string& call, const std::string& name);
+    // The same for a call given whole, named `name` (e.g. "argument 1"); why a call answered
+    // false is said without the name when `nameHints` is false, as beside the answer it explains.
+    std::optional<std::string> answer(const std::string& call, const std::string& name, bool nameHints = true);
 
     // Whether every call so far was answered (true or false).
     int status() const;
@@ -39,7 +40,8 @@ private:
         std::size_t at;
     };
 
-    std::optional<std::string> answerText(const std::string& text, const std::function<Spot(std::size_t)>& spotOf);
+    std::optional<std::string> answerText(const std::string& text, const std::function<Spot(std::size_t)>& spotOf,
+                                          bool nameHints = true);
     void report(const std::string& message, const std::string& line, std::optional<std::size_t> at);
 
     const PredicateLibrary& library_;

@@ -158,8 +158,14 @@ TEST(Host, AnswersCallsGivenAsArguments)
         {{"addR(\"0.1\", \"0.2\", \"0.3\")", "subtR(\"5\", \"2\", \"4\")"}, 0, "true\nfalse\n"},
         {{"floor(\"-2.5\", K)"}, 0, "K = -3\n"},
         {{"round(\"1234.5\", -2, Z)", "round(\"2.5\", +0, _)"}, 0, "Z = \"1200.00000000\"\ntrue\n"},
-        // Wrong kinds of term are answers too: the predicate fails.
-        {{"sqrt(4, X)", "floor(abc, K)", "divR(\"1\", \"0\", Z)"}, 0, "false\nfalse\nfalse\n"},
+        // Wrong kinds of term are answers too: the predicate fails, and a line says which
+        // argument was of a kind that its slot never takes (none for the Integer slots).
+        {{"sqrt(4, X)", "divR(\"1\", \"0\", Z)", "floor(abc, K)"}, 0, "false\nfalse\nfalse\n",
+         "extpred-host: argument 1 of sqrt is the Integer 4; a real is written in double quotes: \"4\"\n"
+         "extpred-host: argument 1 of floor is the Symbol abc; a real is written in double quotes\n"},
+        {{"round(\"2.5\", \"0\", R)", "floor(\"2.9\", 3)", "sqrt(\"2\", x)"}, 0, "false\nfalse\nfalse\n",
+         "round is the String \"0\"; D is an Integer, written without quotes: 0\n"
+         "extpred-host: argument 2 of sqrt is the Symbol x; a variable starts with a capital letter or _\n"},
         {{"--lib", MATH_R_PATH, "exp(\"1\", E)"}, 0, "E = \"2.71828183\"\n"},
         {{"--lib=" MATH_R_PATH, "--", "exp(\"0\", \"1\")"}, 0, "true\n"},
         // The plug-in is only loaded, never linked: --lib rescues a host that has none at hand.
@@ -303,7 +309,8 @@ TEST(Host, CallsFileGivesItsTranscript)
     HostRun run = runHost({"-f", dir + "calls.txt"});
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(withoutInvalidNanSign(run.out), readFile(dir + "calls.expected"));
-    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(run.err, "extpred-host: " + dir + "calls.txt line 9: argument 2 of round is the String \"2\"; "
+                       "D is an Integer, written without quotes: 2\n");
 }
 
 // A file's lines are shown as text whatever bytes they hold, with the answers in one column.

@@ -1,0 +1,24 @@
+#include "predicate_reference.h"
+
+#include <algorithm>
+
+std::vector<const PredicateRow*> rowsOf(const PredicateLibrary& library)
+{
+    std::vector<const PredicateRow*> rows;
+    for (std::size_t k = 0; k < PREDICATE_ROW_COUNT; ++k)
+        rows.push_back(&PREDICATE_ROWS[k]);
+    try {
+        for (const std::string& symbol : library.predicates())
+            if (rowFor(rows, symbol) == nullptr)
+                return {};
+    } catch (const LoadError&) {
+        return {};
+    }
+    return rows;
+}
+
+const PredicateRow* rowFor(const std::vector<const PredicateRow*>& rows, const std::string& symbol)
+{
+    auto found = std::find_if(rows.begin(), rows.end(), [&](const PredicateRow* row) { return symbol == row->symbol; });
+    return found == rows.end() ? nullptr : *found;
+}

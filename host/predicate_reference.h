@@ -1,0 +1,40 @@
+// What the README's table of predicates says of each one (written into predicate_rows.cpp at
+// build time), for the help, apropos and the kind hints.
+#ifndef HOST_PREDICATE_REFERENCE_H
+#define HOST_PREDICATE_REFERENCE_H
+
+#include "predicate_library.h"
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+struct PredicateRow {
+    const char* symbol;    // name_pattern
+    const char* slots;     // the arguments in order, e.g. "X, D (Integer), Z"
+    const char* kinds;     // a letter a slot: r a real (a String), i an Integer
+    const char* failsWhen; // its guard; empty when it has none
+    const char* does;      // what it writes or tests
+    const char* example;   // a call and its answer
+};
+
+// A rule of the README's that names a predicate, for apropos.
+struct PredicateNote {
+    const char* name;
+    const char* text;
+};
+
+extern const PredicateRow PREDICATE_ROWS[];
+extern const std::size_t PREDICATE_ROW_COUNT;
+extern const PredicateNote PREDICATE_NOTES[];
+extern const std::size_t PREDICATE_NOTE_COUNT;
+
+// The rows that describe `library`: all of them when every predicate it exports has one (this
+// library, or an older build of it), else none, so that another plug-in is never described by
+// what it is not (nor one whose file cannot be listed).
+std::vector<const PredicateRow*> rowsOf(const PredicateLibrary& library);
+
+// The row of `symbol` among `rows`, or null.
+const PredicateRow* rowFor(const std::vector<const PredicateRow*>& rows, const std::string& symbol);
+
+#endif
