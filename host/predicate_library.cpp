@@ -47,9 +47,11 @@ PredicateLibrary::PredicateLibrary(const std::string& path)
 
 PredicateLibrary::~PredicateLibrary() { dlclose(handle_); }
 
+void* PredicateLibrary::symbol(const std::string& symbol) const { return dlsym(handle_, symbol.c_str()); }
+
 Predicate PredicateLibrary::find(const std::string& symbol) const
 {
-    void* address = dlsym(handle_, symbol.c_str());
+    void* address = this->symbol(symbol);
     if (address == nullptr)
         return nullptr;
     // dlsym also searches the library's dependencies: a C library function that happens to

@@ -29,6 +29,10 @@ public:
     // libraries it depends on), or null.
     Predicate find(const std::string& symbol) const;
 
+    // Whatever `symbol` names for this library, as its own code would bind it: its own
+    // definition, else that of a library it depends on; null when there is none.
+    void* symbol(const std::string& symbol) const;
+
     // The file name, for messages.
     const std::string& name() const { return name_; }
 

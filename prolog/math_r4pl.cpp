@@ -1,0 +1,347 @@
+// The foreign half of library(math_r): loads a plug-in of the engine's interface into SWI-Prolog
+// and answers calls of its predicates. math_r.pl defines each name/N of a plug-in as a clause
+// that calls '$math_r_call'(Family, A1, ..., AN); the family holds the predicates of that name
+// and arity, one per binding pattern, and the call takes the one whose pattern has an o where
+// an argument is unbound.
+#include "plugin_terms.h"
+
+#include <SWI-Stream.h>
+#include <SWI-Prolog.h>
+
+#include <dlfcn.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <charconv>
+#include <cstdint>
+#include <cstring>
+#include <filesystem>
+#include <map>
+#include <mutex>
+#include <new>
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+#ifndef MATH_R_PLUGIN_DIR
+#define MATH_R_PLUGIN_DIR "."
+#endif
+
+namespace {
+
+const char* const MODULE = "math_r";
+const char* const DEFAULT_PLUGIN = "math_R.so";
+
+// The predicates of one name and arity; an o slot is a set bit of a pattern's mask.
+struct Family {
+    std::string module, name, library;
+    std::size_t arity = 0;
+    const TermMembers* terms = nullptr;
+    std::vector<std::pair<std::uint64_t, Predicate>> patterns;
+    std::string offered; // "addR has addR_iii, addR_iio, addR_ioi and addR_oii", for messages
+
+    Predicate find(std::uint64_t outputs) const
+    {
+        for (const auto& [mask, predicate] : patterns)
+            if (mask == outputs)
+                return predicate;
+        return nullptr;
+    }
+};
+
+// A loaded plug-in. None is ever unloaded: clauses refer to its families.
+struct Plugin {
+    Plugin(const std::string& path, const std::string& module);
+
+    PredicateLibrary library;
+    TermMembers terms;
+    std::vector<std::unique_ptr<Family>> families;
+};
+
+std::string patternOf(std::size_t arity, std::uint64_t outputs)
+{
+    std::string letters(arity, 'i');
+    for (std::size_t k = 0; k < arity; ++k)
+        if (outputs >> k & 1)
+            letters[k] = 'o';
+    return letters;
+}
+
+Plugin::Plugin(const std::string& path, const std::string& module) : library(path), terms(library)
+{
+    std::map<std::pair<std::string, std::size_t>, Family> byName;
+    for (const std::string& symbol : library.predicates()) {
+        std::size_t split = symbol.rfind('_');
+        std::string name = symbol.substr(0, split), pattern = symbol.substr(split + 1);
+        if (pattern.size() > 64) // beyond a mask; no Prolog program calls such a thing
+            continue;
+        std::uint64_t outputs = 0;
+        for (std::size_t k = 0; k < pattern.size(); ++k)
+            if (pattern[k] == 'o')
+                outputs |= std::uint64_t{1} << k;
+        byName[{name, pattern.size()}].patterns.emplace_back(outputs, library.find(symbol));
+    }
+    if (byName.empty())
+        throw LoadError("it exports no predicate (no function named name_pattern)");
+    for (auto& [key, family] : byName) {
+        family.module = module;
+        family.name = key.first;
+        family.arity = key.second;
+        family.library = library.name();
+        family.terms = &terms;
+        family.offered = family.name + " has ";
+        for (std::size_t k = 0; k < family.patterns.size(); ++k) {
+            if (k > 0)
+                family.offered += k + 1 == family.patterns.size() ? " and " : ", ";
+            family.offered += family.name + '_' + patternOf(family.arity, family.patterns[k].first);
+        }
+        families.push_back(std::make_unique<Family>(std::move(family)));
+    }
+}
+
+std::mutex loading;
+std::vector<std::unique_ptr<Plugin>> plugins;  // under `loading`
+std::set<std::size_t> callArities;              // of '$math_r_call', under `loading`
+
+// ----- Families as Prolog terms: blobs that clauses hold.
+
+int writeFamily(IOSTREAM* stream, atom_t atom, int)
+{
+    const Family* family = static_cast<const Family*>(PL_blob_data(atom, nullptr, nullptr));
+    std::string text = "<math_r_predicate>(" + family->module + ':' + family->name + '/' + std::to_string(family->arity) + ')';
+    return Sfputs(text.c_str(), stream) >= 0;
+}
+
+PL_blob_t familyBlob = {
+    PL_BLOB_MAGIC, PL_BLOB_UNIQUE | PL_BLOB_NOCOPY, "math_r_predicate",
+    nullptr, nullptr, writeFamily, nullptr, nullptr, nullptr, 0, {}, 0, 0, nullptr, 0,
+};
+
+// ----- Errors: error(Formal, context(Where, Message)), raised; always false.
+
+int raise(term_t formal, const char* module, const char* name, std::size_t arity, const std::string& message)
+{
+    term_t error = PL_new_term_ref();
+    if (!PL_unify_term(error, PL_FUNCTOR_CHARS, "error", 2, PL_TERM, formal, PL_FUNCTOR_CHARS, "context", 2,
+                       PL_FUNCTOR_CHARS, ":", 2, PL_UTF8_CHARS, module, PL_FUNCTOR_CHARS, "/", 2, PL_UTF8_CHARS, name,
+                       PL_INT64, static_cast<std::int64_t>(arity), PL_UTF8_STRING, message.c_str()))
+        return FALSE;
+    return PL_raise_exception(error);
+}
+
+int raise(term_t formal, const Family& family, const std::string& message)
+{
+    return raise(formal, family.module.c_str(), family.name.c_str(), family.arity, message);
+}
+
+int raiseForLoading(term_t formal, const std::string& message) { return raise(formal, MODULE, "load_plugin", 2, message); }
+
+// Formal(Reason) or Formal(Reason, Culprit).
+term_t formalError(const char* formal, const char* reason, term_t culprit = 0)
+{
+    term_t term = PL_new_term_ref();
+    bool made = culprit ? PL_unify_term(term, PL_FUNCTOR_CHARS, formal, 2, PL_CHARS, reason, PL_TERM, culprit)
+                        : PL_unify_term(term, PL_FUNCTOR_CHARS, formal, 1, PL_CHARS, reason);
+    return made ? term : 0;
+}
+
+// An exception that a plug-in threw must not cross Prolog's C frames.
+int raiseThrown(const Family& family)
+{
+    try {
+        throw;
+    } catch (const std::bad_alloc&) {
+        return PL_resource_error("memory");
+    } catch (const std::exception& thrown) {
+        term_t formal = PL_new_term_ref();
+        PL_put_atom_chars(formal, "system_error");
+        return raise(formal, family, family.name + " threw " + thrown.what());
+    } catch (...) {
+        term_t formal = PL_new_term_ref();
+        PL_put_atom_chars(formal, "system_error");
+        return raise(formal, family, family.name + " threw an exception");
+    }
+}
+
+// ----- Terms in and out.
+
+std::string argumentNamed(std::size_t k) { return "argument " + std::to_string(k + 1); }
+
+// Adds the term for the bound argument k; false with an exception raised when it has none.
+bool addInput(Slots& slots, term_t argument, std::size_t k, const Family& family)
+{
+    char* text = nullptr;
+    std::size_t length = 0;
+    switch (PL_term_type(argument)) {
+    case PL_STRING:
+    case PL_ATOM:
+    case PL_NIL: {
+        bool isString = PL_is_string(argument);
+        if (!PL_get_nchars(argument, &length, &text, CVT_ATOM | CVT_STRING | REP_UTF8 | BUF_DISCARDABLE))
+            break;
+        if (std::memchr(text, '\0', length) != nullptr)
+            return raise(formalError("representation_error", "nul_character"), family,
+                         argumentNamed(k) + ": a text for the plug-in ends at a NUL, and this one holds one");
+        slots.addText(text, length, isString);
+        return true;
+    }
+    case PL_INTEGER: {
+        int value = 0;
+        if (PL_get_integer(argument, &value)) {
+            slots.addInteger(value);
+            return true;
+        }
+        break;
+    }
+    case PL_FLOAT: {
+        // The shortest text that reads back as the same double, as a rule author would write it.
+        double value = 0;
+        char buffer[32];
+        if (!PL_get_float(argument, &value))
+            return false;
+        std::to_chars_result written = std::to_chars(buffer, buffer + sizeof buffer - 1, value);
+        *written.ptr = '\0';
+        slots.addText(buffer, static_cast<std::size_t>(written.ptr - buffer), true);
+        return true;
+    }
+    default:
+        break;
+    }
+    return raise(formalError("type_error", "extpred_term", argument), family,
+                 argumentNamed(k) + ": the plug-in takes a string, an atom, a float or an integer of 32 bits");
+}
+
+bool unifyOutput(term_t argument, const TermMembers& terms, CONSTANT* slot)
+{
+    switch (terms.type(slot)) {
+    case CONSTANT::String:
+        return PL_unify_chars(argument, PL_STRING | REP_UTF8, static_cast<std::size_t>(-1), terms.toString(slot));
+    case CONSTANT::Symbol:
+        return PL_unify_chars(argument, PL_ATOM | REP_UTF8, static_cast<std::size_t>(-1), terms.toSymbol(slot));
+    case CONSTANT::Integer:
+        return PL_unify_integer(argument, terms.toInt(slot));
+    default: // held without writing it: the argument stays unbound
+        return true;
+    }
+}
+
+// ----- The predicates.
+
+// '$math_r_call'(+Family, ?A1, ..., ?AN)
+foreign_t callPredicate(term_t arguments, int arity, control_t)
+{
+    void* data = nullptr;
+    PL_blob_t* type = nullptr;
+    if (!PL_get_blob(arguments, &data, nullptr, &type) || type != &familyBlob)
+        return PL_type_error("math_r_predicate", arguments);
+    const Family& family = *static_cast<const Family*>(data);
+    std::size_t count = static_cast<std::size_t>(arity) - 1;
+    if (count != family.arity)
+        return PL_domain_error("math_r_predicate_arity", arguments);
+    term_t slot0 = arguments + 1;
+
+    std::uint64_t outputs = 0;
+    for (std::size_t k = 0; k < count; ++k)
+        if (PL_is_variable(slot0 + k))
+            outputs |= std::uint64_t{1} << k;
+    Predicate predicate = family.find(outputs);
+    if (predicate == nullptr) {
+        term_t formal = PL_new_term_ref();
+        PL_put_atom_chars(formal, "instantiation_error");
+        return raise(formal, family,
+                     "no predicate " + family.name + '_' + patternOf(count, outputs) + " in " + family.library + "; " + family.offered);
+    }
+
+    try {
+        Slots slots(*family.terms, count);
+        for (std::size_t k = 0; k < count; ++k) {
+            if (outputs >> k & 1)
+                slots.addNull();
+            else if (!addInput(slots, slot0 + k, k, family))
+                return FALSE;
+        }
+        if (!predicate(slots.data(), static_cast<unsigned>(count)))
+            return FALSE;
+        for (std::size_t k = 0; k < count; ++k)
+            if ((outputs >> k & 1) && !unifyOutput(slot0 + k, *family.terms, slots.at(k)))
+                return FALSE;
+        return TRUE;
+    } catch (...) {
+        return raiseThrown(family);
+    }
+}
+
+bool getText(term_t term, std::string& text, int representation)
+{
+    char* chars = nullptr;
+    std::size_t length = 0;
+    if (!PL_get_nchars(term, &length, &chars, CVT_ATOM | CVT_STRING | CVT_EXCEPTION | representation | BUF_DISCARDABLE))
+        return false;
+    text.assign(chars, length);
+    return true;
+}
+
+// '$math_r_load'(+Path, +Module, -Families): each family as Name/Arity-Family.
+foreign_t loadPlugin(term_t pathTerm, term_t moduleTerm, term_t familiesTerm)
+{
+    std::string path, module;
+    if (!getText(pathTerm, path, REP_FN) || !getText(moduleTerm, module, REP_UTF8))
+        return FALSE;
+    if (path.find('\0') != std::string::npos)
+        return raiseForLoading(formalError("domain_error", "file_name", pathTerm), "the path holds a NUL");
+
+    std::lock_guard<std::mutex> lock(loading);
+    if (access(path.c_str(), F_OK) != 0)
+        return raiseForLoading(formalError("existence_error", "file", pathTerm), path + ": " + std::strerror(errno));
+    Plugin* plugin = nullptr;
+    try {
+        plugins.push_back(std::make_unique<Plugin>(path, module));
+        plugin = plugins.back().get();
+    } catch (const LoadError& error) {
+        return raiseForLoading(formalError("domain_error", "extpred_plugin", pathTerm), path + ": " + error.what());
+    } catch (const std::bad_alloc&) {
+        return PL_resource_error("memory");
+    }
+
+    term_t list = PL_copy_term_ref(familiesTerm), item = PL_new_term_ref(), handle = PL_new_term_ref();
+    for (const auto& family : plugin->families) {
+        std::size_t arity = family->arity + 1;
+        if (callArities.insert(arity).second &&
+            !PL_register_foreign_in_module(MODULE, "$math_r_call", static_cast<int>(arity),
+                                           reinterpret_cast<pl_function_t>(callPredicate), PL_FA_VARARGS))
+            return FALSE;
+        if (!PL_put_blob(handle, family.get(), sizeof(Family), &familyBlob) || !PL_unify_list(list, item, list) ||
+            !PL_unify_term(item, PL_FUNCTOR_CHARS, "-", 2, PL_FUNCTOR_CHARS, "/", 2, PL_UTF8_CHARS, family->name.c_str(),
+                           PL_INT64, static_cast<std::int64_t>(family->arity), PL_TERM, handle))
+            return FALSE;
+    }
+    return PL_unify_nil(list);
+}
+
+// '$math_r_default_plugin'(-Path): math_R.so beside this library, as a build has it, else where
+// an installation puts it relative to this library.
+foreign_t defaultPlugin(term_t pathTerm)
+{
+    term_t name = PL_new_term_ref();
+    PL_put_atom_chars(name, DEFAULT_PLUGIN);
+    Dl_info self;
+    if (dladdr(reinterpret_cast<void*>(&defaultPlugin), &self) == 0 || self.dli_fname == nullptr)
+        return raiseForLoading(formalError("existence_error", "file", name), "cannot tell where the bridge lies");
+    std::filesystem::path folder = std::filesystem::path(self.dli_fname).parent_path();
+    std::filesystem::path beside = folder / DEFAULT_PLUGIN;
+    std::filesystem::path installed = (folder / MATH_R_PLUGIN_DIR / DEFAULT_PLUGIN).lexically_normal();
+    for (const std::filesystem::path& candidate : {beside, installed})
+        if (access(candidate.c_str(), F_OK) == 0)
+            return PL_unify_chars(pathTerm, PL_ATOM | REP_FN, static_cast<std::size_t>(-1), candidate.c_str());
+    return raiseForLoading(formalError("existence_error", "file", name),
+                           std::string("no ") + DEFAULT_PLUGIN + " at " + beside.string() + " nor at " + installed.string());
+}
+
+} // namespace
+
+extern "C" __attribute__((visibility("default"))) void install_math_r4pl()
+{
+    PL_register_foreign_in_module(MODULE, "$math_r_load", 3, reinterpret_cast<pl_function_t>(loadPlugin), 0);
+    PL_register_foreign_in_module(MODULE, "$math_r_default_plugin", 1, reinterpret_cast<pl_function_t>(defaultPlugin), 0);
+}
