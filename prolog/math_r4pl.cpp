@@ -174,9 +174,11 @@ bool addInput(Slots& slots, term_t argument, std::size_t k, const Family& family
     char* text = nullptr;
     std::size_t length = 0;
     switch (PL_term_type(argument)) {
+    case PL_NIL: // a reserved symbol, no atom, in SWI-Prolog 7 on
+        slots.addText("[]", 2, false);
+        return true;
     case PL_STRING:
-    case PL_ATOM:
-    case PL_NIL: {
+    case PL_ATOM: {
         bool isString = PL_is_string(argument);
         if (!PL_get_nchars(argument, &length, &text, CVT_ATOM | CVT_STRING | REP_UTF8 | BUF_DISCARDABLE))
             break;

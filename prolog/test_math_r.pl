@@ -1,0 +1,99 @@
+% The bridge under SWI-Prolog: modes, kinds, errors, threads and memory, with math_R.so and with
+% a second plug-in (MATH_R_TEST_PLUGIN) loaded beside it.
+:- use_module(library(plunit)).
+:- use_module(library(math_r)).
+:- use_module(library(thread)).
+
+:- initialization((getenv('MATH_R_TEST_PLUGIN', Path), load_plugin(Path, other))).
+
+:- begin_tests(math_r).
+
+% Each goal holds and gives its variable the value shown; `fails` where the goal fails.
+answer(addR("1.5", "2.25", X), X, "3.75000000").
+answer(addR(X, "2", "5"), X, "3.00000000").
+answer(addR("2", X, "5"), X, "3.00000000").
+answer(addR("0.1", "0.2", "0.3"), _, true).
+answer(addR("0.1", "0.2", "0.4"), _, fails).
+answer(addR(1.5, "2", X), X, "3.50000000").
+answer(addR(0.1, "0", X), X, "0.10000000").
+answer(addR(1.0e20, "0", X), X, "100000000000000000000.00000000").
+answer(floor("-2.5", X), X, -3).
+answer(round("1.005", 2, X), X, "1.01000000").
+answer(sqrt("-1", X), X, fails).
+answer(sqrt(2, X), X, fails).                % an Integer is no real
+answer(addR(abc, "1", X), X, fails).         % nor is a Symbol
+answer(lessR("1", "2"), _, true).
+answer(lessR("2", "1"), _, fails).
+answer(greaterEqR("2", "2.000000001"), _, true).
+answer(minR("-1", "2", X), X, "-1.00000000").
+answer(sqrt("nan", X), X, fails).
+answer(addR("nan", "1", X), X, "nan").
+answer(equalR("nan", "nan"), _, fails).
+answer(other:echo("\"quoted\"", X), X, "\"quoted\"").
+answer(other:echo("é日\u0001", X), X, "é日\u0001").
+answer(other:echo('a b', X), X, 'a b').
+answer(other:echo([], X), X, '[]').
+answer(other:echo(-2147483648, X), X, -2147483648).
+answer(other:echo(0.1, X), X, "0.1").
+answer(other:lazy(X), X, unbound).
+answer(other:succ(1, X), X, 3).
+answer(succ(1, X), X, 2).
+
+test(answers, forall(answer(Goal, X, Expected))) :-
+    (   call(Goal)
+    ->  (   var(X)
+        ->  ( Expected == true -> true ; assertion(Expected == unbound) )
+        ;   assertion(X == Expected)
+        )
+    ;   assertion(Expected == fails),
+        assertion(var(X))
+    ).
+
+% Each goal raises an error(Formal, _) that subsumes Expected.
+raises(addR(_, _, "1"), instantiation_error).
+raises(addR(f(x), "1", _), type_error(extpred_term, f(x))).
+raises(addR(2147483648, "1", _), type_error(extpred_term, 2147483648)).
+raises(addR([a], "1", _), type_error(extpred_term, [a])).
+raises(addR(1r3, "1", _), type_error(extpred_term, 1r3)).
+raises(addR("1\u0000", "1", _), representation_error(_)).
+raises(other:grab(_), resource_error(memory)).
+raises(load_plugin('no/such/plugin.so', nowhere), existence_error(file, _)).
+raises((absolute_file_name(foreign(math_r4pl), P, [file_type(executable), access(read)]),
+        load_plugin(P, nowhere)), domain_error(extpred_plugin, _)).
+
+test(errors, forall(raises(Goal, Expected))) :-
+    catch((call(Goal), Formal = none), error(Formal, _), true),
+    assertion(subsumes_term(Expected, Formal)).
+
+test(missing_pattern_named) :-
+    catch(sqrt(_, "2"), error(instantiation_error, context(_, Message)), true),
+    assertion(sub_string(Message, _, _, _, "no predicate sqrt_oi in math_R.so; sqrt has sqrt_ii and sqrt_io")).
+
+test(huge_texts) :-
+    length(Zeros, 1000000), maplist(=(0'0), Zeros),
+    string_codes(Tail, Zeros),
+    string_concat("1.5", Tail, Long),
+    addR(Long, "1", X), assertion(X == "2.50000000"),
+    other:echo(Long, Back), assertion(Back == Long),
+    addR("1e300", "0", Wide), string_length(Wide, Length), assertion(Length =:= 310).
+
+test(threads) :-
+    concurrent_forall(between(1, 20000, I),
+                      ( number_string(I, S), addR(S, "0.5", X), other:echo(S, E), E == S,
+                        number_string(V, X), V =:= I + 0.5 ),
+                      [threads(4)]).
+
+resident_kb(KB) :-
+    read_file_to_string('/proc/self/status', Status, []),
+    once(sub_string(Status, B, _, _, "VmRSS:")), sub_string(Status, B, 40, _, Line),
+    split_string(Line, " \t\n", " \t\n", [_, Text|_]), number_string(KB, Text).
+
+% A leak of one text a call would be tens of megabytes.
+test(no_leak) :-
+    forall(between(1, 100000, _), (addR("1.5", "2.25", _), other:echo("x", _))),
+    garbage_collect, resident_kb(Before),
+    forall(between(1, 1000000, _), (addR("1.5", "2.25", _), other:echo("x", _))),
+    garbage_collect, resident_kb(After),
+    assertion(After - Before < 8000).
+
+:- end_tests(math_r).
