@@ -7,6 +7,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <iterator>
 #include <limits>
 
 namespace {
@@ -54,14 +55,14 @@ std::optional<double> roundToDecimals(const double* a)
 constexpr std::size_t lengthOf(const char* name) { return *name ? 1 + lengthOf(name + 1) : 0; }
 
 constexpr FormulaFunction function(const char* name, int arity, std::optional<double> (*apply)(const double*),
-                                   const char* refuses = "")
+                                   const char* failsOn = "")
 {
-    return {name, lengthOf(name), arity, apply, refuses};
+    return {name, lengthOf(name), arity, apply, failsOn};
 }
 
-constexpr const char* NO_POWER = "no real power, or one out of range";
-constexpr const char* NOT_POSITIVE = "a value not above 0";
-constexpr const char* OUTSIDE_UNIT = "a value outside -1 to 1";
+constexpr const char* NO_POWER = "operands whose power is no real number or out of range";
+constexpr const char* NOT_POSITIVE = "a value not above 0 (or NaN)";
+constexpr const char* OUTSIDE_UNIT = "a value outside -1 to 1 (or NaN)";
 
 // The operators with a guard.
 constexpr FormulaFunction DIVISION = function("/", 2, binary<quotient, nonZeroDivisor>, "a divisor of 0");
@@ -70,13 +71,13 @@ constexpr FormulaFunction POWER = function("^", 2, checked<checkedPow>, NO_POWER
 
 // Every function a formula may call, as the predicate of the same meaning computes it.
 constexpr FormulaFunction FUNCTIONS[] = {
-    function("sqrt", 1, unary<std::sqrt, nonNegative>, "a value below 0"),
+    function("sqrt", 1, unary<std::sqrt, nonNegative>, "a value below 0 (or NaN)"),
     function("abs", 1, unary<std::fabs>),
     function("exp", 1, unary<std::exp>),
     function("ln", 1, unary<ln, positive>, NOT_POSITIVE),
     function("log2", 1, unary<log2ByLn2, positive>, NOT_POSITIVE),
     function("log10", 1, unary<std::log10, positive>, NOT_POSITIVE),
-    function("log", 2, binary<logBase, validLog>, "a base not above 0 or equal to 1, or a value not above 0"),
+    function("log", 2, binary<logBase, validLog>, "a base not above 0 or equal to 1, or a value not above 0 (or NaN)"),
     function("sin", 1, unary<std::sin>),
     function("cos", 1, unary<std::cos>),
     function("tan", 1, unary<std::tan, cosineOffZero>, "an angle whose cosine is 0 at 8 decimals"),
@@ -89,7 +90,7 @@ constexpr FormulaFunction FUNCTIONS[] = {
     function("floor", 1, unary<std::floor>),
     function("ceil", 1, unary<std::ceil>),
     function("pow", 2, checked<checkedPow>, NO_POWER),
-    function("root", 2, checked<checkedRoot, nonZeroDegree>, "a degree of 0, or no real root, or one out of range"),
+    function("root", 2, checked<checkedRoot, nonZeroDegree>, "a degree of 0, or operands whose root is no real number or out of range"),
     function("min", 2, binary<fminimum>),
     function("max", 2, binary<fmaximum>),
     function("round", 2, roundToDecimals, "decimals that are no whole number within the range of an int"),
@@ -410,6 +411,8 @@ private:
 };
 
 } // namespace
+
+FormulaFunctions formulaFunctions() { return {std::begin(FUNCTIONS), std::end(FUNCTIONS)}; }
 
 FormulaResult evaluateFormula(const RealCodec& codec, const char* formula, const double* operands, int count)
 {

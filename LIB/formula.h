@@ -31,7 +31,7 @@ struct FormulaFunction {
     int arity;
     // The value, or nothing where the predicate of that meaning fails.
     std::optional<double> (*apply)(const double* arguments);
-    const char* refuses; // what its guard refuses, for messages: "a value below 0"
+    const char* failsOn; // for messages: "a value below 0 (or NaN)"
 };
 
 enum class FormulaFault {
@@ -52,6 +52,12 @@ struct FormulaResult {
     std::size_t at, length;          // where in the formula, and the length of the token there
     const FormulaFunction* function; // for ArgumentCount and Refused
 };
+
+// The functions a formula may call, from first to last.
+struct FormulaFunctions {
+    const FormulaFunction *first, *last;
+};
+FormulaFunctions formulaFunctions();
 
 // The value of `formula` with `count` operands (0 to FORMULA_OPERANDS), or its first fault: a
 // syntax error or a nesting too deep stops the reading where it is; a fault of another kind is

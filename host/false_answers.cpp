@@ -1,5 +1,6 @@
 #include "false_answers.h"
 
+#include "formula_hints.h"
 #include "line_display.h"
 #include "predicate_reference.h"
 
@@ -81,8 +82,12 @@ std::string wrongKind(const FalseAnswer& answer)
 
 using Explanation = std::string (*)(const FalseAnswer&);
 
+// What in an evalR formula fails, with the formula and a caret under the place.
+std::string formulaProblem(const FalseAnswer& answer) { return formulaHint(answer.symbol, answer.terms); }
+
 const Explanation EXPLANATIONS[] = {
     wrongKind,
+    formulaProblem,
 };
 
 } // namespace

@@ -19,7 +19,8 @@ struct FalseAnswer {
     const PredicateLibrary& library;
 };
 
-// One line that explains the answer, or empty when nothing does. Each explanation is asked in
+// A line that explains the answer (and under it, where it points into a text, that text with a
+// caret), or empty when nothing does. Each explanation is asked in
 // turn and the first that has something to say is the one given: none calls a predicate again.
 std::string whyFalse(const FalseAnswer& answer);
 
