@@ -183,7 +183,7 @@ TEST(Host, AnswersCallsGivenAsArguments)
         // A formula, whose brackets pair inside its quotes; where it fails, the host says why.
         {{"evalR(\"sqrt((x - z)^2 + (y - w)^2)\", \"1\", \"1\", \"4\", \"5\", D)"}, 0, "D = \"5.00000000\"\n"},
         {{"addR(\"1\", \"2\", X), evalR(\"1 + sqrt(x - 4)\", X, R)"}, 0, "false\n",
-         "argument 1, call 2: evalR: sqrt at character 5 fails on a value below 0 (or NaN)\n"
+         "extpred-host: call 2: evalR: sqrt at character 5 fails on a value below 0 (or NaN)\n"
          "    1 + sqrt(x - 4)\n"
          "        ^\n"},
         {{"evalR(\"2 * x +\", \"3\", R)"}, 0, "false\n", "evalR: the formula ends early, at character 8\n"},
