@@ -32,7 +32,7 @@ PROGRAMS = --target math_R extpred-host
 PACKAGED = -DMATH_R_LIBEDIT=ON
 define build_packages
 	$(call reconfigure,$(1),$(2))
-	cmake --build $(1) -j $(JOBS) $(PROGRAMS) manual
+	cmake --build $(1) -j $(JOBS) $(PROGRAMS) manual bridge
 	cd $(1) && cpack -G DEB
 endef
 
@@ -52,15 +52,17 @@ test:
 	cmake --build $(BUILD) -j $(JOBS)
 	ctest --test-dir $(BUILD) --output-on-failure --no-tests=error -j $(JOBS)
 
-# With the manual page, for which help2man is installed.
+# With the manual page, for which help2man is installed, and the SWI-Prolog bridge where
+# SWI-Prolog is installed.
 install:
 	@$(NEEDS) install
 	$(call reconfigure,$(BUILD),$(RELEASE))
-	cmake --build $(BUILD) -j $(JOBS) $(PROGRAMS) manual
+	cmake --build $(BUILD) -j $(JOBS) $(PROGRAMS) manual bridge
 	cmake --install $(BUILD) --prefix $(PREFIX)
 
-# A Debian package of what `make install` installs, under /usr: build/math-r_<version>_<arch>.deb,
-# and its debug symbols in build/math-r-dbgsym_<version>_<arch>.ddeb.
+# Debian packages of what `make install` installs, under /usr: build/math-r_<version>_<arch>.deb,
+# build/swi-prolog-math-r_<version>_<arch>.deb (the SWI-Prolog bridge),
+# and their debug symbols in build/math-r-dbgsym_<version>_<arch>.ddeb and the like.
 package:
 	@$(NEEDS) package
 	$(call build_packages,$(BUILD),$(PACKAGED) $(RELEASE))

@@ -2,21 +2,26 @@
 # its members from SOURCE_DATE_EPOCH:
 # - both: the modes of folders and files follow the umask of the build; nothing is writable
 #   but by root.
-# - the .deb: CPack gives a package with a library under /usr/lib postinst and postrm scripts
+# - a .deb: CPack gives a package with a library under /usr/lib postinst and postrm scripts
 #   that run ldconfig; dpkg runs it once through the trigger in packaging/triggers instead, and
 #   lintian rejects the calls. The two scripts (nothing but that call) are dropped. Its binaries
-#   lose the compilers' version notes (.comment) as Debian's dh_strip removes them, and it gets
-#   the lintian override, which means something only inside a package.
-# - the debug symbols' .ddeb: its md5sums name the files by their paths in the build folder,
+#   lose the compilers' version notes (.comment) as Debian's dh_strip removes them, and math-r
+#   gets the lintian override, which means something only inside a package.
+# - a debug symbols' .ddeb: its md5sums name the files by their paths in the build folder,
 #   its symbol files are executable, and it has no copyright; the files are made plain, and its
-#   doc folder is the main package's.
+#   doc folder is its package's.
 # The md5sums of both are made again from the files as they now are.
 foreach(package IN LISTS CPACK_PACKAGE_FILES)
   set(root ${CPACK_TOPLEVEL_DIRECTORY}/repack)
   file(REMOVE_RECURSE ${root})
   execute_process(COMMAND dpkg-deb --raw-extract ${package} ${root} COMMAND_ERROR_IS_FATAL ANY)
+  execute_process(COMMAND dpkg-deb --field ${package} Package OUTPUT_VARIABLE name
+    OUTPUT_STRIP_TRAILING_WHITESPACE COMMAND_ERROR_IS_FATAL ANY)
   if(package MATCHES "\\.deb$")
     foreach(script postinst postrm)
+      if(NOT EXISTS ${root}/DEBIAN/${script})
+        continue()
+      endif()
       file(READ ${root}/DEBIAN/${script} text)
       string(REGEX REPLACE "#![^\n]*|set -e|if \\[ \"\\$1\" = \"[a-z]+\" \\]; then|ldconfig|fi|[ \t\n]" ""
         rest "${text}")
@@ -32,13 +37,16 @@ foreach(package IN LISTS CPACK_PACKAGE_FILES)
         execute_process(COMMAND ${CPACK_OBJCOPY_EXECUTABLE} --remove-section=.comment ${file} COMMAND_ERROR_IS_FATAL ANY)
       endif()
     endforeach()
-    file(INSTALL ${CMAKE_CURRENT_LIST_DIR}/lintian-overrides
-      DESTINATION ${root}/usr/share/lintian/overrides RENAME ${CPACK_PACKAGE_NAME})
+    if(name STREQUAL CPACK_PACKAGE_NAME)
+      file(INSTALL ${CMAKE_CURRENT_LIST_DIR}/lintian-overrides
+        DESTINATION ${root}/usr/share/lintian/overrides RENAME ${name})
+    endif()
   elseif(package MATCHES "\\.ddeb$")
     file(GLOB_RECURSE files LIST_DIRECTORIES false RELATIVE ${root} ${root}/usr/*)
     execute_process(COMMAND chmod a-x ${files} WORKING_DIRECTORY ${root} COMMAND_ERROR_IS_FATAL ANY)
     file(MAKE_DIRECTORY ${root}/usr/share/doc)
-    file(CREATE_LINK ${CPACK_PACKAGE_NAME} ${root}/usr/share/doc/${CPACK_PACKAGE_NAME}-dbgsym SYMBOLIC)
+    string(REGEX REPLACE "-dbgsym$" "" owner ${name})
+    file(CREATE_LINK ${owner} ${root}/usr/share/doc/${name} SYMBOLIC)
   endif()
   file(GLOB_RECURSE files LIST_DIRECTORIES false RELATIVE ${root} ${root}/usr/*)
   list(SORT files)

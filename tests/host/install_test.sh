@@ -25,7 +25,7 @@ if [ "$how" = install ]; then
   expect "lintian's overrides, which only the package carries" "no" "$([ -e "$prefix/share/lintian" ] && echo yes || echo no)"
 else
   cpack -G DEB --config "$build/CPackConfig.cmake" -B "$work/package" >/dev/null
-  package=$(echo "$work"/package/*.deb)
+  package=$(echo "$work"/package/math-r_*.deb)
   outside=$(dpkg-deb -c "$package" | awk '{print $NF}' | grep -v -e '^\./usr/' -e '^\./$' || true)
   expect "files outside /usr in $(basename "$package")" "" "$outside"
   # The package must depend on what the host is linked with beyond the C and C++ runtimes, each
@@ -41,6 +41,12 @@ else
   done
   expect "no cross toolchain's package among the dependencies" "" "$(grep -o '[^ ,]*-cross' <<<"$depends" || true)"
   dpkg-deb -x "$package" "$work/root"
+  # The SWI-Prolog bridge's package, where it is built, needs this very plug-in.
+  bridge=$(echo "$work"/package/swi-prolog-math-r_*.deb)
+  if [ -e "$bridge" ]; then
+    expect "the bridge's dependency on math-r" "yes" "$([[ "$(dpkg-deb -f "$bridge" Depends)" == "math-r (= "* ]] && echo yes)"
+    dpkg-deb -x "$bridge" "$work/root"
+  fi
   prefix=$work/root/usr
 fi
 
@@ -50,6 +56,12 @@ expect "installed host" 'X = "1.41421356"' "$("${emulator[@]}" "$prefix/bin/extp
 tour=$(dirname "$0")/../../examples/tour.calls
 expect "installed host on the installed tour" "$("${emulator[@]}" "$build/extpred-host" -f "$tour")" \
   "$("${emulator[@]}" "$prefix/bin/extpred-host" -f "$prefix/share/doc/math-r/examples/tour.calls")"
+
+# The installed bridge finds the installed plug-in by itself.
+if [ -d "$prefix/lib/swi-prolog" ]; then
+  expect "library(math_r), installed" "3.00000000" "$(swipl -p library="$prefix/lib/swi-prolog/library" \
+    -p foreign="$(echo "$prefix"/lib/swi-prolog/lib/*)" -g 'use_module(library(math_r)), addR("1", "2", X), writeln(X)' -t halt)"
+fi
 
 # The manual pages render without a warning, as man would show them.
 pages=("$prefix"/share/man/man*/*.gz)
