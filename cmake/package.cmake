@@ -82,15 +82,17 @@ set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_VENDOR "math_R")
 set(CPACK_PACKAGE_CONTACT "${MATH_R_MAINTAINER}")
 # One package for each install component; the summary is the first line of each description.
-# Debian's limit is 80 characters a line.
+# Debian's limit is 80 characters a line. Where the bridge is not built there is one component,
+# and CPack makes its package from the settings for no components.
 set(CPACK_DEB_COMPONENT_INSTALL ON)
 set(CPACK_DEBIAN_UNSPECIFIED_PACKAGE_NAME ${CPACK_PACKAGE_NAME})
-set(CPACK_DEBIAN_UNSPECIFIED_DESCRIPTION "real-number predicates for the rule engine
+set(CPACK_PACKAGE_DESCRIPTION "real-number predicates for the rule engine
 math_R.so gives the rule engine arithmetic on reals written as
 decimal texts, and carries CONSTANT, the term value that the engine shares with
 its plug-ins. With its headers, CMake package and pkg-config file, the
 reference of the predicates, math_R(7), and extpred-host, which answers calls
 against the plug-in.")
+set(CPACK_DEBIAN_UNSPECIFIED_DESCRIPTION ${CPACK_PACKAGE_DESCRIPTION})
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 target_compile_definitions(extpred_host_core PRIVATE
   EXTPRED_HOST_TOUR="${CPACK_PACKAGING_INSTALL_PREFIX}/${MATH_R_DOCDIR}/examples/tour.calls")
@@ -135,6 +137,9 @@ set(CPACK_DEBIAN_DEBUGINFO_PACKAGE ON)
 set(CPACK_OBJCOPY_EXECUTABLE ${CMAKE_OBJCOPY})
 # ldconfig runs once after dpkg has installed or removed libraries, not from the package's scripts.
 set(CPACK_DEBIAN_UNSPECIFIED_PACKAGE_CONTROL_EXTRA ${PROJECT_SOURCE_DIR}/packaging/triggers)
+if(NOT TARGET math_r4pl)
+  set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${CPACK_DEBIAN_UNSPECIFIED_PACKAGE_CONTROL_EXTRA})
+endif()
 set(CPACK_POST_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/packaging/finish-packages.cmake)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION TRUE)
 
