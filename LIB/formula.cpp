@@ -179,6 +179,8 @@ __attribute__((noinline)) double readNumber(const RealCodec& codec, const char* 
     return codec.read(text);
 }
 
+// Each level of the grammar returns its value, so that values pass in registers; a syntax
+// error or a nesting too deep sets `stopped`, after which every level returns at once.
 class Evaluator {
 public:
     Evaluator(const RealCodec& reader, const char* formula, const double* given, int givenCount)
@@ -191,15 +193,16 @@ public:
         skipBlanks();
         if (*p == '\0')
             return failure(FormulaFault::Empty, p, 0);
-        double value;
-        if (!sum(value))
+        const double value = sum();
+        if (stopped)
             return result;
-        skipBlanks();
-        if (*p != '\0')
+        if (*p != '\0') // sum() stops at the first character it cannot take, blanks passed
             return failure(FormulaFault::Syntax, p, 0);
-        if (result.fault == FormulaFault::None)
-            result.value = value;
-        return result;
+        if (result.fault != FormulaFault::None)
+            return result;
+        // Made afresh rather than copied from `result`, whose fields are stored one by one: a copy
+        // reads them back whole, which waits for the stores to retire.
+        return {value, FormulaFault::None, 0, 0, nullptr};
     }
 
 private:
@@ -209,6 +212,7 @@ private:
     const double* const operands;
     const int count;
     int depth = 0;
+    bool stopped = false;
     FormulaResult result = {NOT_A_NUMBER, FormulaFault::None, 0, 0, nullptr};
 
     void skipBlanks()
@@ -225,10 +229,11 @@ private:
     }
 
     // Stops the reading: what follows cannot be read.
-    bool stop(FormulaFault kind)
+    double stop(FormulaFault kind)
     {
         failure(kind, p, 0);
-        return false;
+        stopped = true;
+        return NOT_A_NUMBER;
     }
 
     // The formula reads on, so that a syntax error further on is still found, with NaN in
@@ -240,103 +245,86 @@ private:
         return NOT_A_NUMBER;
     }
 
-    double apply(const FormulaFunction& function, const double* arguments, const char* at)
+    double apply(const FormulaFunction& function, double a, double b, const char* at)
     {
+        const double arguments[2] = {a, b};
         std::optional<double> value = function.apply(arguments);
         return value ? *value : note(FormulaFault::Refused, at, function.length, &function);
     }
 
-    bool sum(double& value)
+    // Each level leaves p after the blanks that follow what it read.
+    double sum()
     {
-        if (!product(value))
-            return false;
-        for (;;) {
-            skipBlanks();
-            const char op = *p;
-            if (op != '+' && op != '-')
-                return true;
-            ++p;
-            double right;
-            if (!product(right))
-                return false;
+        double value = product();
+        while (!stopped && (*p == '+' || *p == '-')) {
+            const char op = *p++;
+            const double right = product();
             value = op == '+' ? value + right : value - right;
         }
+        return value;
     }
 
-    bool product(double& value)
+    double product()
     {
-        if (!signedValue(value))
-            return false;
-        for (;;) {
-            skipBlanks();
-            const char* at = p;
-            if (*at != '*' && *at != '/' && *at != '%')
-                return true;
-            ++p;
-            double pair[2] = {value, 0};
-            if (!signedValue(pair[1]))
-                return false;
-            value = *at == '*' ? value * pair[1] : apply(*at == '/' ? DIVISION : REMAINDER, pair, at);
+        double value = signedValue();
+        while (!stopped && (*p == '*' || *p == '/' || *p == '%')) {
+            const char* at = p++;
+            const double right = signedValue();
+            value = *at == '*' ? value * right : apply(*at == '/' ? DIVISION : REMAINDER, value, right, at);
         }
+        return value;
     }
 
-    bool signedValue(double& value)
+    double signedValue()
     {
         if (depth == FORMULA_DEPTH)
             return stop(FormulaFault::TooDeep);
         ++depth;
         skipBlanks();
-        bool read;
+        double value;
         if (*p == '-' || *p == '+') {
             const bool negative = *p++ == '-';
-            read = signedValue(value);
+            value = signedValue();
             if (negative)
                 value = -value;
         } else {
-            read = power(value);
+            value = power();
         }
         --depth;
-        return read;
+        return value;
     }
 
-    bool power(double& value)
+    double power()
     {
-        if (!primary(value))
-            return false;
-        skipBlanks();
-        const char* at = p;
-        if (*at != '^')
-            return true;
-        ++p;
-        double arguments[2] = {value, 0};
-        if (!signedValue(arguments[1]))
-            return false;
-        value = apply(POWER, arguments, at);
-        return true;
+        const double base = primary();
+        if (stopped || *p != '^')
+            return base;
+        const char* at = p++;
+        const double exponent = signedValue();
+        return apply(POWER, base, exponent, at);
     }
 
-    bool primary(double& value)
+    double primary()
     {
-        skipBlanks();
         const char* at = p;
+        double value;
         if (isDigit(*p) || (*p == '.' && isDigit(p[1]))) {
             value = readNumber(codec, at, p = endOfNumber(p));
-            return true;
-        }
-        if (*p == '(') {
+        } else if (*p == '(') {
             ++p;
-            return sum(value) && close();
-        }
-        if (!isLetter(*p))
+            value = sum();
+            close();
+        } else if (isLetter(*p)) {
+            while (isLetter(*p) || isDigit(*p))
+                ++p;
+            const std::size_t length = std::size_t(p - at);
+            skipBlanks();
+            value = *p == '(' ? call(at, length) : named(at, length);
+        } else {
             return stop(FormulaFault::Syntax);
-        while (isLetter(*p) || isDigit(*p))
-            ++p;
-        const std::size_t length = std::size_t(p - at);
+        }
         skipBlanks();
-        if (*p == '(')
-            return call(at, length, value);
-        value = named(at, length);
-        return true;
+        return value;
     }
 
     // digits ['.' digits] or '.' digits, then an exponent where one follows in full.
@@ -359,13 +347,16 @@ private:
         return p;
     }
 
-    bool close()
+    // The ')' that ends a group or a call's arguments, where `sum` stopped.
+    void close()
     {
-        skipBlanks();
-        if (*p != ')')
-            return stop(FormulaFault::Syntax);
+        if (stopped)
+            return;
+        if (*p != ')') {
+            stop(FormulaFault::Syntax);
+            return;
+        }
         ++p;
-        return true;
     }
 
     double named(const char* name, std::size_t length)
@@ -380,33 +371,26 @@ private:
     }
 
     // After the name, at '(': the arguments, then the function's value.
-    bool call(const char* name, std::size_t length, double& value)
+    double call(const char* name, std::size_t length)
     {
-        ++p;
         double arguments[2] = {0, 0};
         int given = 0;
-        for (;;) {
-            double argument;
-            if (!sum(argument))
-                return false;
+        do {
+            ++p; // '(' or ','
+            const double argument = sum();
             if (given < 2)
                 arguments[given] = argument;
             given += given < 3; // 3 standing for any more
-            skipBlanks();
-            if (*p != ',')
-                break;
-            ++p;
-        }
-        if (!close())
-            return false;
+        } while (!stopped && *p == ',');
+        close();
+        if (stopped)
+            return NOT_A_NUMBER;
         const FormulaFunction* function = findFunction(name, length);
         if (!function)
-            value = note(FormulaFault::UnknownFunction, name, length);
-        else if (given != function->arity)
-            value = note(FormulaFault::ArgumentCount, name, length, function);
-        else
-            value = apply(*function, arguments, name);
-        return true;
+            return note(FormulaFault::UnknownFunction, name, length);
+        if (given != function->arity)
+            return note(FormulaFault::ArgumentCount, name, length, function);
+        return apply(*function, arguments[0], arguments[1], name);
     }
 };
 
