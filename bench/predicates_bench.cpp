@@ -483,6 +483,74 @@ void runBody(benchmark::State& state, bool named)
     }
 }
 
+// ---- formulas: evalR against the chain of predicates ----
+
+// The length of a vector in one evalR call, against the chain that computes it a link at a time,
+// timesR(X, X, A), timesR(Y, Y, B), addR(A, B, C), sqrt(C, R), each link writing its text. The
+// chain hands A on to addR by copying the term, as an engine passes a bound argument (B and C
+// lie where the next link reads them); evalR's own arguments are taken as they lie.
+constexpr const char* VECTOR_LENGTH = "sqrt(x*x + y*y)";
+constexpr double CHAIN_GOAL = 0.5;
+// A formula read on every call costs in proportion to its length: one of 200 characters at
+// most 10 times one of 20.
+constexpr const char* SHORT_FORMULA = "(x*x - y) / 2 + 1.5";
+constexpr int LONG_FORMULA_COPIES = 10;
+constexpr double LENGTH_GOAL = 1.0;
+
+std::string longFormula()
+{
+    std::string formula = SHORT_FORMULA;
+    for (int k = 1; k < LONG_FORMULA_COPIES; ++k)
+        formula += std::string(k % 2 ? " - " : " + ") + SHORT_FORMULA;
+    return formula;
+}
+
+std::vector<std::vector<Input>> operandPool()
+{
+    std::mt19937_64 random(12345);
+    std::vector<std::vector<Input>> pool;
+    while (pool.size() < POOL)
+        pool.push_back(drawInputs({{-100, 100}, {-100, 100}}, random));
+    return pool;
+}
+
+void runFormula(benchmark::State& state, const std::string& formula)
+{
+    std::vector<std::vector<CONSTANT>> calls;
+    for (const std::vector<Input>& xy : operandPool())
+        calls.push_back({CONSTANT(formula.c_str(), true), CONSTANT(xy[0].text.c_str(), true),
+                         CONSTANT(xy[1].text.c_str(), true), CONSTANT()});
+    std::size_t i = 0;
+    for (auto _ : state) {
+        std::vector<CONSTANT>& argv = calls[i++ % POOL];
+        benchmark::DoNotOptimize(evalR_iiio(argv.data(), 4));
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+
+void runChain(benchmark::State& state)
+{
+    struct Chain {
+        CONSTANT xxA[3];      // timesR(X, X, A)
+        CONSTANT yyBACR[6];   // timesR(Y, Y, B), then addR(B, A, C) and sqrt(C, R) over the same array
+    };
+    std::vector<Chain> chains(POOL);
+    std::vector<std::vector<Input>> pool = operandPool();
+    for (std::size_t k = 0; k < POOL; ++k) {
+        chains[k].xxA[0] = chains[k].xxA[1] = CONSTANT(pool[k][0].text.c_str(), true);
+        chains[k].yyBACR[0] = chains[k].yyBACR[1] = CONSTANT(pool[k][1].text.c_str(), true);
+    }
+    std::size_t i = 0;
+    for (auto _ : state) {
+        Chain& c = chains[i++ % POOL];
+        bool held = timesR_iio(c.xxA, 3) && timesR_iio(c.yyBACR, 3);
+        c.yyBACR[3] = c.xxA[2];
+        held = held && addR_iio(c.yyBACR + 2, 3) && sqrt_io(c.yyBACR + 4, 2);
+        benchmark::DoNotOptimize(held);
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+
 // ---- the summary: ratios and goals ----
 
 // Keeps the median of each benchmark's repetitions, which other work on the machine disturbs
@@ -593,6 +661,37 @@ int printReaderTable(const SummaryReporter& reporter)
     return missed;
 }
 
+// Prints the formulas' lines; returns the number of goals missed.
+int printFormulas(const SummaryReporter& reporter)
+{
+    auto time = [&reporter](const char* name) {
+        auto found = reporter.nanoseconds.find(name);
+        return found == reporter.nanoseconds.end() ? 0.0 : found->second;
+    };
+    int missed = 0;
+    double formula = time("formula/vector"), chain = time("formula/chain");
+    if (formula > 0 && chain > 0) {
+        double ratio = formula / chain;
+        bool met = ratio <= CHAIN_GOAL;
+        missed += !met;
+        std::printf("\nevalR_iiio(\"%s\", X, Y, R) %.1f ns, the chain timesR_iio, timesR_iio, addR_iio, sqrt_io "
+                    "%.1f ns: %.2f %s%.2f%s\n",
+                    VECTOR_LENGTH, formula, chain, ratio, "<=", CHAIN_GOAL, met ? "" : "  MISSED");
+    }
+    double shortTime = time("formula/short"), longTime = time("formula/long");
+    if (shortTime > 0 && longTime > 0) {
+        const std::size_t shortLength = std::strlen(SHORT_FORMULA), longLength = longFormula().size();
+        double ratio = (longTime / double(longLength)) / (shortTime / double(shortLength));
+        bool met = ratio <= LENGTH_GOAL;
+        missed += !met;
+        std::printf("evalR_iiio of %zu characters %.1f ns (%.2f a character), of %zu characters %.1f ns (%.2f a "
+                    "character): %.2f %s%.2f%s\n",
+                    shortLength, shortTime, shortTime / double(shortLength), longLength, longTime,
+                    longTime / double(longLength), ratio, "<=", LENGTH_GOAL, met ? "" : "  MISSED");
+    }
+    return missed;
+}
+
 // Prints every table and the threads' scaling; returns the number of goals missed.
 int printSummary(const SummaryReporter& reporter)
 {
@@ -600,6 +699,7 @@ int printSummary(const SummaryReporter& reporter)
     for (const Table& table : tables())
         missed += printTable(reporter, table);
     missed += printReaderTable(reporter);
+    missed += printFormulas(reporter);
     auto one = reporter.mixRate.find(1), two = reporter.mixRate.find(2);
     if (one != reporter.mixRate.end() && two != reporter.mixRate.end()) {
         double scaling = two->second / one->second;
@@ -645,6 +745,11 @@ int main(int argc, char** argv)
             ->Unit(benchmark::kMillisecond)
             ->UseRealTime()
             ->Repetitions(5);
+    static const std::pair<const char*, std::string> formulas[] = {
+        {"formula/vector", VECTOR_LENGTH}, {"formula/short", SHORT_FORMULA}, {"formula/long", longFormula()}};
+    for (const auto& [name, formula] : formulas)
+        benchmark::RegisterBenchmark(name, runFormula, std::cref(formula))->MinTime(0.05)->Repetitions(7);
+    benchmark::RegisterBenchmark("formula/chain", runChain)->MinTime(0.05)->Repetitions(7);
     benchmark::RegisterBenchmark("mix", runMix)->Threads(1)->Threads(2)->UseRealTime()->MinTime(0.3)->Repetitions(7);
 
     // Repetitions of all benchmarks in random order, so that a burst of other work on the
