@@ -44,6 +44,15 @@ public:
         return result;
     }
 
+    // Every byte that is left.
+    std::string rest()
+    {
+        std::string result(reinterpret_cast<const char*>(data_), size_);
+        data_ += size_;
+        size_ = 0;
+        return result;
+    }
+
     // Mostly String terms, as predicates read them, but every kind turns up.
     CONSTANT term()
     {
