@@ -123,7 +123,7 @@ PL_blob_t familyBlob = {
 int raise(term_t formal, const char* module, const char* name, std::size_t arity, const std::string& message)
 {
     term_t error = PL_new_term_ref();
-    if (!PL_unify_term(error, PL_FUNCTOR_CHARS, "error", 2, PL_TERM, formal, PL_FUNCTOR_CHARS, "context", 2,
+    if (!formal || !PL_unify_term(error, PL_FUNCTOR_CHARS, "error", 2, PL_TERM, formal, PL_FUNCTOR_CHARS, "context", 2,
                        PL_FUNCTOR_CHARS, ":", 2, PL_UTF8_CHARS, module, PL_FUNCTOR_CHARS, "/", 2, PL_UTF8_CHARS, name,
                        PL_INT64, static_cast<std::int64_t>(arity), PL_UTF8_STRING, message.c_str()))
         return FALSE;
@@ -136,6 +136,12 @@ int raise(term_t formal, const Family& family, const std::string& message)
 }
 
 int raiseForLoading(term_t formal, const std::string& message) { return raise(formal, MODULE, "load_plugin", 2, message); }
+
+term_t atomTerm(const char* name)
+{
+    term_t term = PL_new_term_ref();
+    return PL_put_atom_chars(term, name) ? term : 0;
+}
 
 // Formal(Reason) or Formal(Reason, Culprit).
 term_t formalError(const char* formal, const char* reason, term_t culprit = 0)
@@ -154,13 +160,9 @@ int raiseThrown(const Family& family)
     } catch (const std::bad_alloc&) {
         return PL_resource_error("memory");
     } catch (const std::exception& thrown) {
-        term_t formal = PL_new_term_ref();
-        PL_put_atom_chars(formal, "system_error");
-        return raise(formal, family, family.name + " threw " + thrown.what());
+        return raise(atomTerm("system_error"), family, family.name + " threw " + thrown.what());
     } catch (...) {
-        term_t formal = PL_new_term_ref();
-        PL_put_atom_chars(formal, "system_error");
-        return raise(formal, family, family.name + " threw an exception");
+        return raise(atomTerm("system_error"), family, family.name + " threw an exception");
     }
 }
 
@@ -248,12 +250,9 @@ foreign_t callPredicate(term_t arguments, int arity, control_t)
         if (PL_is_variable(slot0 + k))
             outputs |= std::uint64_t{1} << k;
     Predicate predicate = family.find(outputs);
-    if (predicate == nullptr) {
-        term_t formal = PL_new_term_ref();
-        PL_put_atom_chars(formal, "instantiation_error");
-        return raise(formal, family,
+    if (predicate == nullptr)
+        return raise(atomTerm("instantiation_error"), family,
                      "no predicate " + family.name + '_' + patternOf(count, outputs) + " in " + family.library + "; " + family.offered);
-    }
 
     try {
         Slots slots(*family.terms, count);
@@ -325,8 +324,7 @@ foreign_t loadPlugin(term_t pathTerm, term_t moduleTerm, term_t familiesTerm)
 // an installation puts it relative to this library.
 foreign_t defaultPlugin(term_t pathTerm)
 {
-    term_t name = PL_new_term_ref();
-    PL_put_atom_chars(name, DEFAULT_PLUGIN);
+    term_t name = atomTerm(DEFAULT_PLUGIN);
     Dl_info self;
     if (dladdr(reinterpret_cast<void*>(&defaultPlugin), &self) == 0 || self.dli_fname == nullptr)
         return raiseForLoading(formalError("existence_error", "file", name), "cannot tell where the bridge lies");
