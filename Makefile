@@ -84,14 +84,16 @@ lint: package package-aarch64
 reproducible:
 	scripts/check-reproducible package $(BUILD)
 
-# Release build of the benchmarks in a directory of their own, then one run of them; then the
-# SWI-Prolog bridge against SWI-Prolog's own arithmetic, in one swipl process.
+# Release build of the benchmarks in a directory of their own, then one run of them, and of the
+# SWI-Prolog bridge against SWI-Prolog's own arithmetic in one swipl process; either fails when
+# it misses a goal.
 bench:
 	@$(NEEDS) bench
 	@$(call configure,$(BUILD)-bench,-DCMAKE_BUILD_TYPE=Release -DMATH_R_BENCH=ON -DBUILD_TESTING=OFF)
 	cmake --build $(BUILD)-bench -j $(JOBS) --target predicates_bench math_r4pl
-	$(BUILD)-bench/bench/predicates_bench
-	swipl -q -p foreign=$(BUILD)-bench -p library=prolog bench/bridge_bench.pl
+	status=0; $(BUILD)-bench/bench/predicates_bench || status=$$?; \
+	swipl -q -p foreign=$(BUILD)-bench -p library=prolog bench/bridge_bench.pl || status=$$?; \
+	exit $$status
 
 # The library at commit BASE against the working tree's, the same calls on both in one process,
 # alternating rounds: ns per call of each, new/base and its spread. BASE_CMAKE_FLAGS and
