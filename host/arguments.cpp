@@ -8,10 +8,10 @@ int answerArguments(Session& session, const std::vector<std::string>& calls)
     for (std::size_t k = 0; k < calls.size(); ++k) {
         std::string call = cleaned(calls[k], 0);
         Command command = commandOf(call);
-        if (command == Command::Halt)
+        if (command.kind == Command::Halt)
             break;
-        if (command == Command::Help) {
-            if (!put(GUIDE))
+        if (command.kind != Command::None) {
+            if (!put(commandAnswer(command, session.library(), false)))
                 return writeFailed();
         } else if (auto answer = session.answer(call, "argument " + std::to_string(k + 1), false)) {
             if (!put(*answer + "\n"))

@@ -1,6 +1,7 @@
 #include "call_parser.h"
 
 #include "extpred.h"
+#include "wide_characters.h"
 
 #include <cctype>
 #include <charconv>
@@ -77,11 +78,20 @@ private:
         skipBlanks();
         return true;
     }
+    // Letters of any script count, as in a Prolog name: Résultat, été.
     std::string word()
     {
         std::size_t begin = at_;
-        while (!atEnd() && isWordChar(text_[at_]))
-            ++at_;
+        while (!atEnd()) {
+            if (isWordChar(text_[at_])) {
+                ++at_;
+                continue;
+            }
+            WideCharacter character = wideCharacterAt(text_, at_);
+            if (static_cast<unsigned char>(text_[at_]) < 0x80 || !character.alnum)
+                break;
+            at_ += character.length;
+        }
         return text_.substr(begin, at_ - begin);
     }
 
@@ -92,8 +102,9 @@ private:
             return quoted();
         if (isDigit(c) || c == '+' || c == '-')
             return integer();
-        if (std::isalpha(static_cast<unsigned char>(c)) || c == '_') {
-            bool variable = c == '_' || std::isupper(static_cast<unsigned char>(c));
+        WideCharacter first = wideCharacterAt(text_, at_);
+        if (std::isalpha(static_cast<unsigned char>(c)) || c == '_' || (first.alnum && !isDigit(c))) {
+            bool variable = c == '_' || std::isupper(static_cast<unsigned char>(c)) || first.upper;
             return Argument{variable ? Argument::Variable : Argument::Name, word()};
         }
         fail(atEnd() ? "expected an argument: the call ends early"

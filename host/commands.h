@@ -5,19 +5,29 @@
 
 #include "predicate_library.h"
 
+#include <cstddef>
 #include <string>
 
-enum class Command {
-    None, // a call, or a problem
-    Help, // help: the short guide below
-    Halt, // halt, quit, exit: the end of the session, as the end of input is
+struct Command {
+    enum Kind {
+        None,    // a call, or a problem
+        Help,    // help: the short guide; help NAME: that name's predicates
+        Apropos, // apropos WORD: the predicates whose name or description holds the word
+        List,    // list: every predicate, as --list
+        Halt,    // halt, quit, exit: the end of the session, as the end of input is
+    };
+    Kind kind = None;
+    std::string word; // of help NAME and apropos WORD
 };
 
-// The command that `line` is: one of the words alone, blanks and a final full stop aside.
+// The command that `line` is: a word alone, or help and apropos with a name, as `help sqrt` or
+// `help(sqrt)`; blanks and a final full stop aside.
 Command commandOf(const std::string& line);
 
-// What help prints: the call syntax, the commands, and where the predicates are listed.
-extern const char* const GUIDE;
+// What a command (but halt) answers, ending with a line end: lines of at most `width` columns
+// for a person, or a single line for a program that reads one line for each line it writes.
+std::string commandAnswer(const Command& command, const PredicateLibrary& library, bool oneLine,
+                          std::size_t width = 80);
 
 // --list: the predicates of the plug-in, one name_pattern a line; the exit status.
 int listPredicates(const PredicateLibrary& library);

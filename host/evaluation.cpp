@@ -30,11 +30,14 @@ public:
         bindings_.emplace_back(name, value);
     }
 
-    // X = "1.50000000", K = 2; or true when there are none.
+    // X = "1.50000000", K = 2; or true when there are none. A variable whose name starts with
+    // _ is one the author does not want to see, as at a Prolog toplevel.
     std::string answer() const
     {
         std::string text;
         for (const auto& binding : bindings_) {
+            if (binding.first[0] == '_')
+                continue;
             if (!text.empty())
                 text += ", ";
             text += binding.first;

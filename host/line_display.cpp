@@ -1,8 +1,10 @@
 #include "line_display.h"
 
+#include "wide_characters.h"
+
+#include <algorithm>
 #include <cwchar>
 #include <functional>
-#include <locale.h>
 #include <vector>
 
 namespace {
@@ -51,21 +53,13 @@ void forEachCharacter(const std::string& line, std::size_t end,
 const std::size_t ESCAPE_WIDTH = 4; // \xHH
 
 // Terminal columns of a well-formed printable UTF-8 character: 2 for most CJK, 0 for a combining
-// mark, as wcwidth says in a UTF-8 locale (this thread's only, for the one call; the program's
-// locale stays as it is). One column where no UTF-8 locale is installed.
+// mark. One column where no UTF-8 locale is installed.
 std::size_t columnsOf(const std::string& line, std::size_t at, std::size_t length)
 {
     if (length == 1)
         return 1;
-    static const locale_t utf8 = newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(nullptr));
-    if (utf8 == static_cast<locale_t>(nullptr))
-        return 1;
-    locale_t previous = uselocale(utf8); // mbrtowc decodes by it too
-    wchar_t code = 0;
-    std::mbstate_t state{};
-    int columns = std::mbrtowc(&code, line.data() + at, length, &state) == length ? wcwidth(code) : -1;
-    uselocale(previous);
-    return columns < 0 ? 1 : static_cast<std::size_t>(columns);
+    WideCharacter character = wideCharacterAt(line, at, length);
+    return character.length != length || character.columns < 0 ? 1 : static_cast<std::size_t>(character.columns);
 }
 
 std::size_t columnsShown(const std::string& line, std::size_t at, std::size_t length, bool escaped)
@@ -161,4 +155,34 @@ std::string abridged(const std::string& text, std::size_t width)
         return shownLine(text);
     return excerptAround(text, 0, width).line + " (" + std::to_string(characterNumber(text, text.size()) - 1) +
            " characters)";
+}
+
+std::string wrapped(const std::string& text, std::size_t width, std::size_t indent)
+{
+    if (width == 0)
+        return text;
+    std::string out;
+    std::size_t column = 0; // of the line being written
+    for (std::size_t at = 0; at < text.size();) {
+        if (text[at] == '\n') {
+            out += '\n';
+            column = 0;
+            ++at;
+            continue;
+        }
+        std::size_t end = std::min(text.find_first_of(" \n", at), text.size());
+        std::string word = text.substr(at, end - at);
+        std::size_t columns = shownWidth(word);
+        if (column > indent && column + 1 + columns > width) {
+            out += '\n' + std::string(indent, ' ');
+            column = indent;
+        } else if (column > 0) {
+            out += ' ';
+            ++column;
+        }
+        out += word;
+        column += columns;
+        at = end < text.size() && text[end] == ' ' ? end + 1 : end;
+    }
+    return out;
 }

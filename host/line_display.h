@@ -29,4 +29,9 @@ Excerpt excerptAround(const std::string& line, std::size_t at, std::size_t width
 // columns, its first `width` columns, "..." and its length, e.g. "aaa... (1000000 characters)".
 std::string abridged(const std::string& text, std::size_t width = 80);
 
+// `text` broken at blanks into lines of at most `width` columns (a longer word alone on its
+// line), each after the first indented by `indent` blanks; 0 for no limit. Line ends in `text`
+// are kept.
+std::string wrapped(const std::string& text, std::size_t width, std::size_t indent = 0);
+
 #endif

@@ -1,18 +1,23 @@
 // The terminal reader with libedit: line editing, and a history kept across sessions.
 #include "history_file.h"
 #include "line_reader.h"
+#include "output.h"
 
 #include <fcntl.h>
 #include <histedit.h>
 #include <langinfo.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cctype>
 #include <clocale>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <cwchar>
 #include <optional>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -43,8 +48,10 @@ FILE* terminalOutput()
 
 class EditingReader : public LineReader {
 public:
-    explicit EditingReader(const char* prompt) : LineReader(prompt)
+    EditingReader(const char* prompt, std::vector<std::string> words) : LineReader(prompt), words_(std::move(words))
     {
+        std::sort(words_.begin(), words_.end());
+        words_.erase(std::unique(words_.begin(), words_.end()), words_.end());
         std::string locale = std::setlocale(LC_CTYPE, nullptr);
         if (!typesUtf8()) {
             std::setlocale(LC_CTYPE, locale.c_str());
@@ -71,6 +78,9 @@ public:
         // The wide call: the narrow one copies the name and the help and never frees them.
         el_wset(editor_, EL_ADDFN, L"end-or-accept", L"end of input on an empty line, else accept it", endOrAccept);
         el_set(editor_, EL_BIND, "^D", "end-or-accept", nullptr);
+        el_wset(editor_, EL_ADDFN, L"complete", L"complete the name before the cursor; again, list the candidates",
+                complete);
+        el_set(editor_, EL_BIND, "^I", "complete", nullptr);
         el_source(editor_, nullptr); // the user's ~/.editrc
     }
 
@@ -92,6 +102,13 @@ public:
 
     Read next(std::string& line) override
     {
+        // A call recalled from the history comes back whole, its lines one by one.
+        if (!recalled_.empty()) {
+            std::size_t end = recalled_.find('\n');
+            line = recalled_.substr(0, end);
+            recalled_.erase(0, end == std::string::npos ? end : end + 1);
+            return Read::Line;
+        }
         interrupted_ = false;
         int count = 0;
         const char* text = el_gets(editor_, &count);
@@ -105,12 +122,20 @@ public:
         line.assign(text, static_cast<std::size_t>(count));
         if (!line.empty() && line.back() == '\n')
             line.pop_back();
-        if (line.find_first_not_of(" \t") != std::string::npos) {
-            history(history_, &event_, H_ENTER, line.c_str());
-            if (historyFile_)
-                historyFile_->add(line); // now, so that no way of ending the session loses it
+        if (std::size_t end = line.find('\n'); end != std::string::npos) {
+            recalled_ = line.substr(end + 1);
+            line.erase(end);
         }
         return Read::Line;
+    }
+
+    void remember(const std::string& entry) override
+    {
+        if (entry.find_first_not_of(" \t\n") == std::string::npos)
+            return;
+        history(history_, &event_, H_ENTER, entry.c_str());
+        if (historyFile_)
+            historyFile_->add(entry); // now, so that no way of ending the session loses it
     }
 
 private:
@@ -160,6 +185,58 @@ private:
         return CC_NORM;
     }
 
+    // The line and where the cursor is in it.
+    static std::string stateOf(EditLine* editor)
+    {
+        const LineInfo* line = el_line(editor);
+        return std::string(line->buffer, line->lastchar) + '\0' + std::to_string(line->cursor - line->buffer);
+    }
+
+    // Tab: the word before the cursor completed as far as its candidates agree; when that adds
+    // nothing, a second Tab lists them under the line.
+    static unsigned char complete(EditLine* editor, int)
+    {
+        EditingReader& reader = of(editor);
+        const LineInfo* line = el_line(editor);
+        const char* start = line->cursor;
+        while (start > line->buffer && (std::isalnum(static_cast<unsigned char>(start[-1])) || start[-1] == '_'))
+            --start;
+        std::string word(start, line->cursor);
+        std::vector<std::string> candidates;
+        for (const std::string& each : reader.words_)
+            if (each.compare(0, word.size(), word) == 0)
+                candidates.push_back(each);
+        if (candidates.empty())
+            return CC_REFRESH_BEEP;
+        std::string common = candidates.front();
+        for (const std::string& each : candidates)
+            common.erase(std::mismatch(common.begin(), common.end(), each.begin(), each.end()).first, common.end());
+        bool again = stateOf(editor) == reader.lastCompleted_;
+        if (common.size() > word.size())
+            el_insertstr(editor, common.c_str() + word.size());
+        reader.lastCompleted_ = stateOf(editor);
+        if (common.size() > word.size())
+            return CC_REFRESH;
+        if (candidates.size() == 1 || !again)
+            return CC_REFRESH_BEEP;
+        std::string list = "\n";
+        std::size_t width = terminalWidth(fileno(reader.output_)), column = 0;
+        for (const std::string& each : candidates) {
+            if (column > 0 && column + 2 + each.size() > width) {
+                list += '\n';
+                column = 0;
+            }
+            list += (column > 0 ? "  " : "") + each;
+            column += (column > 0 ? 2 : 0) + each.size();
+        }
+        std::fputs((list + "\n").c_str(), reader.output_);
+        std::fflush(reader.output_);
+        return CC_REDISPLAY;
+    }
+
+    std::vector<std::string> words_; // to complete, sorted
+    std::string lastCompleted_;      // the line and cursor after the last Tab, to tell a second one
+    std::string recalled_;           // the lines of a recalled call still to give
     std::string locale_;     // to restore
     FILE* output_ = nullptr; // the terminal: stdout, or a stream of its own
     EditLine* editor_ = nullptr;
@@ -172,9 +249,9 @@ private:
 
 } // namespace
 
-std::unique_ptr<LineReader> editingReader(const char* prompt)
+std::unique_ptr<LineReader> editingReader(const char* prompt, std::vector<std::string> words)
 {
-    auto reader = std::make_unique<EditingReader>(prompt);
+    auto reader = std::make_unique<EditingReader>(prompt, std::move(words));
     if (!reader->usable())
         return nullptr;
     return reader;

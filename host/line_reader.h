@@ -5,6 +5,7 @@
 #include <csignal>
 #include <memory>
 #include <string>
+#include <vector>
 
 enum class Read {
     Line,        // a line, without its end
@@ -22,6 +23,10 @@ public:
     // What the lines from now on are prompted with, such as another prompt while a call goes
     // on over several lines; null for none.
     void setPrompt(const char* prompt) { prompt_ = prompt; }
+
+    // Keeps `entry` in the history, if this reader has one: a line, or a call's lines joined
+    // by line ends, recalled whole as they were typed.
+    virtual void remember(const std::string& entry) { (void)entry; }
 
 protected:
     const char* prompt_;
@@ -53,8 +58,9 @@ private:
 std::unique_ptr<LineReader> plainReader(int fd, const char* prompt, bool terminal);
 
 // Line editing and history on the terminal of standard input, with the same Ctrl-C and Ctrl-D;
-// `prompt` as for plainReader. Each line typed is added to the history file at once. Null when
-// this build has no line editor or the terminal cannot be set up.
-std::unique_ptr<LineReader> editingReader(const char* prompt);
+// `prompt` as for plainReader. Each entry remembered goes to the history file at once. Tab
+// completes the word before the cursor from `words`, and a second Tab lists the candidates.
+// Null when this build has no line editor or the terminal cannot be set up.
+std::unique_ptr<LineReader> editingReader(const char* prompt, std::vector<std::string> words);
 
 #endif

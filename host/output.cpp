@@ -1,5 +1,8 @@
 #include "output.h"
 
+#include "line_display.h"
+
+#include <sys/ioctl.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -8,16 +11,28 @@
 
 void tell(const std::string& message)
 {
-    std::cout.flush(); // keep the message next to its call when both streams share a terminal
-    std::string text = "extpred-host: " + message + "\n";
+    std::cout.flush();   // keep the message next to its call when both streams share a terminal
+    int failure = errno; // of a write that failed (that one, or before), which the caller may report
+    std::size_t end = message.find('\n');
+    std::string text = wrapped("extpred-host: " + message.substr(0, end), terminalWidth(STDERR_FILENO), 4) +
+                       (end == std::string::npos ? "" : message.substr(end)) + "\n";
     for (std::size_t done = 0; done < text.size();) {
         ssize_t count = write(STDERR_FILENO, text.data() + done, text.size() - done);
         if (count < 0 && errno == EINTR)
             continue;
         if (count <= 0)
-            return; // nowhere left to say it
+            break; // nowhere left to say it
         done += static_cast<std::size_t>(count);
     }
+    errno = failure;
+}
+
+std::size_t terminalWidth(int fd)
+{
+    if (!isatty(fd))
+        return 0;
+    winsize size{};
+    return ioctl(fd, TIOCGWINSZ, &size) == 0 && size.ws_col > 0 ? size.ws_col : 80;
 }
 
 int streamError(const std::string& what)

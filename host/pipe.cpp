@@ -6,8 +6,9 @@
 
 #include <unistd.h>
 
-// Exactly one line comes back for every line with a call, at once, even when the call cannot be
-// answered (a line never waits for the next).
+// Exactly one line comes back for every line, at once: the answer, error when the call cannot be
+// answered, a command's answer in one line, an empty line for a blank or comment line. A line
+// never waits for the next, and halt ends the session as the end of input does.
 int answerPipe(Session& session)
 {
     std::unique_ptr<LineReader> reader = plainReader(STDIN_FILENO, nullptr, false);
@@ -19,18 +20,17 @@ int answerPipe(Session& session)
         if (read != Read::Line)
             return streamError("cannot read standard input");
         line = cleaned(line, number);
-        if (isBlankOrComment(line))
-            continue;
         Command command = commandOf(line);
-        if (command == Command::Halt)
+        if (command.kind == Command::Halt)
             return session.status();
-        if (command == Command::Help) {
-            if (!put(GUIDE, true))
-                return writeFailed();
-            continue;
-        }
-        auto answer = session.answer(line, "standard input line " + std::to_string(number));
-        if (!put(answer.value_or("error") + "\n", true))
+        std::string out;
+        if (isBlankOrComment(line))
+            out = "\n";
+        else if (command.kind != Command::None)
+            out = commandAnswer(command, session.library(), true);
+        else
+            out = session.answer(line, "standard input line " + std::to_string(number)).value_or("error") + "\n";
+        if (!put(out, true))
             return writeFailed();
     }
 }

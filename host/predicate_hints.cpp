@@ -11,6 +11,19 @@ namespace {
 const std::size_t TYPO_DISTANCE = 2;
 const std::size_t MOST_NAMES = 3;
 
+// Names that other languages and libraries give these predicates, and the names they have here.
+const std::map<std::string, std::vector<std::string>> ALIASES = {
+    {"abs", {"fabs"}},       {"add", {"addR"}},          {"plus", {"addR"}},       {"sum", {"addR"}},
+    {"sub", {"subtR"}},      {"subtract", {"subtR"}},    {"minus", {"subtR"}},     {"mul", {"timesR"}},
+    {"times", {"timesR"}},   {"multiply", {"timesR"}},   {"div", {"divR"}},        {"divide", {"divR"}},
+    {"mod", {"modR"}},       {"rem", {"modR"}},          {"fmod", {"modR"}},       {"power", {"pow"}},
+    {"cbrt", {"root"}},      {"log", {"ln", "log2", "log10"}}, {"log1", {"ln"}},   {"min", {"minR"}},
+    {"max", {"maxR"}},       {"eq", {"equalR"}},         {"equal", {"equalR"}},    {"ne", {"notEqualR"}},
+    {"lt", {"lessR"}},       {"less", {"lessR"}},        {"le", {"lessEqR"}},      {"gt", {"greaterR"}},
+    {"greater", {"greaterR"}}, {"ge", {"greaterEqR"}},   {"arcsin", {"asin"}},     {"arccos", {"acos"}},
+    {"arctan", {"atan"}},    {"radians", {"deg2rad"}},   {"degrees", {"rad2deg"}}, {"eval", {"evalR"}},
+};
+
 // Levenshtein distance, or more than `limit` once it must be: names whose lengths differ by
 // more are not compared at all, so a name of a megabyte costs nothing.
 std::size_t distance(const std::string& a, const std::string& b, std::size_t limit)
@@ -39,6 +52,12 @@ std::string listed(const std::vector<std::string>& items)
     for (std::size_t k = 0; k < items.size(); ++k)
         text += (k == 0 ? "" : k + 1 == items.size() ? " and " : ", ") + items[k];
     return text;
+}
+
+std::string count(std::size_t number)
+{
+    static const char* const words[] = {"no", "one", "two", "three", "four", "five", "six", "seven"};
+    return number < 8 ? words[number] : std::to_string(number);
 }
 
 std::string ordinal(std::size_t position)
@@ -82,6 +101,18 @@ std::string hintFor(const std::string& name, const std::string& pattern, const s
         patterns[symbol.substr(0, split)].push_back(symbol.substr(split + 1));
     }
 
+    // The names that a rule author may have meant instead: the aliases of `name`, then the
+    // names that start with it (atan2 for atan), each only if the plug-in has it.
+    std::vector<std::string> meant;
+    if (auto alias = ALIASES.find(name); alias != ALIASES.end())
+        for (const std::string& each : alias->second)
+            if (patterns.count(each) > 0)
+                meant.push_back(each);
+    for (const auto& each : patterns)
+        if (each.first != name && each.first.rfind(name, 0) == 0 &&
+            std::find(meant.begin(), meant.end(), each.first) == meant.end())
+            meant.push_back(each.first);
+
     auto known = patterns.find(name);
     if (known != patterns.end()) {
         std::vector<std::string> symbols;
@@ -89,12 +120,28 @@ std::string hintFor(const std::string& name, const std::string& pattern, const s
             symbols.push_back(name + '_' + each);
         std::string hint = name + " has " + listed(symbols);
         std::vector<std::size_t> give = argumentsToGive(pattern, known->second);
-        if (give.empty())
-            return hint;
+        if (give.empty()) {
+            // None of the same length: another name may take as many arguments.
+            std::vector<std::string> others;
+            for (const std::string& other : meant)
+                for (const std::string& each : patterns[other])
+                    if (each.size() == pattern.size() &&
+                        std::find(others.begin(), others.end(), other) == others.end())
+                        others.push_back(other);
+            if (others.empty())
+                return hint;
+            return hint + "; " + listed(others) + (others.size() > 1 ? " take " : " takes ") + count(pattern.size()) +
+                   (pattern.size() == 1 ? " argument" : " arguments");
+        }
         std::vector<std::string> which;
         for (std::size_t k : give)
             which.push_back(ordinal(k));
         return hint + ": the " + listed(which) + (give.size() > 1 ? " arguments" : " argument") + " must be given";
+    }
+
+    if (auto alias = ALIASES.find(name); alias != ALIASES.end() && !meant.empty()) {
+        std::vector<std::string> here(meant.begin(), meant.begin() + std::min(meant.size(), alias->second.size()));
+        return (here.size() > 1 ? "the names here are " : "the name here is ") + listed(here);
     }
 
     std::vector<std::pair<std::size_t, std::string>> close; // distance, name

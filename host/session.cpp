@@ -5,13 +5,28 @@
 #include "line_display.h"
 #include "output.h"
 
+#include <unistd.h>
+
+#include <algorithm>
 #include <variant>
 
 namespace {
 
-std::string callOf(std::size_t call, std::size_t calls)
+// "standard input line 2, call 2, character 5": where a problem is, without the parts that say
+// nothing (a name of none, a call of a body of one).
+std::string placeOf(const std::string& name, std::size_t call, std::size_t calls, std::size_t character = 0)
 {
-    return calls > 1 && call > 0 ? ", call " + std::to_string(call) : "";
+    std::string place = name;
+    if (calls > 1 && call > 0)
+        place += (place.empty() ? "" : ", ") + std::string("call ") + std::to_string(call);
+    if (character > 0)
+        place += (place.empty() ? "" : ", ") + std::string("character ") + std::to_string(character);
+    return place;
+}
+
+std::string placed(const std::string& place, const std::string& message)
+{
+    return place.empty() ? message : place + ": " + message;
 }
 
 } // namespace
@@ -33,6 +48,15 @@ std::optional<std::string> Session::answer(const CallInLines& call, const std::s
     });
 }
 
+std::optional<std::string> Session::answerTyped(const CallInLines& call)
+{
+    bool several = call.lastLine() > call.firstLine();
+    return answerText(call.text(), [&](std::size_t at) {
+        CallInLines::Place place = call.placeOf(at);
+        return Spot{several ? "line " + std::to_string(place.line) + " of the call" : "", place.text, place.at};
+    });
+}
+
 std::optional<std::string> Session::answer(const std::string& call, const std::string& name, bool nameHints)
 {
     return answerText(call, [&](std::size_t at) { return Spot{name, call, at}; }, nameHints);
@@ -46,8 +70,7 @@ std::optional<std::string> Session::answerText(const std::string& text, const st
     std::variant<Body, BodyError> parsed = parseBody(text);
     if (const BodyError* error = std::get_if<BodyError>(&parsed)) {
         Spot spot = spotOf(error->at);
-        report(spot.name + callOf(error->call, error->calls) + ", character " +
-                   std::to_string(characterNumber(spot.line, spot.at)) + ": " + error->message,
+        report(placed(placeOf(spot.name, error->call, error->calls, characterNumber(spot.line, spot.at)), error->message),
                spot.line, spot.at);
         return std::nullopt;
     }
@@ -58,14 +81,12 @@ std::optional<std::string> Session::answerText(const std::string& text, const st
         // where it starts.
         bool several = body.size() > 1 && outcome.call > 0;
         Spot spot = spotOf(several ? body[outcome.call - 1].at : 0);
-        report(spot.name + callOf(outcome.call, body.size()) + ": " + outcome.text, spot.line,
+        report(placed(placeOf(spot.name, outcome.call, body.size()), outcome.text), spot.line,
                several ? std::optional(spot.at) : std::nullopt);
         return std::nullopt;
     }
     if (!outcome.why.empty()) {
-        std::string name = (nameHints ? spotOf(0).name : "") + callOf(outcome.call, body.size());
-        name.erase(0, name.rfind(", ", 0) == 0 ? 2 : 0);
-        tell((name.empty() ? "" : name + ": ") + outcome.why);
+        tell(placed(placeOf(nameHints ? spotOf(0).name : "", outcome.call, body.size()), outcome.why));
     }
     return outcome.text;
 }
@@ -75,7 +96,9 @@ void Session::report(const std::string& message, const std::string& line, std::o
     failed_ = true;
     std::string text = message;
     if (at) {
-        Excerpt place = excerptAround(line, *at);
+        // Indented by four, the line fits the terminal (or 80 columns elsewhere).
+        std::size_t width = terminalWidth(STDERR_FILENO);
+        Excerpt place = excerptAround(line, *at, width == 0 ? 80 : std::max<std::size_t>(width, 24) - 4);
         text += "\n    " + place.line + "\n    " + place.caret;
     }
     tell(text);

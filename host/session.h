@@ -23,6 +23,11 @@ public:
     // on: "line 2" after `source`, e.g. "standard input line 2".
     std::optional<std::string> answer(const CallInLines& call, const std::string& source);
 
+    // The same for a call typed at the prompt, its lines numbered from 1: a problem is named by
+    // its place in the call (line 2 of the call, character 5), which is all that the person who
+    // typed it can see.
+    std::optional<std::string> answerTyped(const CallInLines& call);
+
     // The same for a call given whole, named `name` (e.g. "argument 1"); why a call answered
     // false is said without the name when `nameHints` is false, as beside the answer it explains.
     std::optional<std::string> answer(const std::string& call, const std::string& name, bool nameHints = true);

@@ -10,8 +10,22 @@
 
 namespace {
 
+const char* const OPENING = "Type help for help; halt or Ctrl-D ends.\n";
 const char* const PROMPT = "?- ";
 const char* const CONTINUATION = "|  "; // while a call goes on over several lines
+
+// What Tab completes: the plug-in's predicate names and the commands.
+std::vector<std::string> completions(const PredicateLibrary& library)
+{
+    std::vector<std::string> words{"apropos", "exit", "halt", "help", "list", "quit"};
+    try {
+        for (const std::string& symbol : library.predicates())
+            words.push_back(symbol.substr(0, symbol.rfind('_')));
+    } catch (const LoadError&) {
+        // A plug-in whose file cannot be listed still answers; only its names are not completed.
+    }
+    return words;
+}
 
 } // namespace
 
@@ -20,51 +34,69 @@ const char* const CONTINUATION = "|  "; // while a call goes on over several lin
 int answerAtTerminal(Session& session)
 {
     bool prompting = isatty(STDOUT_FILENO);
-    std::unique_ptr<LineReader> reader = editingReader(nullptr);
+    std::unique_ptr<LineReader> reader = editingReader(nullptr, completions(session.library()));
     if (!reader)
         reader = plainReader(STDIN_FILENO, nullptr, true);
+    if (prompting && !put(OPENING, true))
+        return writeFailed();
+
     CallInLines call;
+    std::string typed;     // the lines of the call under way, as typed: one history entry
+    std::size_t lines = 0; // of the call under way, blank ones among them
     // At the terminal the reason shown is answer enough; a file of answers keeps its lines in
     // step with the calls.
     auto answered = [&]() {
-        auto answer = session.answer(call, "");
+        auto answer = session.answerTyped(call);
+        reader->remember(typed);
+        call.clear();
+        typed.clear();
         return (!answer && prompting) || put(answer.value_or("error") + "\n", true);
     };
     std::string line;
-    for (std::size_t number = 1;;) {
+    for (;;) {
         if (prompting)
             reader->setPrompt(call.pending() ? CONTINUATION : PROMPT);
         Read read = reader->next(line);
         if (read == Read::Interrupted) {
             call.clear(); // the unfinished call too
+            typed.clear();
             continue;
         }
         if (read == Read::Failed)
             return streamError("cannot read standard input");
         if (read == Read::End)
             break;
-        line = cleaned(line, number);
-        Command command = call.pending() ? Command::None : commandOf(line);
-        if (command == Command::Halt)
+        line = cleaned(line, 0);
+        Command command = call.pending() ? Command{} : commandOf(line);
+        if (command.kind != Command::None)
+            reader->remember(line);
+        if (command.kind == Command::Halt)
             return ALL_ANSWERED;
-        if (command == Command::Help) {
-            // The guide is for the person at the keyboard, not for a file of answers.
-            (prompting ? std::cout : std::cerr) << GUIDE << std::flush;
-            ++number; // a line typed, counted as every line with text is
-            continue;
-        }
-        if (!call.add(line, number))
-            continue;
-        number = call.lastLine() + 1; // a blank line within a call is not counted
-        if (call.complete()) {
-            if (!answered())
+        if (command.kind != Command::None) {
+            // For the person at the keyboard, not for a file of answers.
+            std::string text = commandAnswer(command, session.library(), false,
+                                             terminalWidth(prompting ? STDOUT_FILENO : STDERR_FILENO));
+            if (prompting ? !put(text, true) : !(std::cerr << text << std::flush))
                 return writeFailed();
-            call.clear();
+            continue;
         }
+        bool within = call.pending();
+        if (!call.add(line, within ? lines + 1 : 1)) {
+            reader->remember(line); // a comment
+            continue;
+        }
+        lines = within ? lines + 1 : 1;
+        typed += (within ? "\n" : "") + line;
+        if (call.complete() && !answered())
+            return writeFailed();
     }
-    // A call that never ended has its problem shown, the end of input being an orderly end.
-    if (call.pending() && !answered())
-        return writeFailed();
+    // Ctrl-D at a continuation prompt ends the line there, then the call is answered as one that
+    // ends early at the end of a file is, and the session ends as then.
+    if (call.pending()) {
+        if ((prompting && !put("\n")) || !answered())
+            return writeFailed();
+        return SOME_CALL_FAILED;
+    }
     if (prompting && !put("\n")) // the shell's prompt then starts on a line of its own
         return writeFailed();
     return ALL_ANSWERED; // Ctrl-D is an orderly end: each problem was shown as it came

@@ -49,11 +49,11 @@ int answerTranscript(Session& session, std::istream& in, const std::string& sour
     };
     for (std::size_t k = 0; k < lines.size(); ++k) {
         const std::string& line = lines[k];
-        Command command = call.pending() ? Command::None : commandOf(line);
-        if (command != Command::None) {
-            if (!put(abridged(line, WIDEST_ECHO) + "\n" + (command == Command::Help ? GUIDE : "")))
+        Command command = call.pending() ? Command{} : commandOf(line);
+        if (command.kind != Command::None) {
+            if (!put(abridged(line, WIDEST_ECHO) + "\n" + commandAnswer(command, session.library(), false)))
                 return writeFailed();
-            if (command == Command::Halt)
+            if (command.kind == Command::Halt)
                 return session.status();
             continue;
         }

@@ -179,6 +179,15 @@ TEST(Host, AnswersCallsGivenAsArguments)
          0, "K = 2, Z = \"3.14000000\", W = \"6.28000000\"\n"},
         // Each _ is a fresh variable: were they one, the second call would test sqrt 9 = 2.
         {{"sqrt(\"4\", _), sqrt(\"9\", _)"}, 0, "true\n"},
+        // As at a Prolog toplevel: a variable may start with any capital, and one that starts
+        // with _ is bound but not shown.
+        {{"sqrt(\"4\", _R), addR(_R, \"1\", Résultat)"}, 0, "Résultat = \"3.00000000\"\n"},
+        // What the README's table says of a name; a word in no name or description finds them.
+        {{"help(sqrt).", "apropos angle"}, 0,
+         "sqrt_ii(X, R): tests R = √X; fails when X < 0 or nan\n    sqrt(\"2\", \"1.41421356\") → true\n"
+         "sqrt_io(X, R): writes R = √X; fails when X < 0 or nan\n    sqrt(\"2\", R) → R = \"1.41421356\"\n"
+         "deg2rad  tests Y = X degrees in radians, X × π ÷ 180\nrad2deg  tests Y = X radians in degrees, X × 180 ÷ π\n"
+         "atan2    tests A = atan2(Y, X), the angle of the point (X, Y) in radians (Y f...\n"},
         {{"divR(\"1\", \"0\", Z), sqrt(\"4\", X)"}, 0, "false\n"},
         // A formula, whose brackets pair inside its quotes; where it fails, the host says why.
         {{"evalR(\"sqrt((x - z)^2 + (y - w)^2)\", \"1\", \"1\", \"4\", \"5\", D)"}, 0, "D = \"5.00000000\"\n"},
@@ -229,6 +238,10 @@ TEST(Host, BadCallsAreReportedAndTheOthersStillAnswered)
         {{"sqrtt(\"2\", X)"}, 1, "", "no predicate sqrtt_io in math_R.so; the closest name is sqrt\n"},
         {{"sqrt(X, \"2\")"},
          1, "", "no predicate sqrt_oi in math_R.so; sqrt has sqrt_ii and sqrt_io: the first argument must be given\n"},
+        // Another name takes as many arguments; a name of other languages is called otherwise here.
+        {{"atan(\"1\", \"1\", X)", "abs(\"-1\", X)"}, 1, "",
+         "no predicate atan_iio in math_R.so; atan has atan_ii and atan_io; atan2 takes three arguments\n"
+         "extpred-host: argument 2: no predicate abs_io in math_R.so; the name here is fabs\n"},
         // A long line shows about 80 characters around the caret, cut on both sides.
         {{"addR(\"" + std::string(100, '1') + "\" \"" + std::string(100, '2') + "\", X)"},
          1, "", "argument 1, character 109: expected ',' or ')' after an argument\n"
@@ -364,15 +377,16 @@ TEST(Host, AnswersThatCannotBeWrittenAreReportedOnce)
     }
 }
 
-// A program reads one line for every line with a call: the answer, or error.
+// A program reads one line for every line: the answer, or error; an empty line for a blank or
+// comment line.
 TEST(Host, StandardInputGetsOneLineForEachCall)
 {
     const HostCase cases[] = {
-        {{}, 0, "X = \"1.41421356\"\ntrue\n", "", "% roots\nsqrt(\"2\", X)\r\n\n  fabs(\"-1\", \"1\")  \n"},
+        {{}, 0, "\nX = \"1.41421356\"\n\ntrue\n", "", "% roots\nsqrt(\"2\", X)\r\n\n  fabs(\"-1\", \"1\")  \n"},
         {{}, 1, "error\nX = \"2.00000000\"\n",
          "standard input line 1, character 5: expected an argument: the call ends early", "bad(\nsqrt(\"4\", X)\n"},
         // Lines are numbered as the input has them, blank and comment lines too.
-        {{}, 1, "error\n", "standard input line 3, character 5", "% roots\n\nbad(\n"},
+        {{}, 1, "\n\nerror\n", "standard input line 3, character 5", "% roots\n\nbad(\n"},
         {{}, 0, ""},
         // - is standard input as a transcript.
         {{"-f", "-"}, 0, "% roots\nsqrt(\"2\", X)  X = \"1.41421356\"\n", "", "% roots\nsqrt(\"2\", X)\n"},
@@ -553,26 +567,31 @@ TEST(Host, AProgramGetsEachAnswerBeforeItWritesTheNextCall)
     const std::pair<const char*, const char*> exchanges[] = {
         {"sqrt(\"2\", X)\n", "X = \"1.41421356\"\n"},
         {"bad(\n", "error\n"},
-        {"% a comment, then a blank line: no answer for either\n\nsqrt(\"9\", Y), sqrt(Y, Z)\n",
-         "Y = \"3.00000000\", Z = \"1.73205081\"\n"},
+        {"sqrt(\"9\", Y), sqrt(Y, Z)\n", "Y = \"3.00000000\", Z = \"1.73205081\"\n"},
+        // Every line has its line, commands and comments too.
+        {"% a comment\n", "\n"},
+        {"help\n", "help NAME, apropos WORD and list answer here in one line; extpred-host --help says the rest\n"},
+        {"apropos angle\n", "deg2rad rad2deg atan2\n"},
     };
     for (const auto& [call, answer] : exchanges) {
         host.write(call);
         EXPECT_EQ(host.readUntil("\n"), answer) << call;
     }
-    host.endInput();
+    host.write("halt\n"); // ends as the end of input would
     EXPECT_EQ(host.status(), 1);
 }
 
 // The host on a pseudo-terminal, as a user at a keyboard meets it.
 class TerminalHost : public LiveHost {
 public:
-    // Standard output goes to the file `answers` when one is given.
-    explicit TerminalHost(const std::string& home, const std::string& answers = "")
+    // Standard output goes to the file `answers` when one is given; the terminal is `columns`
+    // wide when that is given.
+    explicit TerminalHost(const std::string& home, const std::string& answers = "", unsigned short columns = 0)
     {
         std::vector<std::string> launcher = launcherWords();
         std::vector<char*> argv = hostArgv(launcher, {});
-        pid_ = forkpty(&out_, nullptr, nullptr, nullptr);
+        winsize size{24, columns, 0, 0};
+        pid_ = forkpty(&out_, nullptr, nullptr, columns > 0 ? &size : nullptr);
         if (pid_ == 0) {
             setenv("HOME", home.c_str(), 1);
             setenv("LC_ALL", "C", 1); // lines are UTF-8 even so
@@ -653,12 +672,12 @@ TEST(Host, AtATerminal)
         host.write("sqrt(X, Y)\r");
         EXPECT_NE(host.prompt().find("\nX = \"3.00000000\", Y = \"1.73205081\"\r\n"), std::string::npos);
         host.write("help\r");
-        EXPECT_NE(host.prompt().find("--list lists the predicates"), std::string::npos);
-        // Problems name the line typed, each line entered counted, the help and both of the
-        // call over two lines among them.
+        EXPECT_NE(host.prompt().find("apropos WORD"), std::string::npos);
+        // Problems are named by their place in the call, the only place that the person who typed
+        // it can see.
         host.write("bad(X Y)\r");
         problem = host.prompt();
-        EXPECT_NE(problem.find("line 8, character 7"), std::string::npos) << problem;
+        EXPECT_NE(problem.find("extpred-host: character 7: expected"), std::string::npos) << problem;
         // Ctrl-D after some text answers it on a line of its own; on an empty line it ends.
         host.write("sqrt(\"16\", X)");
         host.readUntil("X)");
@@ -774,6 +793,61 @@ TEST(Host, AtATerminalSessionsAtOnceKeepAllTheirLines)
             std::string line = "sqrt(\"" + std::to_string(k) + "\"," + variable + ")\n";
             EXPECT_NE(history.find(line), std::string::npos) << line << " lost from\n" << history;
         }
+    unlink((home + "/.extpred_host_history").c_str());
+    EXPECT_EQ(rmdir(home.c_str()), 0) << "files left in " << home;
+}
+
+// At a terminal of 40 columns, a message is broken between words to fit; Tab completes a name
+// and a second Tab lists the candidates; a call typed over two lines is one history entry, which
+// the next session recalls whole; Ctrl-D at a continuation prompt ends the line first, and the
+// session as an unfinished call at the end of a file does.
+TEST(Host, AtATerminalFindingAndRecallingCalls)
+{
+    std::string home = ::testing::TempDir() + "host_home_XXXXXX";
+    ASSERT_NE(mkdtemp(home.data()), nullptr);
+    {
+        TerminalHost host(home, "", 40);
+        EXPECT_NE(host.prompt().find("Type help for help; halt or Ctrl-D ends.\r\n"), std::string::npos);
+        host.write("log(\"8\", X)\r");
+        std::string message = host.prompt();
+        message = message.substr(message.find("extpred-host:"));
+        message = message.substr(0, message.find("\r\n?- "));
+        for (std::size_t begin = 0, end = 0; end != std::string::npos; begin = end + 2) {
+            end = message.find("\r\n", begin);
+            EXPECT_LE(message.substr(begin, end - begin).size(), 40u) << message;
+        }
+        for (std::size_t at; (at = message.find("\r\n    ")) != std::string::npos;)
+            message.replace(at, 6, " ");
+        EXPECT_EQ(message, "extpred-host: no predicate log_io in math_R.so; log has log_iii and log_iio; "
+                           "ln, log2 and log10 take two arguments");
+        host.write("at\t");
+        host.readUntil("atan");
+        host.write("\t");
+        EXPECT_NE(host.readUntil("?- atan").find("\natan  atan2\r\n"), std::string::npos);
+        host.write("2(\"1\", \"1\", A)\r");
+        EXPECT_NE(host.prompt().find("A = \"0.78539816\""), std::string::npos);
+        host.write("addR(\"1\",\r");
+        host.readUntil("|  ");
+        host.awaitEditor();
+        host.write("\"2\", X)\r");
+        host.prompt();
+        host.write("sqrt(\"4\",\r");
+        host.readUntil("|  ");
+        host.awaitEditor();
+        host.write("\x04");
+        std::string ended = host.readUntil("early");
+        EXPECT_EQ(ended.rfind("\r\nextpred-host: character 10: expected an", 0), 0u) << ended;
+        EXPECT_EQ(host.status(), 1);
+    }
+    {
+        TerminalHost host(home);
+        host.prompt();
+        host.write("\x1b[A\x1b[A\r"); // Up twice: the call before the unfinished one
+        EXPECT_NE(host.readUntil("\"3.00000000\"").find("X = \"3.00000000\""), std::string::npos);
+        host.prompt();
+        host.write("halt\r");
+        EXPECT_EQ(host.status(), 0);
+    }
     unlink((home + "/.extpred_host_history").c_str());
     EXPECT_EQ(rmdir(home.c_str()), 0) << "files left in " << home;
 }
