@@ -14,17 +14,24 @@ const char* const VERSION = EXTPRED_HOST_VERSION;
 
 const char* const HELP = R"(
 
-Loads the plug-in (by default math_R.so beside this program, or the installed one) and
-answers each CALL. A call is written as the engine writes an atom: "..." is a real
-(a String term), 42 an Integer, a name starting with a capital letter or _ a
-variable, any other name a Symbol. Variables are the outputs: addR("1", X, "3")
-calls addR_ioi.
+A stand-in for the rule engine: loads a plug-in of external predicates (by
+default math_R.so beside this program, or the installed one) the way the engine
+does, and answers calls written as the engine writes atoms, so that a rule
+author can try the predicates and a host author can see how the library is
+driven. "..." is a real (a String term), 42 an Integer, a name starting with a
+capital letter (of any script) or _ a variable, any other name a Symbol.
+Variables are the outputs: addR("1", X, "3") calls addR_ioi.
 
-A CALL (or a line) may be a rule body: calls separated by commas, answered left to
-right, each variable an output of its first call and an input of the later ones;
-a leading ?- and a final . are allowed. The answer gives each variable once, true
-when there are none, and false when any call fails. A line may also be one of the
-commands help (a short guide), halt, quit or exit (the end, as the end of input).
+A CALL (or a line) may be a rule body: calls separated by commas, answered left
+to right, each variable an output of its first call and an input of the later
+ones; a leading ?- and a final . are allowed. The answer gives each variable
+once (not those starting with _), true when there are none, and false when any
+call fails; a line on standard error then says why when an argument is of a
+kind that its slot never takes, or when a formula cannot be computed. A line
+may also be a command: help NAME (the predicates of that name: slots, guard and
+an example), apropos WORD (the predicates whose name or description holds the
+word), list (every predicate), help (a short guide), halt, quit or exit (the
+end, as the end of input).
 
 examples:
   $ extpred-host 'sqrt("2", X)'
@@ -34,39 +41,51 @@ examples:
   K = -3
   $ extpred-host 'timesR("2", "2", R2), timesR(R2, "3.14159265", A)'
   R2 = "4.00000000", A = "12.56637060"
-  $ extpred-host --list | grep atan
-  atan2_iii
-  atan2_iio
-  atan_ii
-  atan_io
+  $ extpred-host 'help sqrt'
+  sqrt_ii(X, R): tests R = √X; fails when X < 0 or nan
+      sqrt("2", "1.41421356") → true
+  sqrt_io(X, R): writes R = √X; fails when X < 0 or nan
+      sqrt("2", R) → R = "1.41421356"
+  $ extpred-host 'apropos degrees'
+  deg2rad  tests Y = X degrees in radians, X × π ÷ 180
+  rad2deg  tests Y = X radians in degrees, X × 180 ÷ π
   $ extpred-host -f )" EXTPRED_HOST_TOUR R"(  # the guided tour, where the package puts it
 
 Without CALL it reads one call (or body) a line:
-  -f FILE          a transcript: each line is echoed, each answer (or error) beside
-                   its call; blank lines (trailing blanks dropped) and % comments kept.
-                   A line that ends with a comma or a bracket still open goes on on
-                   the next one, here and at a terminal.
-  a pipe or file   exactly one line out per call, written at once, never waiting for
-                   the next line: the answer, or error (its reason on standard error,
-                   which a program must read or redirect); blank and % lines give none.
-  a terminal       line editing and history when built with libedit: each line is
-                   added to ~/.extpred_host_history as it is entered, shared by the
-                   sessions at once (a file there that is no such history is left
-                   alone); the ?- prompt (|  while a call goes on) when the answers go
-                   to the terminal too, else one line per call as for a pipe; Ctrl-C
-                   drops the line typed, Ctrl-D ends.
+  -f FILE          a transcript: each line is echoed, each answer (or error)
+                   beside its call; blank lines (trailing blanks dropped) and %
+                   comments kept. A line that ends with a comma or a bracket
+                   still open goes on on the next one, here and at a terminal.
+  a pipe or file   exactly one line out for every line in, written at once,
+                   never waiting for the next line: the answer, or error (its
+                   reason on standard error, which a program must read or
+                   redirect); an empty line for a blank or % line; a command's
+                   answer in one line.
+  a terminal       line editing, Tab completion of names and history when built
+                   with libedit: each line, or each call typed over several
+                   lines, is added to ~/.extpred_host_history as it is entered,
+                   shared by the sessions at once (a file there that is no such
+                   history is left alone); the ?- prompt (|  while a call goes
+                   on) when the answers go to the terminal too, else one line
+                   per call as for a pipe. Messages fit the terminal, and name
+                   a problem by its place in the call. Ctrl-C drops the call
+                   typed, Ctrl-D ends (at a |  prompt, as the end of a file).
 
 options:
-  --lib PATH  the plug-in to load (a bare file name is taken from the current folder)
-  -f FILE     read calls from FILE (- for standard input)
-  --list      list the predicates that the plug-in exports, one name_pattern a line
-  --help      show this text
-  --version   show the program's name and version
+  --lib PATH  load the plug-in at PATH instead of math_R.so (a bare file name
+              is taken from the current folder)
+  -f FILE     read calls from FILE as a transcript (- for standard input)
+  --list      print the predicates that the plug-in exports, one name_pattern a
+              line, sorted, and exit
+  --help      print the usage, the call syntax, the input modes and the exit
+              status, and exit
+  --version   print the program's name and version, and exit
 
-exit status: 0 every call was answered (true or false), or Ctrl-D or halt ended a
-terminal session; 1 some call was malformed or named no predicate; 2 bad usage, a
-plug-in that cannot be loaded or listed, or calls that cannot be read or answers that
-cannot be written.
+exit status: 0 every call was answered (true or false), or Ctrl-D or halt ended
+a terminal session; 1 some call was malformed or named no predicate, or a
+terminal session ended inside a call; 2 bad usage, a plug-in that cannot be
+loaded or listed, or calls that cannot be read or answers that cannot be
+written.
 )";
 
 int usageError(const std::string& message)
