@@ -57,7 +57,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const Body& body = std::get<Body>(parsed);
     if (bodyContinues(line))
         require("a body that can be answered waits for the next line");
-    if (commandOf(line) != Command::None)
+    // Only help(NAME) and apropos(WORD), written as calls, are commands too.
+    if (Command command = commandOf(line); command.kind != Command::None && command.word.empty())
         require("a body that can be answered is taken for a command");
     for (const Call& each : body)
         if (line.compare(each.at, each.name.size(), each.name) != 0)
