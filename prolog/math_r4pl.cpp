@@ -294,13 +294,13 @@ foreign_t loadPlugin(term_t pathTerm, term_t moduleTerm, term_t familiesTerm)
 
     std::lock_guard<std::mutex> lock(loading);
     if (access(path.c_str(), F_OK) != 0)
-        return raiseForLoading(formalError("existence_error", "file", pathTerm), path + ": " + std::strerror(errno));
+        return raiseForLoading(formalError("existence_error", "file", pathTerm), std::strerror(errno));
     Plugin* plugin = nullptr;
     try {
         plugins.push_back(std::make_unique<Plugin>(path, module));
         plugin = plugins.back().get();
     } catch (const LoadError& error) {
-        return raiseForLoading(formalError("domain_error", "extpred_plugin", pathTerm), path + ": " + error.what());
+        return raiseForLoading(formalError("domain_error", "extpred_plugin", pathTerm), error.what());
     } catch (const std::bad_alloc&) {
         return PL_resource_error("memory");
     }
