@@ -27,16 +27,10 @@ std::optional<double> unary(const double* a)
     return F(a[0]);
 }
 
-template <double (*F)(double, double), bool (*G)(double, double) = anyValues>
+// A formula of two arguments gives a double, or a Checked value: nothing where errno flags it.
+using Checked = std::optional<double>;
+template <class Result, Result (*F)(double, double), bool (*G)(double, double) = anyValues>
 std::optional<double> binary(const double* a)
-{
-    if (!G(a[0], a[1]))
-        return std::nullopt;
-    return F(a[0], a[1]);
-}
-
-template <std::optional<double> (*F)(double, double), bool (*G)(double, double) = anyValues>
-std::optional<double> checked(const double* a)
 {
     if (!G(a[0], a[1]))
         return std::nullopt;
@@ -63,11 +57,13 @@ constexpr FormulaFunction function(const char* name, int arity, std::optional<do
 constexpr const char* NO_POWER = "operands whose power is no real number or out of range";
 constexpr const char* NOT_POSITIVE = "a value not above 0 (or NaN)";
 constexpr const char* OUTSIDE_UNIT = "a value outside -1 to 1 (or NaN)";
+constexpr const char* NO_LOGARITHM = "a base not above 0 or equal to 1, or a value not above 0 (or NaN)";
+constexpr const char* NO_ROOT = "a degree of 0, or operands whose root is no real number or out of range";
 
 // The operators with a guard.
-constexpr FormulaFunction DIVISION = function("/", 2, binary<quotient, nonZeroDivisor>, "a divisor of 0");
-constexpr FormulaFunction REMAINDER = function("%", 2, binary<std::fmod, nonZeroDivisor>, "a divisor of 0");
-constexpr FormulaFunction POWER = function("^", 2, checked<checkedPow>, NO_POWER);
+constexpr FormulaFunction DIVISION = function("/", 2, binary<double, quotient, nonZeroDivisor>, "a divisor of 0");
+constexpr FormulaFunction REMAINDER = function("%", 2, binary<double, std::fmod, nonZeroDivisor>, "a divisor of 0");
+constexpr FormulaFunction POWER = function("^", 2, binary<Checked, checkedPow>, NO_POWER);
 
 // Every function a formula may call, as the predicate of the same meaning computes it.
 constexpr FormulaFunction FUNCTIONS[] = {
@@ -77,22 +73,22 @@ constexpr FormulaFunction FUNCTIONS[] = {
     function("ln", 1, unary<ln, positive>, NOT_POSITIVE),
     function("log2", 1, unary<log2ByLn2, positive>, NOT_POSITIVE),
     function("log10", 1, unary<std::log10, positive>, NOT_POSITIVE),
-    function("log", 2, binary<logBase, validLog>, "a base not above 0 or equal to 1, or a value not above 0 (or NaN)"),
+    function("log", 2, binary<double, logBase, validLog>, NO_LOGARITHM),
     function("sin", 1, unary<std::sin>),
     function("cos", 1, unary<std::cos>),
     function("tan", 1, unary<std::tan, cosineOffZero>, "an angle whose cosine is 0 at 8 decimals"),
     function("asin", 1, unary<std::asin, withinUnit>, OUTSIDE_UNIT),
     function("acos", 1, unary<std::acos, withinUnit>, OUTSIDE_UNIT),
     function("atan", 1, unary<std::atan>),
-    function("atan2", 2, binary<std::atan2>),
+    function("atan2", 2, binary<double, std::atan2>),
     function("deg2rad", 1, unary<deg2rad>),
     function("rad2deg", 1, unary<rad2deg>),
     function("floor", 1, unary<std::floor>),
     function("ceil", 1, unary<std::ceil>),
-    function("pow", 2, checked<checkedPow>, NO_POWER),
-    function("root", 2, checked<checkedRoot, nonZeroDegree>, "a degree of 0, or operands whose root is no real number or out of range"),
-    function("min", 2, binary<fminimum>),
-    function("max", 2, binary<fmaximum>),
+    function("pow", 2, binary<Checked, checkedPow>, NO_POWER),
+    function("root", 2, binary<Checked, checkedRoot, nonZeroDegree>, NO_ROOT),
+    function("min", 2, binary<double, fminimum>),
+    function("max", 2, binary<double, fmaximum>),
     function("round", 2, roundToDecimals, "decimals that are no whole number within the range of an int"),
 };
 

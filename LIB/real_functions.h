@@ -99,7 +99,10 @@ __attribute__((always_inline)) inline double roundWith(double num, int dec)
 }
 
 // Decimals above 8 would only round below the written precision.
-inline double roundTo(double x, int decimals) { return roundWith(x, decimals < REAL_DECIMALS ? decimals : REAL_DECIMALS); }
+inline double roundTo(double x, int decimals)
+{
+    return roundWith(x, decimals < REAL_DECIMALS ? decimals : REAL_DECIMALS);
+}
 
 // ---- formulas and guards ----
 
