@@ -134,7 +134,6 @@ TEST(Formula, Answers)
         {P(evalR_io), {"sqrt(-1) + 1 +"}, "false"}, // a fault is no reason to stop reading
         // What is no formula.
         {P(evalR_io), {""}, "false"},
-        {P(evalR_io), {" \n "}, "false"},
         {P(evalR_io), {"1 +"}, "false"},
         {P(evalR_io), {"(1"}, "false"},
         {P(evalR_io), {"1)"}, "false"},
@@ -147,7 +146,6 @@ TEST(Formula, Answers)
         {P(evalR_iio), {"1e5x", "1"}, "false"},
         {P(evalR_io), {"1e"}, "false"},
         {P(evalR_io), {"2inf"}, "false"},
-        {P(evalR_io), {"inf"}, "false"},
         {P(evalR_io), {"nan"}, "false"},
         {P(evalR_io), {"0x1p3"}, "false"},
         {P(evalR_io), {"sqrt 2"}, "false"},
@@ -155,7 +153,6 @@ TEST(Formula, Answers)
         {P(evalR_io), {"min(1)"}, "false"},
         {P(evalR_io), {"abs(1, 2)"}, "false"},
         {P(evalR_io), {"foo(1)"}, "false"},
-        {P(evalR_io), {"pi(1)"}, "false"},
         {P(evalR_io), {"1 \xff"}, "false"},
         // Depth: 64 levels of each kind work; a million fail cleanly.
         {P(evalR_io), {DEEP_PARENTHESES}, "1.00000000"},
