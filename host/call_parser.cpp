@@ -195,7 +195,7 @@ std::variant<Call, CallError> parseCall(const std::string& text)
     for (std::size_t k = 0; same && k < elements.size(); ++k)
         same = trimmed(elements[k]) == call.arguments[k].text;
     if (!same)
-        return CallError{text.find('(') + 2, "parseStringTerm split the arguments differently from how they are written"};
+        return CallError{text.find('(') + 2, "the engine would split these arguments otherwise than they are written"};
     return call;
 }
 

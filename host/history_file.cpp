@@ -1,5 +1,7 @@
 #include "history_file.h"
 
+#include "output.h"
+
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -9,7 +11,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <iostream>
 
 namespace {
 
@@ -42,8 +43,7 @@ void HistoryFile::giveUp(const std::string& reason)
     if (!usable_)
         return;
     usable_ = false;
-    std::cerr << "extpred-host: " << path_ << " " << reason
-              << ": it is left as it is, and this session keeps its history in memory only" << std::endl;
+    tell(path_ + " " + reason + ": it is left as it is, and this session keeps its history in memory only");
 }
 
 bool HistoryFile::holdsHistory(int fd, const std::string& reason)
@@ -65,7 +65,7 @@ void HistoryFile::load(History* lines)
         return;
     }
     HistEvent event;
-    if (holdsHistory(fd, "is no history file (its first line is not libedit's _HiStOrY_V2_)"))
+    if (holdsHistory(fd, "is no history file of extpred-host's"))
         history(lines, &event, H_LOAD, path_.c_str());
     close(fd);
 }
