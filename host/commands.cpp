@@ -181,6 +181,14 @@ std::string commandAnswer(const Command& command, const PredicateLibrary& librar
     }
 }
 
+std::vector<std::string> commandWords(const PredicateLibrary& library)
+{
+    std::vector<std::string> words{"apropos", "exit", "halt", "help", "list", "quit"};
+    for (const std::string& symbol : predicatesOf(library))
+        words.push_back(nameOf(symbol));
+    return words;
+}
+
 int listPredicates(const PredicateLibrary& library)
 {
     std::string list;

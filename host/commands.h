@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <string>
+#include <vector>
 
 struct Command {
     enum Kind {
@@ -28,6 +29,9 @@ Command commandOf(const std::string& line);
 // for a person, or a single line for a program that reads one line for each line it writes.
 std::string commandAnswer(const Command& command, const PredicateLibrary& library, bool oneLine,
                           std::size_t width = 80);
+
+// What Tab completes: the commands and the plug-in's predicate names.
+std::vector<std::string> commandWords(const PredicateLibrary& library);
 
 // --list: the predicates of the plug-in, one name_pattern a line; the exit status.
 int listPredicates(const PredicateLibrary& library);

@@ -14,19 +14,6 @@ const char* const OPENING = "Type help for help; halt or Ctrl-D ends.\n";
 const char* const PROMPT = "?- ";
 const char* const CONTINUATION = "|  "; // while a call goes on over several lines
 
-// What Tab completes: the plug-in's predicate names and the commands.
-std::vector<std::string> completions(const PredicateLibrary& library)
-{
-    std::vector<std::string> words{"apropos", "exit", "halt", "help", "list", "quit"};
-    try {
-        for (const std::string& symbol : library.predicates())
-            words.push_back(symbol.substr(0, symbol.rfind('_')));
-    } catch (const LoadError&) {
-        // A plug-in whose file cannot be listed still answers; only its names are not completed.
-    }
-    return words;
-}
-
 } // namespace
 
 // Lines typed are edited and kept in the history wherever the answers go. Answers that go
@@ -34,7 +21,7 @@ std::vector<std::string> completions(const PredicateLibrary& library)
 int answerAtTerminal(Session& session)
 {
     bool prompting = isatty(STDOUT_FILENO);
-    std::unique_ptr<LineReader> reader = editingReader(nullptr, completions(session.library()));
+    std::unique_ptr<LineReader> reader = editingReader(nullptr, commandWords(session.library()));
     if (!reader)
         reader = plainReader(STDIN_FILENO, nullptr, true);
     if (prompting && !put(OPENING, true))
