@@ -9,9 +9,10 @@
 enum ExitStatus { ALL_ANSWERED = 0, SOME_CALL_FAILED = 1, UNUSABLE = 2 };
 
 // "extpred-host: " and `message` on standard error, in one write, so that nothing typed or
-// written meanwhile lands inside it. At a terminal its first line is broken at blanks to fit;
-// the lines after it (a call quoted, a caret) are made to fit by the caller.
-void tell(const std::string& message);
+// written meanwhile lands inside it; without the program's name when `named` is false, as at
+// its own prompt. At a terminal its first line is broken at blanks to fit; the lines after it
+// (a call quoted, a caret) are made to fit by the caller.
+void tell(const std::string& message, bool named = true);
 
 // The columns of the terminal that `fd` is: 80 when it cannot say, 0 when it is no terminal.
 std::size_t terminalWidth(int fd);

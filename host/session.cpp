@@ -45,7 +45,7 @@ std::optional<std::string> Session::answer(const CallInLines& call, const std::s
     return answerText(call.text(), [&](std::size_t at) {
         CallInLines::Place place = call.placeOf(at);
         return Spot{source + (source.empty() ? "" : " ") + "line " + std::to_string(place.line), place.text, place.at};
-    });
+    }, Voice{});
 }
 
 std::optional<std::string> Session::answerTyped(const CallInLines& call)
@@ -54,24 +54,24 @@ std::optional<std::string> Session::answerTyped(const CallInLines& call)
     return answerText(call.text(), [&](std::size_t at) {
         CallInLines::Place place = call.placeOf(at);
         return Spot{several ? "line " + std::to_string(place.line) + " of the call" : "", place.text, place.at};
-    });
+    }, Voice{true, false});
 }
 
 std::optional<std::string> Session::answer(const std::string& call, const std::string& name, bool nameHints)
 {
-    return answerText(call, [&](std::size_t at) { return Spot{name, call, at}; }, nameHints);
+    return answerText(call, [&](std::size_t at) { return Spot{name, call, at}; }, Voice{nameHints, true});
 }
 
 int Session::status() const { return failed_ ? SOME_CALL_FAILED : ALL_ANSWERED; }
 
 std::optional<std::string> Session::answerText(const std::string& text, const std::function<Spot(std::size_t)>& spotOf,
-                                              bool nameHints)
+                                              Voice voice)
 {
     std::variant<Body, BodyError> parsed = parseBody(text);
     if (const BodyError* error = std::get_if<BodyError>(&parsed)) {
         Spot spot = spotOf(error->at);
         report(placed(placeOf(spot.name, error->call, error->calls, characterNumber(spot.line, spot.at)), error->message),
-               spot.line, spot.at);
+               spot.line, spot.at, voice);
         return std::nullopt;
     }
     const Body& body = std::get<Body>(parsed);
@@ -82,16 +82,18 @@ std::optional<std::string> Session::answerText(const std::string& text, const st
         bool several = body.size() > 1 && outcome.call > 0;
         Spot spot = spotOf(several ? body[outcome.call - 1].at : 0);
         report(placed(placeOf(spot.name, outcome.call, body.size()), outcome.text), spot.line,
-               several ? std::optional(spot.at) : std::nullopt);
+               several ? std::optional(spot.at) : std::nullopt, voice);
         return std::nullopt;
     }
     if (!outcome.why.empty()) {
-        tell(placed(placeOf(nameHints ? spotOf(0).name : "", outcome.call, body.size()), outcome.why));
+        tell(placed(placeOf(voice.placeHints ? spotOf(0).name : "", outcome.call, body.size()), outcome.why),
+             voice.named);
     }
     return outcome.text;
 }
 
-void Session::report(const std::string& message, const std::string& line, std::optional<std::size_t> at)
+void Session::report(const std::string& message, const std::string& line, std::optional<std::size_t> at,
+                     Voice voice)
 {
     failed_ = true;
     std::string text = message;
@@ -101,5 +103,5 @@ void Session::report(const std::string& message, const std::string& line, std::o
         Excerpt place = excerptAround(line, *at, width == 0 ? 80 : std::max<std::size_t>(width, 24) - 4);
         text += "\n    " + place.line + "\n    " + place.caret;
     }
-    tell(text);
+    tell(text, voice.named);
 }

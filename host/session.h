@@ -25,7 +25,7 @@ public:
 
     // The same for a call typed at the prompt, its lines numbered from 1: a problem is named by
     // its place in the call (line 2 of the call, character 5), which is all that the person who
-    // typed it can see.
+    // typed it can see, and messages go without the program's name.
     std::optional<std::string> answerTyped(const CallInLines& call);
 
     // The same for a call given whole, named `name` (e.g. "argument 1"); why a call answered
@@ -45,9 +45,16 @@ private:
         std::size_t at;
     };
 
+    // How messages are said: whether why a call answered false is named by where the call is,
+    // and whether each message starts with the program's name.
+    struct Voice {
+        bool placeHints = true;
+        bool named = true;
+    };
+
     std::optional<std::string> answerText(const std::string& text, const std::function<Spot(std::size_t)>& spotOf,
-                                          bool nameHints = true);
-    void report(const std::string& message, const std::string& line, std::optional<std::size_t> at);
+                                          Voice voice);
+    void report(const std::string& message, const std::string& line, std::optional<std::size_t> at, Voice voice);
 
     const PredicateLibrary& library_;
     bool failed_ = false;

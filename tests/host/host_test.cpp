@@ -677,7 +677,7 @@ TEST(Host, AtATerminal)
         // it can see.
         host.write("bad(X Y)\r");
         problem = host.prompt();
-        EXPECT_NE(problem.find("extpred-host: character 7: expected"), std::string::npos) << problem;
+        EXPECT_NE(problem.find("\r\ncharacter 7: expected"), std::string::npos) << problem;
         // Ctrl-D after some text answers it on a line of its own; on an empty line it ends.
         host.write("sqrt(\"16\", X)");
         host.readUntil("X)");
@@ -810,7 +810,7 @@ TEST(Host, AtATerminalFindingAndRecallingCalls)
         EXPECT_NE(host.prompt().find("Type help for help; halt or Ctrl-D ends.\r\n"), std::string::npos);
         host.write("log(\"8\", X)\r");
         std::string message = host.prompt();
-        message = message.substr(message.find("extpred-host:"));
+        message = message.substr(message.find("no predicate"));
         message = message.substr(0, message.find("\r\n?- "));
         for (std::size_t begin = 0, end = 0; end != std::string::npos; begin = end + 2) {
             end = message.find("\r\n", begin);
@@ -818,7 +818,7 @@ TEST(Host, AtATerminalFindingAndRecallingCalls)
         }
         for (std::size_t at; (at = message.find("\r\n    ")) != std::string::npos;)
             message.replace(at, 6, " ");
-        EXPECT_EQ(message, "extpred-host: no predicate log_io in math_R.so; log has log_iii and log_iio; "
+        EXPECT_EQ(message, "no predicate log_io in math_R.so; log has log_iii and log_iio; "
                            "ln, log2 and log10 take two arguments");
         host.write("at\t");
         host.readUntil("atan");
@@ -836,7 +836,7 @@ TEST(Host, AtATerminalFindingAndRecallingCalls)
         host.awaitEditor();
         host.write("\x04");
         std::string ended = host.readUntil("early");
-        EXPECT_EQ(ended.rfind("\r\nextpred-host: character 10: expected an", 0), 0u) << ended;
+        EXPECT_EQ(ended.rfind("\r\ncharacter 10: expected an argument", 0), 0u) << ended;
         EXPECT_EQ(host.status(), 1);
     }
     {
