@@ -26,9 +26,9 @@ the plug-in writes comes back as a string, an atom or an integer.
 %   @error existence_error(file, Path) when there is no such file.
 %   @error domain_error(extpred_plugin, Path) when it is not a plug-in of the engine's
 %          interface (the context says why).
-load_plugin(Spec, Caller:Module) :-
+load_plugin(File, Caller:Module) :-
     must_be(atom, Module),
-    absolute_file_name(Spec, Path),
+    absolute_file_name(File, Path),
     '$math_r_load'(Path, Module, Families),
     foldl(define(Module), Families, Exports, []),
     (   Caller == Module
