@@ -273,7 +273,7 @@ private:
 
     double signedValue()
     {
-        if (depth == FORMULA_DEPTH)
+        if (depth > FORMULA_DEPTH) // the formula's own level and FORMULA_DEPTH within it
             return stop(FormulaFault::TooDeep);
         ++depth;
         skipBlanks();

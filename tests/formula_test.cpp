@@ -44,6 +44,7 @@ const std::string DEEP_PARENTHESES = repeated("(", 64) + "1" + repeated(")", 64)
 const std::string DEEP_CALLS = repeated("abs(", 64) + "-1" + repeated(")", 64);
 const std::string DEEP_SIGNS = repeated("-", 64) + "1";
 const std::string DEEP_POWERS = repeated("1^", 64) + "1";
+const std::string DEEPEST_PARENTHESES = repeated("(", 256) + "1" + repeated(")", 256);
 const std::string MILLION_PARENTHESES = repeated("(", 1000000) + "1" + repeated(")", 1000000);
 const std::string MILLION_SIGNS = repeated("-", 1000000) + "1";
 
@@ -154,11 +155,13 @@ TEST(Formula, Answers)
         {P(evalR_io), {"abs(1, 2)"}, "false"},
         {P(evalR_io), {"foo(1)"}, "false"},
         {P(evalR_io), {"1 \xff"}, "false"},
-        // Depth: 64 levels of each kind work; a million fail cleanly.
+        // Depth: 64 levels of each kind work, and 256 of parentheses; more fail cleanly.
         {P(evalR_io), {DEEP_PARENTHESES}, "1.00000000"},
         {P(evalR_io), {DEEP_CALLS}, "1.00000000"},
         {P(evalR_io), {DEEP_SIGNS}, "1.00000000"},
         {P(evalR_io), {DEEP_POWERS}, "1.00000000"},
+        {P(evalR_io), {DEEPEST_PARENTHESES}, "1.00000000"},
+        {P(evalR_io), {"(" + DEEPEST_PARENTHESES + ")"}, "false"},
         {P(evalR_io), {MILLION_PARENTHESES}, "false"},
         {P(evalR_io), {MILLION_SIGNS}, "false"},
         // Test patterns compare at 8 decimals, as addR_iii; ^ consults errno in them too.
