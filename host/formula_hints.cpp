@@ -2,6 +2,7 @@
 
 #include "formula.h"
 #include "line_display.h"
+#include "output.h"
 
 #include <algorithm>
 
@@ -80,6 +81,6 @@ std::string formulaHint(const std::string& symbol, const std::vector<CONSTANT>& 
     std::string hint = "evalR: " + message(result, formula, symbol, count);
     if (result.fault == FormulaFault::Empty)
         return hint; // nothing to point at
-    Excerpt place = excerptAround(formula, result.at);
+    Excerpt place = excerptAround(formula, result.at, quotedLineWidth());
     return hint + "\n    " + place.line + "\n    " + place.caret;
 }

@@ -5,6 +5,7 @@
 #include <sys/ioctl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <iostream>
@@ -33,6 +34,12 @@ std::size_t terminalWidth(int fd)
         return 0;
     winsize size{};
     return ioctl(fd, TIOCGWINSZ, &size) == 0 && size.ws_col > 0 ? size.ws_col : 80;
+}
+
+std::size_t quotedLineWidth()
+{
+    std::size_t width = terminalWidth(STDERR_FILENO);
+    return width == 0 ? 80 : std::max<std::size_t>(width, 24) - 4;
 }
 
 int streamError(const std::string& what)

@@ -17,6 +17,9 @@ void tell(const std::string& message, bool named = true);
 // The columns of the terminal that `fd` is: 80 when it cannot say, 0 when it is no terminal.
 std::size_t terminalWidth(int fd);
 
+// The columns for a line that a message quotes indented by four: the terminal's, or 80 elsewhere.
+std::size_t quotedLineWidth();
+
 // A file or stream that fails, with the system's reason.
 int streamError(const std::string& what);
 

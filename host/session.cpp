@@ -7,7 +7,6 @@
 
 #include <unistd.h>
 
-#include <algorithm>
 #include <variant>
 
 namespace {
@@ -99,8 +98,7 @@ void Session::report(const std::string& message, const std::string& line, std::o
     std::string text = message;
     if (at) {
         // Indented by four, the line fits the terminal (or 80 columns elsewhere).
-        std::size_t width = terminalWidth(STDERR_FILENO);
-        Excerpt place = excerptAround(line, *at, width == 0 ? 80 : std::max<std::size_t>(width, 24) - 4);
+        Excerpt place = excerptAround(line, *at, quotedLineWidth());
         text += "\n    " + place.line + "\n    " + place.caret;
     }
     tell(text, voice.named);

@@ -820,6 +820,10 @@ TEST(Host, AtATerminalFindingAndRecallingCalls)
             message.replace(at, 6, " ");
         EXPECT_EQ(message, "no predicate log_io in math_R.so; log has log_iii and log_iio; "
                            "ln, log2 and log10 take two arguments");
+        // A formula under its message is cut to fit, as a call is.
+        host.write("evalR(\"1 + 2 + 3 + 4 + 5 + 6 + 7 + 8 + 9 + sqrt(-1)\", R)\r");
+        message = host.prompt();
+        EXPECT_NE(message.find("\r\n    ...3 + 4 + 5"), std::string::npos) << message;
         host.write("at\t");
         host.readUntil("atan");
         host.write("\t");
