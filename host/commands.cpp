@@ -9,15 +9,16 @@
 
 namespace {
 
-const char* const GUIDE = R"(A call is written as the engine writes an atom: sqrt("2", X) asks for X. A "quoted" text
-is a real (a String), 42 an Integer, a name starting with a capital letter or _ a variable
-(an output), any other name a Symbol. Calls separated by commas are a rule body, answered
-left to right; a final . is allowed. A line that ends with a comma or with a bracket still
-open goes on on the next line (at a terminal and in a -f file).
-Commands: help NAME (the predicates of that name: slots, guard, an example); apropos WORD
-(those whose name or description holds the word); list (every predicate); help (this
-text); halt, quit or exit (the end, as Ctrl-D). At a terminal Tab completes a name.
-)";
+// Broken to the reader's width when shown: each paragraph is one line here.
+const char* const GUIDE =
+    "A call is written as the engine writes an atom: sqrt(\"2\", X) asks for X. A \"quoted\" text is a real "
+    "(a String), 42 an Integer, a name starting with a capital letter or _ a variable (an output), any other "
+    "name a Symbol. Calls separated by commas are a rule body, answered left to right; a final . is allowed. "
+    "A line that ends with a comma or with a bracket still open goes on on the next line (at a terminal and "
+    "in a -f file).\n"
+    "Commands: help NAME (the predicates of that name: slots, guard, an example); apropos WORD (those whose "
+    "name or description holds the word); list (every predicate); help (this text); halt, quit or exit (the "
+    "end, as Ctrl-D). At a terminal Tab completes a name.\n";
 const char* const ONE_LINE_GUIDE = "help NAME, apropos WORD and list answer here in one line; extpred-host --help says the rest\n";
 
 bool isWordCharacter(char c)
@@ -112,7 +113,15 @@ std::string helpOn(const std::string& name, const PredicateLibrary& library, boo
         std::string line = std::string(row->symbol) + "(" + row->slots + "): " + row->does;
         if (*row->failsWhen != '\0')
             line += "; fails when " + std::string(row->failsWhen);
-        items.push_back(oneLine ? line + ";" : wrapped(line, width, 4) + "\n    " + row->example);
+        if (oneLine) {
+            items.push_back(line + ";");
+            continue;
+        }
+        // The example under it, indented by four, its own later lines by eight.
+        std::string example = wrapped(row->example, width > 8 ? width - 4 : width, 4);
+        for (std::size_t at = 0; (at = example.find('\n', at)) != std::string::npos; at += 5)
+            example.insert(at + 1, "    ");
+        items.push_back(wrapped(line, width, 4) + "\n    " + example);
     }
     if (rows.empty())
         for (const std::string& symbol : predicatesOf(library))
@@ -170,7 +179,7 @@ std::string commandAnswer(const Command& command, const PredicateLibrary& librar
     switch (command.kind) {
     case Command::Help:
         if (command.word.empty())
-            return oneLine ? ONE_LINE_GUIDE : GUIDE;
+            return oneLine ? ONE_LINE_GUIDE : wrapped(GUIDE, width);
         return helpOn(command.word, library, oneLine, width);
     case Command::Apropos:
         return apropos(command.word, library, oneLine, width);

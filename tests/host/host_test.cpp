@@ -797,7 +797,7 @@ TEST(Host, AtATerminalSessionsAtOnceKeepAllTheirLines)
     EXPECT_EQ(rmdir(home.c_str()), 0) << "files left in " << home;
 }
 
-// At a terminal of 40 columns, a message is broken between words to fit; Tab completes a name
+// At a terminal of 40 columns, a message and help are broken between words to fit; Tab completes a name
 // and a second Tab lists the candidates; a call typed over two lines is one history entry, which
 // the next session recalls whole; Ctrl-D at a continuation prompt ends the line first, and the
 // session as an unfinished call at the end of a file does.
@@ -808,14 +808,25 @@ TEST(Host, AtATerminalFindingAndRecallingCalls)
     {
         TerminalHost host(home, "", 40);
         EXPECT_NE(host.prompt().find("Type help for help; halt or Ctrl-D ends.\r\n"), std::string::npos);
+        // Each line of what comes back fits the 40 columns (UTF-8: a character a column).
+        auto expectFits = [](const std::string& text) {
+            for (std::size_t begin = 0, end = 0; end != std::string::npos; begin = end + 2) {
+                end = text.find("\r\n", begin);
+                std::string line = text.substr(begin, end - begin);
+                EXPECT_LE(std::count_if(line.begin(), line.end(), [](char c) { return (c & 0xC0) != 0x80; }), 40)
+                    << text;
+            }
+        };
+        for (const char* command : {"help\r", "help fabs\r"}) {
+            host.write(command);
+            std::string answer = host.prompt();
+            expectFits(answer.substr(0, answer.find("\r\n?- ")));
+        }
         host.write("log(\"8\", X)\r");
         std::string message = host.prompt();
         message = message.substr(message.find("no predicate"));
         message = message.substr(0, message.find("\r\n?- "));
-        for (std::size_t begin = 0, end = 0; end != std::string::npos; begin = end + 2) {
-            end = message.find("\r\n", begin);
-            EXPECT_LE(message.substr(begin, end - begin).size(), 40u) << message;
-        }
+        expectFits(message);
         for (std::size_t at; (at = message.find("\r\n    ")) != std::string::npos;)
             message.replace(at, 6, " ");
         EXPECT_EQ(message, "no predicate log_io in math_R.so; log has log_iii and log_iio; "
