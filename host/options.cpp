@@ -49,7 +49,7 @@ examples:
   $ extpred-host 'apropos degrees'
   deg2rad  tests Y = X degrees in radians, X × π ÷ 180
   rad2deg  tests Y = X radians in degrees, X × 180 ÷ π
-  $ extpred-host -f )" EXTPRED_HOST_TOUR R"(  # the guided tour, where the package puts it
+  $ extpred-host -f )" EXTPRED_HOST_TOUR R"(
 
 Without CALL it reads one call (or body) a line:
   -f FILE          a transcript: each line is echoed, each answer (or error)

@@ -289,6 +289,10 @@ TEST(Host, HelpShowsUsageWithExamples)
     EXPECT_NE(run.out.find("X = \"1.41421356\""), std::string::npos);
     EXPECT_NE(run.out.find("--version"), std::string::npos);
     EXPECT_EQ(run.err, "");
+    // Read at a terminal: no line wider than 80 columns.
+    std::istringstream lines(run.out);
+    for (std::string line; std::getline(lines, line);)
+        EXPECT_LE(std::count_if(line.begin(), line.end(), [](char c) { return (c & 0xC0) != 0x80; }), 80) << line;
 
     HostRun version = runHost({"--version"});
     EXPECT_EQ(version.status, 0);
