@@ -101,14 +101,15 @@ std::string apropos(const std::string& word, const PredicateLibrary& library, bo
     return joined(items, oneLine);
 }
 
-// The predicates of `name`: with slots, guard and example where the README's table describes
-// the plug-in, else their patterns; apropos when the plug-in has no such name.
+// The predicates of `name`, or the one that `name` is with its pattern (as list shows it): with
+// slots, guard and example where the README's table describes the plug-in, else their
+// patterns; apropos when the plug-in has no such name.
 std::string helpOn(const std::string& name, const PredicateLibrary& library, bool oneLine, std::size_t width)
 {
     std::vector<std::string> items;
     std::vector<const PredicateRow*> rows = rowsOf(library);
     for (const PredicateRow* row : rows) {
-        if (nameOf(row->symbol) != name)
+        if (nameOf(row->symbol) != name && row->symbol != name)
             continue;
         std::string line = std::string(row->symbol) + "(" + row->slots + "): " + row->does;
         if (*row->failsWhen != '\0')
@@ -125,7 +126,7 @@ std::string helpOn(const std::string& name, const PredicateLibrary& library, boo
     }
     if (rows.empty())
         for (const std::string& symbol : predicatesOf(library))
-            if (nameOf(symbol) == name)
+            if (nameOf(symbol) == name || symbol == name)
                 items.push_back(symbol);
     if (items.empty())
         return apropos(name, library, oneLine, width);
