@@ -8,7 +8,10 @@ std::vector<const PredicateRow*> rowsOf(const PredicateLibrary& library)
     for (std::size_t k = 0; k < PREDICATE_ROW_COUNT; ++k)
         rows.push_back(&PREDICATE_ROWS[k]);
     try {
-        for (const std::string& symbol : library.predicates())
+        const std::vector<std::string>& symbols = library.predicates();
+        if (symbols.empty()) // no plug-in of ours: nothing of it is in the table
+            return {};
+        for (const std::string& symbol : symbols)
             if (rowFor(rows, symbol) == nullptr)
                 return {};
     } catch (const LoadError&) {

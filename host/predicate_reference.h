@@ -31,7 +31,7 @@ extern const std::size_t PREDICATE_NOTE_COUNT;
 
 // The rows that describe `library`: all of them when every predicate it exports has one (this
 // library, or an older build of it), else none, so that another plug-in is never described by
-// what it is not (nor one whose file cannot be listed).
+// what it is not (nor one that exports none, nor one whose file cannot be listed).
 std::vector<const PredicateRow*> rowsOf(const PredicateLibrary& library);
 
 // The row of `symbol` among `rows`, or null.

@@ -190,6 +190,7 @@ TEST(Host, AnswersCallsGivenAsArguments)
          "atan2    tests A = atan2(Y, X), the angle of the point (X, Y) in radians (Y f...\n"},
         {{"help sqrt_io"}, 0, "sqrt_io(X, R): writes R = √X; fails when X < 0 or nan\n    sqrt(\"2\", R) → R = \"1.41421356\"\n"},
         {{"--lib", MISBEHAVING_PLUGIN_PATH, "help answer_io"}, 0, "answer_io\n"},
+        {{"--lib", EMPTY_PLUGIN_PATH, "help sqrt"}, 0, "no predicate is named or described by sqrt; list shows them all\n"},
         {{"divR(\"1\", \"0\", Z), sqrt(\"4\", X)"}, 0, "false\n"},
         // A formula, whose brackets pair inside its quotes; where it fails, the host says why.
         {{"evalR(\"sqrt((x - z)^2 + (y - w)^2)\", \"1\", \"1\", \"4\", \"5\", D)"}, 0, "D = \"5.00000000\"\n"},
