@@ -39,6 +39,12 @@ std::string readFile(const std::string& path)
     return text.str();
 }
 
+// The columns of a line at a terminal: a UTF-8 character a column, as every sign the host writes takes.
+long columnsOf(const std::string& line)
+{
+    return std::count_if(line.begin(), line.end(), [](char c) { return (c & 0xC0) != 0x80; });
+}
+
 std::string temporaryFile(const std::string& content)
 {
     std::string path = ::testing::TempDir() + "host_test_XXXXXX";
@@ -295,7 +301,7 @@ TEST(Host, HelpShowsUsageWithExamples)
     // Read at a terminal: no line wider than 80 columns.
     std::istringstream lines(run.out);
     for (std::string line; std::getline(lines, line);)
-        EXPECT_LE(std::count_if(line.begin(), line.end(), [](char c) { return (c & 0xC0) != 0x80; }), 80) << line;
+        EXPECT_LE(columnsOf(line), 80) << line;
 
     HostRun version = runHost({"--version"});
     EXPECT_EQ(version.status, 0);
@@ -815,13 +821,10 @@ TEST(Host, AtATerminalFindingAndRecallingCalls)
     {
         TerminalHost host(home, "", 40);
         EXPECT_NE(host.prompt().find("Type help for help; halt or Ctrl-D ends.\r\n"), std::string::npos);
-        // Each line of what comes back fits the 40 columns (UTF-8: a character a column).
         auto expectFits = [](const std::string& text) {
             for (std::size_t begin = 0, end = 0; end != std::string::npos; begin = end + 2) {
                 end = text.find("\r\n", begin);
-                std::string line = text.substr(begin, end - begin);
-                EXPECT_LE(std::count_if(line.begin(), line.end(), [](char c) { return (c & 0xC0) != 0x80; }), 40)
-                    << text;
+                EXPECT_LE(columnsOf(text.substr(begin, end - begin)), 40) << text;
             }
         };
         for (const char* command : {"help\r", "help fabs\r"}) {
