@@ -846,7 +846,7 @@ TEST(Host, AtATerminalFindingAndRecallingCalls)
         message = host.prompt();
         EXPECT_NE(message.find("\r\n    ...3 + 4 + 5"), std::string::npos) << message;
         host.write("at\t");
-        host.readUntil("atan");
+        host.readUntil("an"); // the editor adds it after moving the cursor, so "atan" never comes whole
         host.write("\t");
         EXPECT_NE(host.readUntil("?- atan").find("\natan  atan2\r\n"), std::string::npos);
         host.write("2(\"1\", \"1\", A)\r");
