@@ -39,6 +39,9 @@ bool writesAt(const std::vector<const PredicateRow*>& rows, const std::string& n
     return false;
 }
 
+// Slot 0 of evalR holds a formula, which is a String but no real.
+bool isFormulaSlot(const std::string& name, std::size_t k) { return name == "evalR" && k == 0; }
+
 // The name of slot `k` in a row's Slots: D in "X, D (Integer), Z".
 std::string slotName(const std::string& slots, std::size_t k)
 {
@@ -71,9 +74,11 @@ std::string wrongKind(const FalseAnswer& answer)
         if (type == CONSTANT::Symbol && writesAt(rows, name, k))
             return problem + "a variable starts with a capital letter or _";
         if (!integer)
-            return problem + "a real is written in double quotes" +
+            return problem + (isFormulaSlot(name, k) ? "a formula" : "a real") + " is written in double quotes" +
                    (type == CONSTANT::Integer ? ": \"" + text + "\"" : "");
-        std::string unquoted = type == CONSTANT::String ? text.substr(1, text.size() - 2) : "";
+        if (type != CONSTANT::String)
+            return problem + slotName(row->slots, k) + " is an Integer, such as 2";
+        std::string unquoted = text.substr(1, text.size() - 2);
         return problem + slotName(row->slots, k) + " is an Integer, written without quotes" +
                (isIntegerText(unquoted) ? ": " + unquoted : "");
     }

@@ -166,12 +166,15 @@ TEST(Host, AnswersCallsGivenAsArguments)
         {{"round(\"1234.5\", -2, Z)", "round(\"2.5\", +0, _)"}, 0, "Z = \"1200.00000000\"\ntrue\n"},
         // Wrong kinds of term are answers too: the predicate fails, and a line says which
         // argument was of a kind that its slot never takes (none for the Integer slots).
-        {{"sqrt(4, X)", "divR(\"1\", \"0\", Z)", "floor(abc, K)"}, 0, "false\nfalse\nfalse\n",
+        {{"sqrt(4, X)", "divR(\"1\", \"0\", Z)", "floor(abc, K)", "evalR(sqrt, R)"}, 0, "false\nfalse\nfalse\nfalse\n",
          "extpred-host: argument 1 of sqrt is the Integer 4; a real is written in double quotes: \"4\"\n"
-         "extpred-host: argument 1 of floor is the Symbol abc; a real is written in double quotes\n"},
-        {{"round(\"2.5\", \"0\", R)", "floor(\"2.9\", 3)", "sqrt(\"2\", x)"}, 0, "false\nfalse\nfalse\n",
+         "extpred-host: argument 1 of floor is the Symbol abc; a real is written in double quotes\n"
+         "extpred-host: argument 1 of evalR is the Symbol sqrt; a formula is written in double quotes\n"},
+        {{"round(\"2.5\", \"0\", R)", "floor(\"2.9\", 3)", "sqrt(\"2\", x)", "round(\"2.5\", d, R)"}, 0,
+         "false\nfalse\nfalse\nfalse\n",
          "round is the String \"0\"; D is an Integer, written without quotes: 0\n"
-         "extpred-host: argument 2 of sqrt is the Symbol x; a variable starts with a capital letter or _\n"},
+         "extpred-host: argument 2 of sqrt is the Symbol x; a variable starts with a capital letter or _\n"
+         "extpred-host: argument 2 of round is the Symbol d; D is an Integer, such as 2\n"},
         {{"--lib", MATH_R_PATH, "exp(\"1\", E)"}, 0, "E = \"2.71828183\"\n"},
         {{"--lib=" MATH_R_PATH, "--", "exp(\"0\", \"1\")"}, 0, "true\n"},
         // The plug-in is only loaded, never linked: --lib rescues a host that has none at hand.
