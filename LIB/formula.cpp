@@ -16,9 +16,6 @@ constexpr double NOT_A_NUMBER = std::numeric_limits<double>::quiet_NaN();
 // The double nearest to pi; the degree conversions keep their own REAL_PI.
 constexpr double PI = 3.141592653589793;
 
-bool anyValue(double) { return true; }
-bool anyValues(double, double) { return true; }
-
 template <double (*F)(double), bool (*G)(double) = anyValue>
 std::optional<double> unary(const double* a)
 {

@@ -134,9 +134,6 @@ using Guard1 = bool (*)(double);
 using Guard2 = bool (*)(double, double);
 using Compare = bool (*)(const RealCodec&, double, double);
 
-bool anyValue(double) { return true; }
-bool anyValues(double, double) { return true; }
-
 // Test pattern, one operand: x in slot 0, the value under test in slot 1.
 bool test1(const CONSTANT* argv, double (*formula)(double), Guard1 guard = anyValue, Compare same = equalRounded)
 {

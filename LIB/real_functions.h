@@ -111,6 +111,10 @@ inline double minus(double a, double b) { return a - b; }
 inline double times(double a, double b) { return a * b; }
 inline double quotient(double a, double b) { return a / b; }
 
+// The guard of a function that takes every value.
+inline bool anyValue(double) { return true; }
+inline bool anyValues(double, double) { return true; }
+
 inline bool nonZeroDivisor(double, double y) { return y != 0; }
 
 // pow with its error report: the maths library flags domain, pole and range errors in errno.
