@@ -96,7 +96,7 @@ std::string apropos(const std::string& word, const PredicateLibrary& library, bo
             items.push_back(name);
         else // cut to the line, with the ... that says so
             items.push_back(name + std::string(column - name.size(), ' ') +
-                            excerptAround(description, 0, width - column - 3).line);
+                            excerptAround(description, 0, width - column).line);
     }
     return joined(items, oneLine);
 }

@@ -120,18 +120,26 @@ Excerpt excerptAround(const std::string& line, std::size_t at, std::size_t width
     });
 
     // The caret about the middle of the window; what one side does not use goes to the other.
+    // The window leaves room for the "..." of each side that is cut, so that the excerpt fits.
+    const std::string cut = "...";
     std::size_t first = 0, last = characters.size(), used = 0;
     if (total > width) {
+        std::size_t room = width > 2 * cut.size() ? width - 2 * cut.size() : 0;
         first = last = caret;
-        while (first > 0 && used + characters[first - 1].columns <= width / 2)
+        while (first > 0 && used + characters[first - 1].columns <= room / 2)
             used += characters[--first].columns;
-        while (last < characters.size() && used + characters[last].columns <= width)
+        while (last < characters.size() && used + characters[last].columns <= room)
             used += characters[last++].columns;
-        while (first > 0 && used + characters[first - 1].columns <= width)
+        while (first > 0 && used + characters[first - 1].columns <= room)
+            used += characters[--first].columns;
+        // A side that is not cut needs no "...": its room goes to the other side.
+        room += cut.size();
+        while (first == 0 && last < characters.size() && used + characters[last].columns <= room)
+            used += characters[last++].columns;
+        while (last == characters.size() && first > 0 && used + characters[first - 1].columns <= room)
             used += characters[--first].columns;
     }
 
-    const std::string cut = "...";
     Excerpt excerpt;
     if (first > 0) {
         excerpt.line = cut;

@@ -17,8 +17,8 @@ std::size_t characterNumber(const std::string& line, std::size_t at);
 
 // A problem's place: the line as shownLine shows it and, under it, blanks and a caret under the
 // character at byte `at` (after the last one when `at` is the end). A line wider than `width`
-// columns is cut to about that many around the caret, with "..." where it was cut; tabs stay
-// tabs so that the caret lines up as the line does.
+// columns is cut around the caret to at most that many, the "..." where it was cut included;
+// tabs stay tabs so that the caret lines up as the line does.
 struct Excerpt {
     std::string line;
     std::string caret;

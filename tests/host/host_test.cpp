@@ -257,8 +257,8 @@ TEST(Host, BadCallsAreReportedAndTheOthersStillAnswered)
         // A long line shows about 80 characters around the caret, cut on both sides.
         {{"addR(\"" + std::string(100, '1') + "\" \"" + std::string(100, '2') + "\", X)"},
          1, "", "argument 1, character 109: expected ',' or ')' after an argument\n"
-                "    ..." + std::string(38, '1') + "\" \"" + std::string(39, '2') + "...\n" +
-                std::string(47, ' ') + "^\n"},
+                "    ..." + std::string(35, '1') + "\" \"" + std::string(36, '2') + "...\n" +
+                std::string(44, ' ') + "^\n"},
     };
     for (const HostCase& c : cases)
         expectRun(c);
@@ -847,7 +847,8 @@ TEST(Host, AtATerminalFindingAndRecallingCalls)
         // A formula under its message is cut to fit, as a call is.
         host.write("evalR(\"1 + 2 + 3 + 4 + 5 + 6 + 7 + 8 + 9 + sqrt(-1)\", R)\r");
         message = host.prompt();
-        EXPECT_NE(message.find("\r\n    ...3 + 4 + 5"), std::string::npos) << message;
+        EXPECT_NE(message.find("\r\n    ... 4 + 5 + 6"), std::string::npos) << message;
+        expectFits(message.substr(message.find("evalR: "), message.find("\r\n?- ") - message.find("evalR: ")));
         host.write("at\t");
         host.readUntil("an"); // the editor adds it after moving the cursor, so "atan" never comes whole
         host.write("\t");
