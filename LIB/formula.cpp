@@ -354,9 +354,8 @@ private:
 
     double named(const char* name, std::size_t length)
     {
-        static const char OPERAND_NAMES[FORMULA_OPERANDS + 1] = "xyzw";
         for (int k = 0; length == 1 && k < FORMULA_OPERANDS; ++k)
-            if (*name == OPERAND_NAMES[k])
+            if (*name == FORMULA_OPERAND_NAMES[k])
                 return k < count ? operands[k] : note(FormulaFault::MissingOperand, name, length);
         if (length == 2 && name[0] == 'p' && name[1] == 'i')
             return PI;

@@ -18,6 +18,7 @@
 
 // The operands are named x, y, z and w, in slot order.
 constexpr int FORMULA_OPERANDS = 4;
+constexpr char FORMULA_OPERAND_NAMES[FORMULA_OPERANDS + 1] = "xyzw";
 
 // Levels of signs, parentheses and calls within one another. Each costs a few frames of the
 // evaluator's recursion, so the bound keeps any text (a million '(') off the end of the stack,

@@ -219,8 +219,7 @@ bool integerTest(const CONSTANT* argv, std::optional<int> (*formula)(double))
 
 // ---- formulas ----
 
-// The formula in slot 0 with its operands x, y, z and w from slots 1 to count, or nothing where it
-// fails. Every slot up to `last` must hold a real term (the formula's is a String too).
+// Input check of a formula's slots: every slot up to `last` holds a String term.
 bool areRealsUpTo(const CONSTANT* argv, int last)
 {
     for (int slot = 0; slot <= last; ++slot)
@@ -228,6 +227,9 @@ bool areRealsUpTo(const CONSTANT* argv, int last)
             return false;
     return true;
 }
+
+// The formula in slot 0 with its operands x, y, z and w from slots 1 to count, or nothing where it
+// fails.
 std::optional<double> formulaValue(const RealCodec& codec, const CONSTANT* argv, int count)
 {
     double operands[FORMULA_OPERANDS];

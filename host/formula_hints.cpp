@@ -8,8 +8,6 @@
 
 namespace {
 
-const char* const OPERAND_NAMES[] = {"x", "y", "z", "w"};
-
 // "no operand", "only x", "only x and y", "only x, y and z".
 std::string operandsGiven(int count)
 {
@@ -17,7 +15,7 @@ std::string operandsGiven(int count)
         return "no operand";
     std::string names = "only";
     for (int k = 0; k < count; ++k)
-        names += std::string(k == 0 ? " " : k + 1 == count ? " and " : ", ") + OPERAND_NAMES[k];
+        names += std::string(k == 0 ? " " : k + 1 == count ? " and " : ", ") + FORMULA_OPERAND_NAMES[k];
     return names;
 }
 
@@ -81,6 +79,5 @@ std::string formulaHint(const std::string& symbol, const std::vector<CONSTANT>& 
     std::string hint = "evalR: " + message(result, formula, symbol, count);
     if (result.fault == FormulaFault::Empty)
         return hint; // nothing to point at
-    Excerpt place = excerptAround(formula, result.at, quotedLineWidth());
-    return hint + "\n    " + place.line + "\n    " + place.caret;
+    return hint + quotedPlace(formula, result.at);
 }

@@ -36,10 +36,11 @@ std::size_t terminalWidth(int fd)
     return ioctl(fd, TIOCGWINSZ, &size) == 0 && size.ws_col > 0 ? size.ws_col : 80;
 }
 
-std::size_t quotedLineWidth()
+std::string quotedPlace(const std::string& line, std::size_t at)
 {
     std::size_t width = terminalWidth(STDERR_FILENO);
-    return width == 0 ? 80 : std::max<std::size_t>(width, 24) - 4;
+    Excerpt place = excerptAround(line, at, width == 0 ? 80 : std::max<std::size_t>(width, 24) - 4);
+    return "\n    " + place.line + "\n    " + place.caret;
 }
 
 int streamError(const std::string& what)

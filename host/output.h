@@ -17,8 +17,9 @@ void tell(const std::string& message, bool named = true);
 // The columns of the terminal that `fd` is: 80 when it cannot say, 0 when it is no terminal.
 std::size_t terminalWidth(int fd);
 
-// The columns for a line that a message quotes indented by four: the terminal's, or 80 elsewhere.
-std::size_t quotedLineWidth();
+// A line that a message quotes, on lines of its own under it: the line indented by four and cut
+// to fit the terminal (or 80 columns elsewhere), and under it a caret at byte `at`.
+std::string quotedPlace(const std::string& line, std::size_t at);
 
 // A file or stream that fails, with the system's reason.
 int streamError(const std::string& what);

@@ -95,11 +95,5 @@ void Session::report(const std::string& message, const std::string& line, std::o
                      Voice voice)
 {
     failed_ = true;
-    std::string text = message;
-    if (at) {
-        // Indented by four, the line fits the terminal (or 80 columns elsewhere).
-        Excerpt place = excerptAround(line, *at, quotedLineWidth());
-        text += "\n    " + place.line + "\n    " + place.caret;
-    }
-    tell(text, voice.named);
+    tell(at ? message + quotedPlace(line, *at) : message, voice.named);
 }
