@@ -1,6 +1,6 @@
 // What a plug-in offers, read from the plug-in itself, so that another plug-in lists its own.
-#ifndef HOST_EXPORTED_PREDICATES_H
-#define HOST_EXPORTED_PREDICATES_H
+#ifndef PLUGIN_EXPORTED_PREDICATES_H
+#define PLUGIN_EXPORTED_PREDICATES_H
 
 #include "predicate_library.h"
 

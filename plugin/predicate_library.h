@@ -1,6 +1,6 @@
 // The plug-in as the engine meets it: loaded at run time, predicates found by symbol name.
-#ifndef HOST_PREDICATE_LIBRARY_H
-#define HOST_PREDICATE_LIBRARY_H
+#ifndef PLUGIN_PREDICATE_LIBRARY_H
+#define PLUGIN_PREDICATE_LIBRARY_H
 
 #include "math_R.h"
 

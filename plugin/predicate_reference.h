@@ -1,7 +1,7 @@
 // What the README's table of predicates says of each one (written into predicate_rows.cpp at
 // build time), for the help, apropos and the kind hints.
-#ifndef HOST_PREDICATE_REFERENCE_H
-#define HOST_PREDICATE_REFERENCE_H
+#ifndef PLUGIN_PREDICATE_REFERENCE_H
+#define PLUGIN_PREDICATE_REFERENCE_H
 
 #include "predicate_library.h"
 
