@@ -1,6 +1,7 @@
 #include "predicate_reference.h"
 
 #include <algorithm>
+#include <cstring>
 
 std::vector<const PredicateRow*> rowsOf(const PredicateLibrary& library)
 {
@@ -24,4 +25,11 @@ const PredicateRow* rowFor(const std::vector<const PredicateRow*>& rows, const s
 {
     auto found = std::find_if(rows.begin(), rows.end(), [&](const PredicateRow* row) { return symbol == row->symbol; });
     return found == rows.end() ? nullptr : *found;
+}
+
+SlotKind slotKind(const PredicateRow& row, std::size_t k)
+{
+    if (row.kinds[k] == 'i')
+        return SlotKind::Integer;
+    return k == 0 && std::strncmp(row.symbol, "evalR_", 6) == 0 ? SlotKind::Formula : SlotKind::Real;
 }

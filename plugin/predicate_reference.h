@@ -1,5 +1,5 @@
 // What the README's table of predicates says of each one (written into predicate_rows.cpp at
-// build time), for the help, apropos and the kind hints.
+// build time), for extpred-host's help, apropos and kind hints and the bridge's slot kinds.
 #ifndef PLUGIN_PREDICATE_REFERENCE_H
 #define PLUGIN_PREDICATE_REFERENCE_H
 
@@ -36,5 +36,10 @@ std::vector<const PredicateRow*> rowsOf(const PredicateLibrary& library);
 
 // The row of `symbol` among `rows`, or null.
 const PredicateRow* rowFor(const std::vector<const PredicateRow*>& rows, const std::string& symbol);
+
+// What slot `k` of a row's predicate takes: a real (a String of decimal text), an Integer, or
+// evalR's formula (a String, but no real).
+enum class SlotKind { Real, Integer, Formula };
+SlotKind slotKind(const PredicateRow& row, std::size_t k);
 
 #endif

@@ -4,6 +4,7 @@
 // and arity, one per binding pattern, and the call takes the one whose pattern has an o where
 // an argument is unbound.
 #include "plugin_terms.h"
+#include "predicate_reference.h"
 
 #include <SWI-Stream.h>
 #include <SWI-Prolog.h>
@@ -11,12 +12,14 @@
 #include <dlfcn.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <new>
 #include <set>
@@ -40,6 +43,9 @@ struct Family {
     const TermMembers* terms = nullptr;
     std::vector<std::pair<std::uint64_t, Predicate>> patterns;
     std::string offered; // "addR has addR_iii, addR_iio, addR_ioi and addR_oii", for messages
+    // What each slot takes, as the README's table says; empty for a plug-in that the table does
+    // not describe, whose arguments pass kind for kind.
+    std::vector<SlotKind> kinds;
 
     Predicate find(std::uint64_t outputs) const
     {
@@ -68,6 +74,16 @@ std::string patternOf(std::size_t arity, std::uint64_t outputs)
     return letters;
 }
 
+// The kinds of the family's slots from the row of one of its patterns (they share their slots).
+std::vector<SlotKind> kindsOf(const Family& family, const std::vector<const PredicateRow*>& rows)
+{
+    const PredicateRow* row = rowFor(rows, family.name + '_' + patternOf(family.arity, family.patterns.front().first));
+    std::vector<SlotKind> kinds;
+    for (std::size_t k = 0; row != nullptr && k < family.arity; ++k)
+        kinds.push_back(slotKind(*row, k));
+    return kinds;
+}
+
 Plugin::Plugin(const std::string& path, const std::string& module) : library(path), terms(library)
 {
     std::map<std::pair<std::string, std::size_t>, Family> byName;
@@ -84,6 +100,7 @@ Plugin::Plugin(const std::string& path, const std::string& module) : library(pat
     }
     if (byName.empty())
         throw LoadError("it exports no predicate (no function named name_pattern)");
+    std::vector<const PredicateRow*> rows = rowsOf(library);
     for (auto& [key, family] : byName) {
         family.module = module;
         family.name = key.first;
@@ -96,6 +113,7 @@ Plugin::Plugin(const std::string& path, const std::string& module) : library(pat
                 family.offered += k + 1 == family.patterns.size() ? " and " : ", ";
             family.offered += family.name + '_' + patternOf(family.arity, family.patterns[k].first);
         }
+        family.kinds = kindsOf(family, rows);
         families.push_back(std::make_unique<Family>(std::move(family)));
     }
 }
@@ -170,50 +188,198 @@ int raiseThrown(const Family& family)
 
 std::string argumentNamed(std::size_t k) { return "argument " + std::to_string(k + 1); }
 
-// Adds the term for the bound argument k; false with an exception raised when it has none.
-bool addInput(Slots& slots, term_t argument, std::size_t k, const Family& family)
-{
-    char* text = nullptr;
-    std::size_t length = 0;
-    switch (PL_term_type(argument)) {
-    case PL_NIL: // a reserved symbol, no atom, in SWI-Prolog 7 on
-        slots.addText("[]", 2, false);
-        return true;
-    case PL_STRING:
-    case PL_ATOM: {
-        bool isString = PL_is_string(argument);
-        if (!PL_get_nchars(argument, &length, &text, CVT_ATOM | CVT_STRING | REP_UTF8 | BUF_DISCARDABLE))
-            break;
-        if (std::memchr(text, '\0', length) != nullptr)
-            return raise(formalError("representation_error", "nul_character"), family,
-                         argumentNamed(k) + ": a text for the plug-in ends at a NUL, and this one holds one");
-        slots.addText(text, length, isString);
-        return true;
-    }
-    case PL_INTEGER: {
-        int value = 0;
-        if (PL_get_integer(argument, &value)) {
-            slots.addInteger(value);
+// A string's or an atom's text as UTF-8, for as long as a term is made of it (the term keeps a
+// copy). It is read where Prolog keeps it, and converted, when it must be, into memory of the
+// bridge's own: out of memory, that throws the std::bad_alloc that a call turns into
+// resource_error(memory), where a buffer of Prolog's would end the process.
+class PrologText {
+public:
+    // False when `term` is neither.
+    bool get(term_t term)
+    {
+        char* narrow = nullptr;
+        if (PL_get_nchars(term, &length_, &narrow, CVT_ATOM | CVT_STRING | REP_ISO_LATIN_1 | BUF_ALLOW_STACK)) {
+            bool ascii = std::all_of(narrow, narrow + length_, [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+            if (ascii && narrow[length_] == '\0') // as UTF-8 already
+                chars_ = narrow;
+            else
+                encode(reinterpret_cast<const unsigned char*>(narrow));
             return true;
         }
-        break;
-    }
-    case PL_FLOAT: {
-        // The shortest text that reads back as the same double, as a rule author would write it.
-        double value = 0;
-        char buffer[32];
-        if (!PL_get_float(argument, &value))
+        pl_wchar_t* wide = nullptr; // a character beyond Latin-1
+        if (!PL_get_wchars(term, &length_, &wide, CVT_ATOM | CVT_STRING | BUF_ALLOW_STACK))
             return false;
+        encode(wide);
+        return true;
+    }
+
+    const char* chars() const { return chars_; }
+    std::size_t length() const { return length_; }
+
+private:
+    template <class Character>
+    void encode(const Character* text)
+    {
+        std::size_t size = 0;
+        for (std::size_t k = 0; k < length_; ++k)
+            size += utf8Length(static_cast<std::uint32_t>(text[k]));
+        owned_.reset(new char[size + 1]);
+        char* out = owned_.get();
+        for (std::size_t k = 0; k < length_; ++k)
+            out = utf8(static_cast<std::uint32_t>(text[k]), out);
+        *out = '\0';
+        chars_ = owned_.get();
+        length_ = size;
+    }
+
+    static std::size_t utf8Length(std::uint32_t code) { return code < 0x80 ? 1 : code < 0x800 ? 2 : code < 0x10000 ? 3 : 4; }
+
+    static char* utf8(std::uint32_t code, char* out)
+    {
+        std::size_t length = utf8Length(code);
+        if (length == 1) {
+            *out++ = static_cast<char>(code);
+            return out;
+        }
+        static const unsigned char LEAD[] = {0, 0, 0xC0, 0xE0, 0xF0};
+        for (std::size_t k = length - 1; k > 0; --k, code >>= 6)
+            out[k] = static_cast<char>(0x80 | (code & 0x3F));
+        out[0] = static_cast<char>(LEAD[length] | code);
+        return out + length;
+    }
+
+    const char* chars_ = nullptr;
+    std::size_t length_ = 0;
+    std::unique_ptr<char[]> owned_;
+};
+
+// Each add function makes the term of bound argument k; false with an exception raised.
+
+// A string or an atom, as a String or as a Symbol.
+bool addText(Slots& slots, term_t argument, std::size_t k, const Family& family, bool stringKind)
+{
+    PrologText text;
+    if (!text.get(argument))
+        return false;
+    if (std::memchr(text.chars(), '\0', text.length()) != nullptr)
+        return raise(formalError("representation_error", "nul_character"), family,
+                     argumentNamed(k) + ": a text for the plug-in ends at a NUL, and this one holds one");
+    slots.addText(text.chars(), text.length(), stringKind);
+    return true;
+}
+
+// A float as a String of the shortest text that reads back as the same double, as a rule
+// author would write it.
+bool addFloat(Slots& slots, term_t argument)
+{
+    double value = 0;
+    char buffer[32];
+    if (!PL_get_float(argument, &value))
+        return false;
+    std::to_chars_result written = std::to_chars(buffer, buffer + sizeof buffer - 1, value);
+    *written.ptr = '\0';
+    slots.addText(buffer, static_cast<std::size_t>(written.ptr - buffer), true);
+    return true;
+}
+
+// An integer of any size as a String of its exact decimal text.
+bool addDecimal(Slots& slots, term_t argument)
+{
+    std::int64_t value = 0;
+    if (PL_get_int64(argument, &value)) {
+        char buffer[24];
         std::to_chars_result written = std::to_chars(buffer, buffer + sizeof buffer - 1, value);
         *written.ptr = '\0';
         slots.addText(buffer, static_cast<std::size_t>(written.ptr - buffer), true);
         return true;
     }
+    char* digits = nullptr;
+    std::size_t length = 0;
+    if (!PL_get_nchars(argument, &length, &digits, CVT_INTEGER | BUF_MALLOC | CVT_EXCEPTION))
+        return false;
+    std::unique_ptr<char, void (*)(void*)> held(digits, PL_free);
+    slots.addText(digits, length, true);
+    return true;
+}
+
+bool wrongKind(term_t argument, std::size_t k, const Family& family, const char* type, const char* takes)
+{
+    return raise(formalError("type_error", type, argument), family, argumentNamed(k) + " takes " + takes);
+}
+
+// A slot of a real: a string, a float or an integer.
+bool addReal(Slots& slots, term_t argument, std::size_t k, const Family& family)
+{
+    switch (PL_term_type(argument)) {
+    case PL_STRING:
+        return addText(slots, argument, k, family, true);
+    case PL_FLOAT:
+        return addFloat(slots, argument);
+    case PL_INTEGER:
+        return addDecimal(slots, argument);
+    default:
+        return wrongKind(argument, k, family, "real", "a real: a string such as \"1.5\", a float or an integer");
+    }
+}
+
+// A slot of an Integer: an integer of 32 bits.
+bool addInteger(Slots& slots, term_t argument, std::size_t k, const Family& family)
+{
+    if (PL_term_type(argument) != PL_INTEGER)
+        return wrongKind(argument, k, family, "integer", "an integer, such as 2");
+    int value = 0;
+    if (!PL_get_integer(argument, &value))
+        return raise(formalError("representation_error", "int"), family, argumentNamed(k) + " takes an integer of 32 bits");
+    slots.addInteger(value);
+    return true;
+}
+
+// evalR's formula: a string or an atom, both Prolog's text.
+bool addFormula(Slots& slots, term_t argument, std::size_t k, const Family& family)
+{
+    int type = PL_term_type(argument);
+    if (type != PL_STRING && type != PL_ATOM)
+        return wrongKind(argument, k, family, "formula", "a formula: a string or an atom, such as \"x * 2\"");
+    return addText(slots, argument, k, family, true);
+}
+
+// A slot of a plug-in that the table does not describe: each term as the engine passes it.
+bool addAnyTerm(Slots& slots, term_t argument, std::size_t k, const Family& family)
+{
+    int value = 0;
+    switch (PL_term_type(argument)) {
+    case PL_NIL: // a reserved symbol, no atom, in SWI-Prolog 7 on
+        slots.addText("[]", 2, false);
+        return true;
+    case PL_STRING:
+        return addText(slots, argument, k, family, true);
+    case PL_ATOM:
+        return addText(slots, argument, k, family, false);
+    case PL_INTEGER:
+        if (!PL_get_integer(argument, &value))
+            break;
+        slots.addInteger(value);
+        return true;
+    case PL_FLOAT:
+        return addFloat(slots, argument);
     default:
         break;
     }
-    return raise(formalError("type_error", "extpred_term", argument), family,
-                 argumentNamed(k) + ": the plug-in takes a string, an atom, a float or an integer of 32 bits");
+    return wrongKind(argument, k, family, "extpred_term", "a string, an atom, a float or an integer of 32 bits");
+}
+
+bool addInput(Slots& slots, term_t argument, std::size_t k, const Family& family)
+{
+    if (family.kinds.empty())
+        return addAnyTerm(slots, argument, k, family);
+    switch (family.kinds[k]) {
+    case SlotKind::Integer:
+        return addInteger(slots, argument, k, family);
+    case SlotKind::Formula:
+        return addFormula(slots, argument, k, family);
+    default:
+        return addReal(slots, argument, k, family);
+    }
 }
 
 bool unifyOutput(term_t argument, const TermMembers& terms, CONSTANT* slot)

@@ -3,6 +3,8 @@
 :- use_module(library(plunit)).
 :- use_module(library(math_r)).
 :- use_module(library(thread)).
+:- use_module(library(process)).
+:- use_module(library(rlimit)).
 
 :- initialization((getenv('MATH_R_TEST_PLUGIN', Path), load_plugin(Path, other))).
 
@@ -20,8 +22,15 @@ answer(addR(1.0e20, "0", X), X, "100000000000000000000.00000000").
 answer(floor("-2.5", X), X, -3).
 answer(round("1.005", 2, X), X, "1.01000000").
 answer(sqrt("-1", X), X, fails).
-answer(sqrt(2, X), X, fails).                % an Integer is no real
-answer(addR(abc, "1", X), X, fails).         % nor is a Symbol
+answer(sqrt(2, X), X, "1.41421356").         % an integer is a real, of any size
+answer(addR(1099511627776, "0.5", X), X, "1099511627776.50000000").
+answer(addR(-9223372036854775808, "0", X), X, "-9223372036854775808.00000000").
+answer(addR(1180591620717411303424, "0", X), X, "1180591620717411303424.00000000"). % 2^70
+answer(lessR(1, 2), _, true).
+answer(floor("2.5", 2), _, true).
+answer(evalR('x / y', "10", 4, X), X, "2.50000000").   % a formula is a string or an atom
+answer(evalR("x * 2", "1.5", 3), _, true).
+answer(evalR("x", -2147483648, X), X, "-2147483648.00000000").
 answer(lessR("1", "2"), _, true).
 answer(lessR("2", "1"), _, fails).
 answer(greaterEqR("2", "2.000000001"), _, true).
@@ -32,6 +41,8 @@ answer(equalR("nan", "nan"), _, fails).
 answer(other:echo("\"quoted\"", X), X, "\"quoted\"").
 answer(other:echo("é日\u0001", X), X, "é日\u0001").
 answer(other:echo('a b', X), X, 'a b').
+answer(other:echo("é", X), X, "é").            % Latin-1, and a character of 4 UTF-8 bytes
+answer(other:echo('\x1F600\é', X), X, '\x1F600\é').
 answer(other:echo([], X), X, '[]').
 answer(other:echo(-2147483648, X), X, -2147483648).
 answer(other:echo(0.1, X), X, "0.1").
@@ -51,11 +62,24 @@ test(answers, forall(answer(Goal, X, Expected))) :-
 
 % Each goal raises an error(Formal, _) that subsumes Expected.
 raises(addR(_, _, "1"), instantiation_error).
-raises(addR(f(x), "1", _), type_error(extpred_term, f(x))).
-raises(addR(2147483648, "1", _), type_error(extpred_term, 2147483648)).
-raises(addR([a], "1", _), type_error(extpred_term, [a])).
-raises(addR(1r3, "1", _), type_error(extpred_term, 1r3)).
+raises(addR(abc, "1", _), type_error(real, abc)).        % a slot of a real takes no atom
+raises(addR('1.5', "1", _), type_error(real, '1.5')).
+raises(addR([], "1", _), type_error(real, [])).
+raises(addR(f(x), "1", _), type_error(real, f(x))).
+raises(addR([a], "1", _), type_error(real, [a])).
+raises(addR(1r3, "1", _), type_error(real, 1r3)).
+raises(round("2.5", 0.5, _), type_error(integer, 0.5)).  % nor does an Integer's take a real
+raises(round("2.5", "0", _), type_error(integer, "0")).
+raises(floor("2.5", 2.0), type_error(integer, 2.0)).
+raises(round("2.5", a, _), type_error(integer, a)).
+raises(round("2.5", 2147483648, _), representation_error(int)).
+raises(evalR(3, _), type_error(formula, 3)).
+raises(evalR([], _), type_error(formula, [])).
+raises(other:echo(f(x), _), type_error(extpred_term, f(x))). % another plug-in's slot takes any
+raises(other:echo(2147483648, _), type_error(extpred_term, 2147483648)).
+raises(other:echo(1r3, _), type_error(extpred_term, 1r3)).
 raises(addR("1\u0000", "1", _), representation_error(_)).
+raises(evalR('x\u0000', "1", _), representation_error(_)).
 raises(other:grab(_), resource_error(memory)).
 raises(load_plugin('no/such/plugin.so', nowhere), existence_error(file, _)).
 raises((absolute_file_name(foreign(math_r4pl), P, [file_type(executable), access(read)]),
@@ -83,17 +107,61 @@ test(threads) :-
                         number_string(V, X), V =:= I + 0.5 ),
                       [threads(4)]).
 
-resident_kb(KB) :-
+% The process's resident set (VmRSS:) or address space (VmSize:).
+status_kb(Field, KB) :-
     read_file_to_string('/proc/self/status', Status, []),
-    once(sub_string(Status, B, _, _, "VmRSS:")), sub_string(Status, B, 40, _, Line),
+    once(sub_string(Status, B, _, _, Field)), sub_string(Status, B, 40, _, Line),
     split_string(Line, " \t\n", " \t\n", [_, Text|_]), number_string(KB, Text).
 
 % A leak of one text a call would be tens of megabytes.
 test(no_leak) :-
     forall(between(1, 100000, _), (addR("1.5", "2.25", _), other:echo("x", _))),
-    garbage_collect, resident_kb(Before),
+    garbage_collect, status_kb("VmRSS:", Before),
     forall(between(1, 1000000, _), (addR("1.5", "2.25", _), other:echo("x", _))),
-    garbage_collect, resident_kb(After),
+    garbage_collect, status_kb("VmRSS:", After),
     assertion(After - Before < 8000).
+
+% A text of 33 million characters beyond Latin-1 (99 MB as UTF-8) in each of five slots, with
+% the address space limited to 100 MB above what the process has: its copies cannot all be made,
+% and the call raises resource_error(memory) instead of ending the process. Run by
+% test(out_of_memory) in a child swipl.
+out_of_memory :-
+    format(string(Text), "~`\x65E5\t~*|", [33000000]),
+    garbage_collect,
+    status_kb("VmSize:", KB),
+    Limit is (KB + 100000) * 1024,
+    rlimit(as, _, Limit),
+    catch((evalR(Text, Text, Text, Text, Text, _), Formal = none), error(Formal, _), true),
+    print(Formal).
+
+test(out_of_memory) in a child swipl.
+out_of_memory :-
+    format(string(Ones), "~`1t~*|", [33000000]),
+    string_concat("\x65E5\", Ones, Text),
+    garbage_collect,
+    status_kb("VmSize:", KB),
+    Limit is (KB + 100000) * 1024,
+    rlimit(as, _, Limit),
+    catch((evalR("x", Text, Text, Text, Text, _), Formal = none), error(Formal, _), true),
+    print(Formal).
+
+test(out_of_memory) :-
+    current_prolog_flag(executable, Swipl),
+    absolute_file_name(foreign(math_r4pl), Foreign, [file_type(executable), access(read)]),
+    module_property(math_r, file(Library)),
+    source_file(out_of_memory, Tests),
+    file_directory_name(Foreign, ForeignDir),
+    file_directory_name(Library, LibraryDir),
+    format(atom(ForeignPath), "foreign=~w", [ForeignDir]),
+    format(atom(LibraryPath), "library=~w", [LibraryDir]),
+    context_module(Unit),
+    format(atom(Goal), "~q:out_of_memory", [Unit]),
+    process_create(Swipl, ['-q', '-p', ForeignPath, '-p', LibraryPath, '-g', Goal, '-t', halt, Tests],
+                   [stdout(pipe(Out)), process(Child)]),
+    read_string(Out, _, Answer),
+    close(Out),
+    process_wait(Child, Status),
+    assertion(Status == exit(0)),
+    assertion(Answer == "resource_error(memory)").
 
 :- end_tests(math_r).
