@@ -7,8 +7,12 @@ as name/N in this module, exported: addR/3, sqrt/2, lessR/2 and so on. A call ta
 pattern whose letters match its arguments, o for an unbound one and i for a bound one:
 addR("1.5", "2.25", X) calls addR_iio and binds X = "3.75000000".
 
-Arguments go to the plug-in as the engine passes terms: a string as a String term, an atom as a
-Symbol, an integer of 32 bits as an Integer and a float as a String of its shortest text; what
+Each argument goes to the plug-in as the term its slot takes, as the README's tables of
+predicates give the slots: where a real goes, a string, a float (its shortest text) or an integer
+of any size (its exact decimal text) as a String; where an Integer goes, an integer of 32 bits;
+evalR's formula, a string or an atom, as a String. Any other term raises a type error naming the
+argument. A plug-in that the tables do not describe gets a string as a String term, an atom as a
+Symbol, an integer of 32 bits as an Integer and a float as a String of its shortest text. What
 the plug-in writes comes back as a string, an atom or an integer.
 */
 
