@@ -37,7 +37,7 @@ install(FILES examples/tour.calls DESTINATION ${MATH_R_DOCDIR}/examples)
 set(MATH_R_SWIPL_PACKAGE swi-prolog-math-r)
 if(TARGET math_r4pl)
   math_r_package_docs(${MATH_R_SWIPL_PACKAGE} swipl)
-  install(FILES examples/shortest_route.pl
+  install(FILES examples/shortest_route.pl examples/invoice.pl
     DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/${MATH_R_SWIPL_PACKAGE}/examples COMPONENT swipl)
 endif()
 
