@@ -79,21 +79,37 @@ load_into(Module, Path, Caller) :-
     ).
 load_into(Module, Path, Caller) :-
     '$math_r_load'(Path, Module, Families),
-    partition(definable(Module), Families, Definitions, Taken),
-    maplist(clash(define, Module), Taken, Undefined),
+    partition(definable(Module), Families, Candidates, Taken),
+    foldl(exported, Candidates, Offered, []),
+    split_imports(Caller, Module, Offered, Importable, Unimportable),
+    partition(define(Module), Candidates, Definitions, Refused),
     foldl(exported, Definitions, Exports, []),
-    split_imports(Caller, Module, Exports, Imports, Unimported),
-    maplist(define(Module), Definitions),
     forall(member(Indicator, Exports), Module:export(Indicator)),
     assertz(plugin_module(Module, Path, Exports)),
+    intersection(Importable, Exports, Imports),
     import_plugin(Caller, Module, Imports),
-    append(Undefined, Unimported, Clashes),
+    append(Taken, Refused, Undefined),
+    maplist(clash(define, Module), Undefined, NotDefined),
+    include(exported_clash(Exports), Unimportable, NotImported),
+    append(NotDefined, NotImported, Clashes),
     warn_clashes(Path, Clashes).
 
-% Module has no predicate of that name yet, or only the built-in one.
+% Module has no predicate of that name yet, or only the built-in one, or only the one it sees in
+% its default module (user), which a definition of its own overrides. Such a one may still be an
+% import of that same predicate, which define/2 finds.
 definable(Module, Name/Arity-_) :-
     functor(Head, Name, Arity),
-    \+ has_own(Module, Head).
+    (   has_own(Module, Head)
+    ->  predicate_property(Module:Head, implementation_module(Holder)),
+        Holder \== Module,
+        import_module(Module, Default),
+        has_own(Default, Head),
+        predicate_property(Default:Head, implementation_module(Holder))
+    ;   true
+    ).
+
+exported_clash(Exports, clash(_, _, Indicator, _)) :-
+    memberchk(Indicator, Exports).
 
 exported(Name/Arity-_, Exports, Exports) :-
     current_predicate(system:Name/Arity),
@@ -114,8 +130,8 @@ importable(Caller, Module, Name/Arity) :-
     ;   true
     ).
 
-% Module defines Head or imports it, beyond what it sees of its default modules (user, system),
-% which a predicate of its own overrides.
+% Module defines Head, imports it, or holds the one of its default module (user) that a call
+% there found; not merely sees it there.
 has_own(Module, Head) :-
     '$c_current_predicate'(_, Module:Head),
     '$get_predicate_attribute'(Module:Head, defined, 1).
@@ -165,14 +181,16 @@ clash_action(import) --> [ 'imported into' ].
 clash_holder(Module, Module) --> !, [ 'defines them itself' ].
 clash_holder(_, Holder) --> [ 'has them from ~w'-[Holder] ].
 
-% Name/Arity as Module:Name/Arity, a built-in one redefined in Module.
+% Name/Arity as Module:Name/Arity, a built-in one redefined in Module; false when Module
+% imports that name, which it cannot redefine.
 define(Module, Name/Arity-Family) :-
     (   current_predicate(system:Name/Arity)
     ->  functor(Head, Name, Arity),
         redefine_system_predicate(Module:Head)
     ;   true
     ),
-    define_clause(Module, Name, Arity, Family).
+    catch(define_clause(Module, Name, Arity, Family),
+          error(permission_error(modify, static_procedure, _), _), fail).
 
 % Name(A1, ..., AN) :- '$math_r_call'(Family, A1, ..., AN), as a static predicate.
 define_clause(Module, Name, Arity, Family) :-

@@ -87,6 +87,11 @@ clashing(( assertz(mine:echo(mine, mine)), assertz(theirs:grab(mine)),
          ( Clashes == [clash(define, theirs, grab/1, theirs), clash(import, mine, echo/2, mine)],
            theirs:echo(a, A), A == a, theirs:grab(mine), mine:echo(mine, mine),
            predicate_property(mine:lazy(_), imported_from(theirs)) )).
+clashing(( assertz(calls_linked :- linked:sqrt("4", _)), % names linked:sqrt/2 before it is there
+           linked:use_module(library(math_r), [addR/3]),
+           linked:load_plugin(foreign(math_R), linked) ), Clashes,
+         ( Clashes == [clash(define, linked, addR/3, math_r)],
+           predicate_property(linked:sqrt(_, _), implementation_module(linked)) )).
 
 test(clashes, forall(clashing(Load, Clashes, Holds))) :-
     retractall(user:clash_warning(_)),
