@@ -30,8 +30,8 @@ the plug-in writes comes back as a string, an atom or an integer.
 %   use_foreign_library/1 does. A name of a built-in predicate is defined in Module only, not
 %   exported: call it as Module:Name(...).
 %
-%   Every clash is found before anything is defined: a name that Module already has from
-%   elsewhere is not defined there, and one that the calling module already has is not imported
+%   Every clash is found before anything is defined: a name that Module already defines or
+%   imports is not defined there, and one that the calling module already has is not imported
 %   into it. One warning lists them all, and the rest is defined and imported.
 %
 %   Loading the file that Module already holds again only imports its predicates; nothing is
