@@ -48,8 +48,12 @@ load_plugin(File, Caller:Module) :-
     plugin_path(File, Path),
     with_mutex(math_r_load, load_into(Module, Path, Caller)).
 
+% The plug-in File names, with .so or without; else the directory it names, for '$math_r_load' to
+% tell why it is no plug-in.
 plugin_path(File, Path) :-
     (   absolute_file_name(File, Path, [file_type(executable), access(exist), file_errors(fail)])
+    ->  true
+    ;   absolute_file_name(File, Path, [file_type(directory), file_errors(fail)])
     ->  true
     ;   file_spec(File)
     ->  existence_error(file, File)

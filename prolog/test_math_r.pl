@@ -68,6 +68,7 @@ raises(load_plugin('no/such/plugin.so', nowhere), existence_error(file, _)).
 raises((absolute_file_name(foreign(math_r4pl), P, [file_type(executable), access(read)]),
         load_plugin(P, nowhere)), domain_error(extpred_plugin, _)).
 raises(load_plugin(f(x), nowhere), domain_error(file_spec, f(x))).
+raises(load_plugin('.', nowhere), domain_error(extpred_plugin, _)).
 raises((getenv('MATH_R_TEST_PLUGIN', P), load_plugin(P, math_r)), permission_error(modify, module, math_r)).
 
 test(errors, forall(raises(Goal, Expected))) :-
