@@ -6,6 +6,7 @@
 #include "real_functions.h"
 
 #include <cmath>
+#include <cstdint>
 #include <iterator>
 #include <limits>
 
@@ -141,6 +142,10 @@ constexpr long long POWER_LIMIT = 2000;
 // An exponent's digits past this only take the number further out of range, whatever shift
 // the digits of a text of any length that fits in memory make.
 constexpr long long EXPONENT_CAP = 1000000000000000;
+
+// Digits of a number that make a whole number below 10^15, within 2^53: a double holds it exactly.
+constexpr int SHORT_NUMBER_DIGITS = 15;
+static_assert(SHORT_NUMBER_DIGITS <= MAX_EXACT_POWER, "the decimals of a short number make an exact power of ten");
 
 // The value of a number token from begin to end, read as the library reads a real. The codec
 // is given the token's significant digits as one integer and its power of ten, "105e-2" for
@@ -367,7 +372,7 @@ private:
             break;
         }
         case DIGIT:
-            value = readNumber(codec, at, p = endOfNumber(at));
+            value = number(at);
             break;
         default:
             if (*at == '(') {
@@ -375,13 +380,34 @@ private:
                 value = sum();
                 close();
             } else if (*at == '.' && isDigit(at[1])) {
-                value = readNumber(codec, at, p = endOfNumber(at));
+                value = number(at);
             } else {
                 return stop(FormulaFault::Syntax);
             }
         }
         skipBlanks();
         return value;
+    }
+
+    // A number token, read in one pass where it is short: most are such as 2 or 1.5, whose
+    // digits make a whole number below 2^53 and whose decimals a power of ten that a double
+    // holds exactly, so that one division gives their value rounded once, as the codec's own
+    // exact path does. Any other is scanned for its end and read in full.
+    double number(const char* at)
+    {
+        std::uint64_t digits = 0; // wraps past 20 digits, and is then not used
+        int figures = 0, decimals = 0;
+        const char* q = at;
+        for (; isDigit(*q); ++q, ++figures)
+            digits = digits * 10 + std::uint64_t(*q - '0');
+        if (*q == '.')
+            for (++q; isDigit(*q); ++q, ++figures, ++decimals)
+                digits = digits * 10 + std::uint64_t(*q - '0');
+        if (figures <= SHORT_NUMBER_DIGITS && *q != 'e' && *q != 'E' && codec.roundsToNearest()) {
+            p = q;
+            return decimals == 0 ? double(digits) : double(digits) / EXACT_POWERS_OF_TEN[decimals];
+        }
+        return readNumber(codec, at, p = endOfNumber(at));
     }
 
     // digits ['.' digits] or '.' digits, then an exponent where one follows in full.

@@ -79,6 +79,10 @@ TEST(Formula, Answers)
         {P(evalR_io), {ABOVE_HALF_THE_LEAST + " * 2^537 * 2^537"}, "1.00000000"},
         {P(evalR_io), {"0." + std::string(5000, '0') + "1e5001"}, "1.00000000"},
         {P(evalR_io), {"1e99999999999999999999999999 * 0"}, "nan"},
+        // A number in a formula is the very double that the same text gives as an operand.
+        {P(evalR_iio), {"(x - 0.3) * 1e30", "0.3"}, "0.00000000"},
+        {P(evalR_iio), {"(x - 0.000123) * 1e30", "0.000123"}, "0.00000000"},
+        {P(evalR_iio), {"(x - 123456789012345.6) * 1e30", "123456789012345.6"}, "0.00000000"},
         // Names, as many as the pattern has operands.
         {P(evalR_iiiiio), {"x - y + z * w", "1", "2", "3", "4"}, "11.00000000"},
         {P(evalR_iiiio), {"x + y + z", "1", "2", "3"}, "6.00000000"},
