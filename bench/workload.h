@@ -119,7 +119,8 @@ inline const std::vector<Workload>& textSizeWorkloads()
     return all;
 }
 
-// evalR_iiio on each formula, with operands drawn as timesR's are or from the mixed ones.
+// evalR on each formula of x and y (evalR_iiio, and evalR_iiii on what it writes), with operands
+// drawn as timesR's are or from the mixed ones.
 inline const std::vector<Workload>& formulaWorkloads()
 {
     static const std::vector<std::string> vector = {VECTOR_LENGTH}, shortOne = {SHORT_FORMULA},
