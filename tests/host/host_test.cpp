@@ -1,5 +1,7 @@
 // extpred-host end to end, through its binary: answers, transcripts, every error path and
 // its exit status.
+#include "formula.h"
+
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
@@ -211,6 +213,52 @@ TEST(Host, AnswersCallsGivenAsArguments)
     };
     for (const HostCase& c : cases)
         expectRun(c);
+}
+
+// Every kind of fault that the evaluator finds in a formula, with the place it finds it, and what
+// the host makes of it when the call answers false.
+TEST(Host, FormulaFaultsAreToldByKindAndPlace)
+{
+    const std::string tooDeep = std::string(257, '(') + "1" + std::string(257, ')');
+    struct FaultCase {
+        std::string formula;
+        std::vector<std::string> operands;
+        FormulaFault fault;
+        std::size_t character; // 1-based; 0 where the message points at none
+        std::string message;   // after "evalR: "
+    };
+    const FaultCase cases[] = {
+        {" \t", {}, FormulaFault::Empty, 0, "the formula is empty\n"},
+        {"1 + * 2", {}, FormulaFault::Syntax, 5, "the formula stops making sense at character 5\n"},
+        {"2 * x +", {"3"}, FormulaFault::Syntax, 8, "the formula ends early, at character 8\n"},
+        // The first fault, though more text follows that would fault too.
+        {"%/1e", {}, FormulaFault::Syntax, 1, "the formula stops making sense at character 1\n"},
+        {tooDeep, {}, FormulaFault::TooDeep, 258, "the formula is nested more than 256 deep at character 258\n"},
+        {"Zx", {}, FormulaFault::UnknownName, 1, "no name Zx at character 1; a formula's names are x, y, z, w and pi\n"},
+        {"foo(1)", {}, FormulaFault::UnknownFunction, 1, "no function foo at character 1; the functions are abs,"},
+        {"x + y", {"1"}, FormulaFault::MissingOperand, 5,
+         "the operand y at character 5 is not given: evalR_iio gives only x\n"},
+        {"min(1)", {}, FormulaFault::ArgumentCount, 1, "min at character 1 takes 2 arguments\n"},
+        {"1 + sqrt(-1)", {}, FormulaFault::Refused, 5, "sqrt at character 5 fails on a value below 0 (or NaN)\n"},
+        {"1 / 0", {}, FormulaFault::Refused, 3, "/ at character 3 fails on a divisor of 0\n"},
+    };
+    for (const FaultCase& c : cases) {
+        std::vector<double> operands;
+        std::string call = "evalR(\"" + c.formula + "\"";
+        for (const std::string& operand : c.operands) {
+            operands.push_back(std::atof(operand.c_str()));
+            call += ", \"" + operand + "\"";
+        }
+        FormulaResult result =
+            evaluateFormula(RealCodec(), c.formula.c_str(), operands.data(), static_cast<int>(operands.size()));
+        EXPECT_EQ(static_cast<int>(result.fault), static_cast<int>(c.fault)) << c.formula;
+        if (c.character > 0) {
+            EXPECT_EQ(result.at + 1, c.character) << c.formula;
+        }
+        HostRun run = runHost({call + ", R)"});
+        EXPECT_EQ(run.out, "false\n") << call;
+        EXPECT_EQ(run.err.rfind("extpred-host: evalR: " + c.message, 0), 0u) << call << "\n" << run.err;
+    }
 }
 
 TEST(Host, BadCallsAreReportedAndTheOthersStillAnswered)
