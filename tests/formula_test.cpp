@@ -1,6 +1,7 @@
 // evalR: formulas of real operands, computed in full and rounded once when written.
 #include "cases.h"
 
+#include <cmath>
 #include <cstdlib>
 #include <random>
 #include <string>
@@ -88,6 +89,18 @@ TEST(Formula, Answers)
         {P(evalR_iio), {"X", "1"}, "false"},
         {P(evalR_iio), {"xx", "1"}, "false"},
         {P(evalR_iio), {"x", "abc"}, "0.00000000"}, // an operand reads as atof reads it
+        // An Integer operand, or value under test, is its exact value; the formula is a String,
+        // and no slot takes a Symbol or a NullConst.
+        {P(evalR_iiio), {"x / y", "10", 4}, "2.50000000"},
+        {P(evalR_iio), {"x", INT_MIN}, "-2147483648.00000000"},
+        {P(evalR_iiiiio), {"x * y * z * w", INT_MAX, INT_MAX, INT_MAX, -1}, fixed8(-std::pow(double(INT_MAX), 3))},
+        {P(evalR_iii), {"x * 2", "1.5", 3}, "true"},
+        {P(evalR_iii), {"x * 2", "1.5", 2}, "false"},
+        {P(evalR_io), {1}, "false"},
+        {P(evalR_iio), {"x", sym("1")}, "false"},
+        {P(evalR_iio), {"x", null()}, "false"},
+        {P(evalR_iii), {"x", 1, sym("1")}, "false"},
+        {P(evalR_iii), {"x", 1, null()}, "false"},
         // Every function, and its guard.
         {P(evalR_io), {"sqrt(2)"}, "1.41421356"},
         {P(evalR_io), {"sqrt(-1)"}, "false"},
