@@ -1,5 +1,7 @@
 #include "predicate_hints.h"
 
+#include "line_display.h"
+
 #include <algorithm>
 #include <charconv>
 #include <cstddef>
@@ -73,18 +75,19 @@ std::string wholeNumberLike(const std::string& text)
 std::string advice(SlotKind kind, const std::string& slot, const Argument& argument, CONSTANT::TYPE type)
 {
     const bool variable = argument.kind == Argument::Variable;
+    const std::string written = abridged(argument.text, 40);
     if (kind == SlotKind::Integer) {
         if (variable)
-            return slot + " is a whole number; floor(" + argument.text + ", N) makes one of " + argument.text;
+            return slot + " is a whole number; floor(" + written + ", N) makes one of " + written;
         if (argument.kind == Argument::Name)
             return slot + " is a whole number, as in 2";
         std::string text = argument.kind == Argument::Text ? argument.text.substr(1, argument.text.size() - 2) : "";
         return slot + " is a whole number, written without quotes, as in " + wholeNumberLike(text);
     }
     if (variable && type == CONSTANT::Integer)
-        return "evalR(\"x\", " + argument.text + ", R) makes a real of " + argument.text;
+        return "evalR(\"x\", " + written + ", R) makes a real of " + written;
     return std::string(kind == SlotKind::Formula ? "a formula" : "a real") + " is written in double quotes" +
-           (argument.kind == Argument::Name ? "" : ": \"" + argument.text + "\"");
+           (argument.kind == Argument::Name ? "" : ": \"" + written + "\"");
 }
 
 // A name this far from a known one (letters inserted, removed or replaced) is taken for a typo.
@@ -267,6 +270,7 @@ std::string misfitHint(const std::vector<const PredicateRow*>& rows, const Misfi
     SlotKind kind = slotKind(*reader, misfit.argument);
     if (kind != SlotKind::Integer && kind != SlotKind::Formula)
         return "";
+    // Advised as an integer written there would be: quoted for a formula, else a whole number.
     const Argument number{Argument::Integer, misfit.text};
     return advice(kind, slotName(reader->slots, misfit.argument), number, CONSTANT::Integer);
 }
