@@ -35,8 +35,8 @@ std::string wrongKind(const FalseAnswer& answer)
         if (hint.empty())
             continue;
         return "argument " + std::to_string(k + 1) + " of " + answer.call.name +
-               (argument.kind == Argument::Variable ? ", " + abridged(argument.text, 40) + "," : "") + " is the " + kindName(term) +
-               " " + abridged(fromConstantToString(term), 40) + "; " + hint;
+               (argument.kind == Argument::Variable ? ", " + abridged(argument.text, 40) + "," : "") + " is the " +
+               kindName(term) + " " + abridged(fromConstantToString(term), 40) + "; " + hint;
     }
     return "";
 }

@@ -13,7 +13,7 @@ namespace {
 // What an input slot takes, as the README's table gives its kind.
 enum class SlotKind { Real, RealOrInteger, Integer, Formula };
 
-// Slot 0 of evalR holds a formula, which is a String but no real.
+// The kind of slot `k` of `row`. Slot 0 of evalR holds a formula, which is a String but no real.
 SlotKind slotKind(const PredicateRow& row, std::size_t k)
 {
     const std::string symbol = row.symbol;

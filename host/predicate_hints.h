@@ -17,7 +17,6 @@
 // away), or where to find them all.
 std::string hintFor(const std::string& name, const std::string& pattern, const std::vector<std::string>& predicates);
 
-
 // What slot `k` of `row` takes, and how to write it, for `argument` whose term (its value when it
 // is a variable) is `term`; empty when the slot takes that term. `rows` are the plug-in's, which
 // tell whether a pattern of the name writes that slot, so that a name there meant a variable.
