@@ -130,6 +130,8 @@ TEST(Formula, Answers)
         {P(evalR_io), {"atan2(1, -1)"}, "2.35619449"},
         {P(evalR_io), {"deg2rad(180)"}, "3.14159265"},
         {P(evalR_io), {"rad2deg(pi)"}, "180.00000000"},
+        {P(evalR_io), {"rad2deg(2147483648)"}, "123041749603.75781250"}, // multiplied first
+        {P(evalR_io), {"deg2rad(1e10)"}, "174532925.19943279"},
         {P(evalR_io), {"floor(-2.5) + ceil(1e10 + 0.5)"}, "9999999998.00000000"}, // reals, past an int
         {P(evalR_io), {"pow(2, 10)"}, "1024.00000000"},
         {P(evalR_io), {"pow(-8, 1/3)"}, "false"},
