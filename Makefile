@@ -77,8 +77,9 @@ package-aarch64:
 
 # Debian's package checker on every package of both architectures, debug symbols included, with
 # every tag shown (pedantic and informational ones too): any error or warning fails, and so does
-# an override that matches nothing, which lintian only notes. The tags overridden are explained
-# in packaging/lintian-overrides/.
+# an override that matches nothing, which lintian only notes. All are checked at once, as the
+# packages of one source: some checks look across them. The tags overridden are explained in
+# packaging/lintian-overrides/.
 LINTED = $(BUILD)/*.deb $(BUILD)/*.ddeb build-aarch64/*.deb build-aarch64/*.ddeb
 lint: package package-aarch64
 	@$(NEEDS) lint
