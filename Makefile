@@ -2,7 +2,7 @@
 # (scripts/install-packages), then configures its build directory if that has not succeeded yet.
 #   make / make run    the library and the host only; run answers the tour examples/tour.calls
 #   make test          builds every test program and runs them all through CTest (what CI runs)
-#   make install PREFIX=...  and  make package (a .deb), make package-aarch64 (for arm64)
+#   make install PREFIX=...  and  make package (the .debs), make package-aarch64 (for arm64)
 BUILD ?= build
 CMAKE_FLAGS ?=
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
@@ -26,7 +26,7 @@ configure = test -f $(1)/Makefile || cmake -S . -B $(1) $(2)
 # installed since the last run (GoogleTest, help2man) is found.
 reconfigure = cmake -S . -B $(1) $(2) > /dev/null
 PROGRAMS = --target math_R extpred-host
-# build_packages DIR FLAGS...: what `make install` installs, as a .deb and a .ddeb in DIR. A
+# build_packages DIR FLAGS...: what `make install` installs, as .debs and their .ddebs in DIR. A
 # package's host has line editing: without libedit the build stops rather than package a host
 # whose arrows print escape codes.
 PACKAGED = -DMATH_R_LIBEDIT=ON
@@ -60,24 +60,33 @@ install:
 	cmake --build $(BUILD) -j $(JOBS) $(PROGRAMS) manual bridge
 	cmake --install $(BUILD) --prefix $(PREFIX)
 
-# Debian packages of what `make install` installs, under /usr: build/math-r_<version>_<arch>.deb,
-# build/swi-prolog-math-r_<version>_<arch>.deb (the SWI-Prolog bridge),
-# and their debug symbols in build/math-r-dbgsym_<version>_<arch>.ddeb and the like.
+# Debian packages of what `make install` installs, under /usr, in build/: math-r (the plug-in),
+# math-r-dev (what a host author builds with), extpred-host and swi-prolog-math-r (the SWI-Prolog
+# bridge), each <name>_<version>_<arch>.deb, and the debug symbols of those with binaries in
+# <name>-dbgsym_<version>_<arch>.ddeb.
 package:
 	@$(NEEDS) package
 	$(call build_packages,$(BUILD),$(PACKAGED) $(RELEASE))
 
-# The same for arm64, cross-built: build-aarch64/math-r_<version>_arm64.deb and its .ddeb.
+# The same for arm64, cross-built, but for the bridge: build-aarch64/math-r_<version>_arm64.deb
+# and the others.
 AARCH64_CONFIGURE = -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/aarch64-linux-gnu.cmake
 package-aarch64:
 	@$(NEEDS) package-aarch64
 	$(call build_packages,build-aarch64,$(AARCH64_CONFIGURE) $(PACKAGED))
 
-# Debian's package checker on both packages: any error or warning fails; the one tag overridden
-# is explained in packaging/lintian-overrides.
+# Debian's package checker on every package of both architectures, debug symbols included, with
+# every tag shown (pedantic and informational ones too): any error or warning fails, and so does
+# an override that matches nothing, which lintian only notes. All are checked at once, as the
+# packages of one source: some checks look across them. The tags overridden are explained in
+# packaging/lintian-overrides/.
+LINTED = $(BUILD)/*.deb $(BUILD)/*.ddeb build-aarch64/*.deb build-aarch64/*.ddeb
 lint: package package-aarch64
 	@$(NEEDS) lint
-	lintian --fail-on error,warning $(BUILD)/*.deb $(BUILD)/*.ddeb build-aarch64/*.deb build-aarch64/*.ddeb
+	lintian --fail-on error,warning -EIL +pedantic $(LINTED) > $(BUILD)/lintian.txt; \
+	status=$$?; cat $(BUILD)/lintian.txt; \
+	if grep -q unused-override $(BUILD)/lintian.txt; then echo "lint: an override matches no tag" >&2; exit 1; fi; \
+	exit $$status
 
 # Two fresh clones of the last commit, in different folders and at different times, must build
 # byte-identical packages.

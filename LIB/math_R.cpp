@@ -219,11 +219,24 @@ bool integerTest(const CONSTANT* argv, std::optional<int> (*formula)(double))
 
 // ---- formulas ----
 
-// Input check of a formula's slots: every slot up to `last` holds a String term.
-bool areRealsUpTo(const CONSTANT* argv, int last)
+// An operand of a formula, or the value that its test compares, is a real term or an Integer
+// term: evalR("x", N, R) is how a rule program makes a real of an engine's integer.
+bool isOperand(const CONSTANT& term) { return term.isString() || term.isInt(); }
+
+// Every int is a double exactly.
+double readOperand(const RealCodec& codec, const CONSTANT& term)
 {
-    for (int slot = 0; slot <= last; ++slot)
-        if (!argv[slot].isString())
+    return term.isInt() ? double(term.toInt()) : readReal(codec, term);
+}
+
+// Input check of a formula's slots: the formula, a String term, in slot 0, then operands up to
+// slot `last`.
+bool areOperandsUpTo(const CONSTANT* argv, int last)
+{
+    if (!argv[0].isString())
+        return false;
+    for (int slot = 1; slot <= last; ++slot)
+        if (!isOperand(argv[slot]))
             return false;
     return true;
 }
@@ -234,7 +247,7 @@ std::optional<double> formulaValue(const RealCodec& codec, const CONSTANT* argv,
 {
     double operands[FORMULA_OPERANDS];
     for (int k = 0; k < count; ++k)
-        operands[k] = readReal(codec, argv[1 + k]);
+        operands[k] = readOperand(codec, argv[1 + k]);
     FormulaResult result = evaluateFormula(codec, argv[0].toString(), operands, count);
     if (result.fault != FormulaFault::None)
         return std::nullopt;
@@ -244,7 +257,7 @@ std::optional<double> formulaValue(const RealCodec& codec, const CONSTANT* argv,
 // Output pattern: the value into slot count + 1.
 bool computeFormula(CONSTANT* argv, int count)
 {
-    if (!areRealsUpTo(argv, count))
+    if (!areOperandsUpTo(argv, count))
         return false;
     const RealCodec codec;
     return writeResult(codec, argv[count + 1], formulaValue(codec, argv, count));
@@ -253,11 +266,11 @@ bool computeFormula(CONSTANT* argv, int count)
 // Test pattern: the value under test in slot count + 1, compared as addR_iii compares.
 bool testFormula(const CONSTANT* argv, int count)
 {
-    if (!areRealsUpTo(argv, count + 1))
+    if (!areOperandsUpTo(argv, count + 1))
         return false;
     const RealCodec codec;
     std::optional<double> value = formulaValue(codec, argv, count);
-    return value && equalRounded(codec, *value, readReal(codec, argv[count + 1]));
+    return value && equalRounded(codec, *value, readOperand(codec, argv[count + 1]));
 }
 
 } // namespace

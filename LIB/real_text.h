@@ -41,6 +41,10 @@ public:
     // terminator for -DBL_MAX).
     std::size_t write(char* out, std::size_t size, double value) const { return writeText(out, size, value, fast); }
 
+    // Whether the host rounds to nearest, so that a whole number below 2^53 divided by an exact
+    // power of ten is what read gives for its text (a directed mode is left to the C library).
+    bool roundsToNearest() const { return fast; }
+
 private:
     static bool fastPathsHold();
     static double readText(const char* text, bool fast);

@@ -272,6 +272,7 @@ int main(int argc, char** argv)
     };
     addRows(familyWorkloads(), false);
     addRows(textSizeWorkloads(), true);
+    addRows(formulaWorkloads(), true);
 
     // A row times what both builds answer alike: where BASE's answer differs (another writer, another
     // guard), its time is of another path, and the row says so.

@@ -45,6 +45,7 @@
 #include <cstring>
 #include <functional>
 #include <map>
+#include <new>
 #include <random>
 #include <string>
 #include <variant>
@@ -486,38 +487,35 @@ void runBody(benchmark::State& state, bool named)
 // ---- formulas: evalR against the chain of predicates ----
 
 // The length of a vector in one evalR call, against the chain that computes it a link at a time,
-// timesR(X, X, A), timesR(Y, Y, B), addR(A, B, C), sqrt(C, R), each link writing its text. The
-// chain hands A on to addR by copying the term, as an engine passes a bound argument (B and C
-// lie where the next link reads them); evalR's own arguments are taken as they lie.
-constexpr const char* VECTOR_LENGTH = "sqrt(x*x + y*y)";
+// timesR(X, X, A), timesR(Y, Y, B), addR(B, A, C), sqrt(C, R), each link writing its text. B and
+// C lie where the next link reads them; A is handed on to addR in one of two ways, as engines
+// do: copied, as a bound argument is passed, or moved, its text neither copied nor freed until
+// the chain is done. evalR's own arguments are taken as they lie.
 constexpr double CHAIN_GOAL = 0.5;
 // A formula read on every call costs in proportion to its length: one of 200 characters at
 // most 10 times one of 20.
-constexpr const char* SHORT_FORMULA = "(x*x - y) / 2 + 1.5";
-constexpr int LONG_FORMULA_COPIES = 10;
 constexpr double LENGTH_GOAL = 1.0;
 
-std::string longFormula()
+// Operands x and y for each of POOL calls: drawn as timesR's are, or all pairs of the mixed ones.
+std::vector<std::vector<Input>> operandPool(bool mixed)
 {
-    std::string formula = SHORT_FORMULA;
-    for (int k = 1; k < LONG_FORMULA_COPIES; ++k)
-        formula += std::string(k % 2 ? " - " : " + ") + SHORT_FORMULA;
-    return formula;
-}
-
-std::vector<std::vector<Input>> operandPool()
-{
-    std::mt19937_64 random(12345);
     std::vector<std::vector<Input>> pool;
+    if (mixed) {
+        const std::vector<std::string>& texts = mixedOperands();
+        for (std::size_t k = 0; k < POOL; ++k)
+            pool.push_back({{false, 0, texts[k % texts.size()]}, {false, 0, texts[k / texts.size() % texts.size()]}});
+        return pool;
+    }
+    std::mt19937_64 random(12345);
     while (pool.size() < POOL)
         pool.push_back(drawInputs({{-100, 100}, {-100, 100}}, random));
     return pool;
 }
 
-void runFormula(benchmark::State& state, const std::string& formula)
+void runFormula(benchmark::State& state, const std::string& formula, bool mixed)
 {
     std::vector<std::vector<CONSTANT>> calls;
-    for (const std::vector<Input>& xy : operandPool())
+    for (const std::vector<Input>& xy : operandPool(mixed))
         calls.push_back({CONSTANT(formula.c_str(), true), CONSTANT(xy[0].text.c_str(), true),
                          CONSTANT(xy[1].text.c_str(), true), CONSTANT()});
     std::size_t i = 0;
@@ -528,14 +526,22 @@ void runFormula(benchmark::State& state, const std::string& formula)
     state.SetItemsProcessed(state.iterations());
 }
 
-void runChain(benchmark::State& state)
+// Puts the term `from` into `to`, which holds no text, as an engine that moves terms does: the
+// record itself, leaving `from` a NullConst without releasing the text that `to` now owns.
+void moveTerm(CONSTANT& from, CONSTANT& to)
+{
+    std::memcpy(static_cast<void*>(&to), static_cast<const void*>(&from), sizeof to);
+    new (&from) CONSTANT();
+}
+
+void runChain(benchmark::State& state, bool moved)
 {
     struct Chain {
-        CONSTANT xxA[3];      // timesR(X, X, A)
-        CONSTANT yyBACR[6];   // timesR(Y, Y, B), then addR(B, A, C) and sqrt(C, R) over the same array
+        CONSTANT xxA[3];    // timesR(X, X, A)
+        CONSTANT yyBACR[6]; // timesR(Y, Y, B), then addR(B, A, C) and sqrt(C, R) over the same array
     };
     std::vector<Chain> chains(POOL);
-    std::vector<std::vector<Input>> pool = operandPool();
+    std::vector<std::vector<Input>> pool = operandPool(moved);
     for (std::size_t k = 0; k < POOL; ++k) {
         chains[k].xxA[0] = chains[k].xxA[1] = CONSTANT(pool[k][0].text.c_str(), true);
         chains[k].yyBACR[0] = chains[k].yyBACR[1] = CONSTANT(pool[k][1].text.c_str(), true);
@@ -544,9 +550,17 @@ void runChain(benchmark::State& state)
     for (auto _ : state) {
         Chain& c = chains[i++ % POOL];
         bool held = timesR_iio(c.xxA, 3) && timesR_iio(c.yyBACR, 3);
-        c.yyBACR[3] = c.xxA[2];
+        if (moved)
+            moveTerm(c.xxA[2], c.yyBACR[3]);
+        else
+            c.yyBACR[3] = c.xxA[2];
         held = held && addR_iio(c.yyBACR + 2, 3) && sqrt_io(c.yyBACR + 4, 2);
         benchmark::DoNotOptimize(held);
+        if (moved) // the chain is done: each text it wrote is released, once
+            for (int k = 2; k < 6; ++k) { // B, A, C and R
+                c.yyBACR[k].~CONSTANT();
+                new (&c.yyBACR[k]) CONSTANT();
+            }
     }
     state.SetItemsProcessed(state.iterations());
 }
@@ -669,14 +683,19 @@ int printFormulas(const SummaryReporter& reporter)
         return found == reporter.nanoseconds.end() ? 0.0 : found->second;
     };
     int missed = 0;
-    double formula = time("formula/vector"), chain = time("formula/chain");
-    if (formula > 0 && chain > 0) {
-        double ratio = formula / chain;
-        bool met = ratio <= CHAIN_GOAL;
-        missed += !met;
-        std::printf("\nevalR_iiio(\"%s\", X, Y, R) %.1f ns, the chain timesR_iio, timesR_iio, addR_iio, sqrt_io "
-                    "%.1f ns: %.2f %s%.2f%s\n",
-                    VECTOR_LENGTH, formula, chain, ratio, "<=", CHAIN_GOAL, met ? "" : "  MISSED");
+    std::printf("\nevalR_iiio(\"%s\", X, Y, R) against the chain timesR_iio, timesR_iio, addR_iio, sqrt_io:\n",
+                VECTOR_LENGTH);
+    for (bool moved : {false, true}) {
+        double formula = time(moved ? "formula/vector,mixed" : "formula/vector");
+        double chain = time(moved ? "formula/chain,moved" : "formula/chain");
+        if (formula > 0 && chain > 0) {
+            double ratio = formula / chain;
+            bool met = ratio <= CHAIN_GOAL;
+            missed += !met;
+            std::printf("  %-32s %6.1f ns, chain %6.1f ns: %.2f %s%.2f%s\n",
+                        moved ? "mixed operands, A moved" : "operands as timesR's, A copied", formula, chain, ratio,
+                        "<=", CHAIN_GOAL, met ? "" : "  MISSED");
+        }
     }
     double shortTime = time("formula/short"), longTime = time("formula/long");
     if (shortTime > 0 && longTime > 0) {
@@ -745,11 +764,23 @@ int main(int argc, char** argv)
             ->Unit(benchmark::kMillisecond)
             ->UseRealTime()
             ->Repetitions(5);
-    static const std::pair<const char*, std::string> formulas[] = {
-        {"formula/vector", VECTOR_LENGTH}, {"formula/short", SHORT_FORMULA}, {"formula/long", longFormula()}};
-    for (const auto& [name, formula] : formulas)
-        benchmark::RegisterBenchmark(name, runFormula, std::cref(formula))->MinTime(0.05)->Repetitions(7);
-    benchmark::RegisterBenchmark("formula/chain", runChain)->MinTime(0.05)->Repetitions(7);
+    struct FormulaRun {
+        const char* name;
+        std::string formula;
+        bool mixed;
+    };
+    static const FormulaRun formulas[] = {{"formula/vector", VECTOR_LENGTH, false},
+                                          {"formula/vector,mixed", VECTOR_LENGTH, true},
+                                          {"formula/short", SHORT_FORMULA, false},
+                                          {"formula/long", longFormula(), false}};
+    for (const FormulaRun& run : formulas)
+        benchmark::RegisterBenchmark(run.name, runFormula, std::cref(run.formula), run.mixed)
+            ->MinTime(0.05)
+            ->Repetitions(7);
+    for (bool moved : {false, true})
+        benchmark::RegisterBenchmark(moved ? "formula/chain,moved" : "formula/chain", runChain, moved)
+            ->MinTime(0.05)
+            ->Repetitions(7);
     benchmark::RegisterBenchmark("mix", runMix)->Threads(1)->Threads(2)->UseRealTime()->MinTime(0.3)->Repetitions(7);
 
     // Repetitions of all benchmarks in random order, so that a burst of other work on the

@@ -15,12 +15,39 @@
 // What an input slot holds: a real drawn from [low, high), or an Integer from [low, high]. A
 // real's text is printed with `format`, or by default mostly with 8 decimals and some with 3.
 // A spread real has a magnitude drawn evenly over the powers of ten from low to high and either sign.
+// A slot with `texts` holds one of them instead, as written.
 struct Slot {
     double low, high;
     bool integer = false;
     const char* format = nullptr;
     bool spread = false;
+    const std::vector<std::string>* texts = nullptr;
 };
+
+// The formulas that evalR is timed on: the length of a vector, which a chain of four predicates
+// computes too, and one short and one long formula, whose times per character should be alike.
+constexpr const char* VECTOR_LENGTH = "sqrt(x*x + y*y)";
+constexpr const char* SHORT_FORMULA = "(x*x - y) / 2 + 1.5";
+constexpr int LONG_FORMULA_COPIES = 10;
+
+inline const std::string& longFormula()
+{
+    static const std::string formula = [] {
+        std::string text = SHORT_FORMULA;
+        for (int k = 1; k < LONG_FORMULA_COPIES; ++k)
+            text += std::string(k % 2 ? " - " : " + ") + SHORT_FORMULA;
+        return text;
+    }();
+    return formula;
+}
+
+// Operands as a rule program's own data has them: short and long, whole and not, either sign.
+inline const std::vector<std::string>& mixedOperands()
+{
+    static const std::vector<std::string> texts = {"3",         "4",        "1.5",  "2.25",
+                                                   "12345.678", "0.000123", "-7.5", "98765.4321"};
+    return texts;
+}
 
 // One row of a table: the family whose predicates it calls (`family`_ii...o and `family`_ii...i)
 // and the inputs, in slot order; the output or tested slot comes after them.
@@ -92,6 +119,23 @@ inline const std::vector<Workload>& textSizeWorkloads()
     return all;
 }
 
+// evalR on each formula of x and y (evalR_iiio, and evalR_iiii on what it writes), with operands
+// drawn as timesR's are or from the mixed ones.
+inline const std::vector<Workload>& formulaWorkloads()
+{
+    static const std::vector<std::string> vector = {VECTOR_LENGTH}, shortOne = {SHORT_FORMULA},
+                                          longOne = {longFormula()};
+    static const Slot operand = {-100, 100}, mixed = {0, 0, false, nullptr, false, &mixedOperands()};
+    auto formula = [](const std::vector<std::string>& text) { return Slot{0, 0, false, nullptr, false, &text}; };
+    static const std::vector<Workload> all = {
+        {"vector", "evalR", {formula(vector), operand, operand}},
+        {"vector,mixed", "evalR", {formula(vector), mixed, mixed}},
+        {"short", "evalR", {formula(shortOne), operand, operand}},
+        {"long", "evalR", {formula(longOne), operand, operand}},
+    };
+    return all;
+}
+
 constexpr std::size_t POOL = 64; // argument vectors cycled through, so that no input is cached
 
 // One input of a call: an Integer or a real's text.
@@ -106,6 +150,10 @@ inline std::vector<Input> drawInputs(const std::vector<Slot>& slots, std::mt1993
 {
     std::vector<Input> inputs;
     for (const Slot& slot : slots) {
+        if (slot.texts) {
+            inputs.push_back({false, 0, (*slot.texts)[random() % slot.texts->size()]});
+            continue;
+        }
         double value;
         if (slot.spread) {
             std::uniform_real_distribution<double> exponent(std::log10(slot.low), std::log10(slot.high));

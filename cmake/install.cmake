@@ -1,6 +1,7 @@
 # `make install PREFIX=...`: the plug-in, its headers, a CMake package (find_package(math_R)
 # gives math_R::math_R) and a pkg-config file. Everything is relative to the prefix, so the
-# prefix may be chosen at install time.
+# prefix may be chosen at install time. The plug-in is the install component plugin, what a host
+# author builds with is dev: each is a package of its own (cmake/package.cmake).
 include(GNUInstallDirs)
 include(CMakePackageConfigHelpers)
 
@@ -9,16 +10,16 @@ set(MATH_R_CMAKEDIR ${CMAKE_INSTALL_LIBDIR}/cmake/math_R)
 
 target_include_directories(math_R PUBLIC $<INSTALL_INTERFACE:${MATH_R_INCLUDEDIR}>)
 
-install(TARGETS math_R EXPORT math_RTargets LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR})
-install(FILES LIB/extpred.h ${MATH_R_HEADER} DESTINATION ${MATH_R_INCLUDEDIR})
+install(TARGETS math_R EXPORT math_RTargets LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT plugin)
+install(FILES LIB/extpred.h ${MATH_R_HEADER} DESTINATION ${MATH_R_INCLUDEDIR} COMPONENT dev)
 
-install(EXPORT math_RTargets NAMESPACE math_R:: DESTINATION ${MATH_R_CMAKEDIR})
+install(EXPORT math_RTargets NAMESPACE math_R:: DESTINATION ${MATH_R_CMAKEDIR} COMPONENT dev)
 configure_package_config_file(cmake/math_RConfig.cmake.in ${CMAKE_CURRENT_BINARY_DIR}/math_RConfig.cmake
   INSTALL_DESTINATION ${MATH_R_CMAKEDIR})
 write_basic_package_version_file(${CMAKE_CURRENT_BINARY_DIR}/math_RConfigVersion.cmake
   COMPATIBILITY SameMajorVersion)
 install(FILES ${CMAKE_CURRENT_BINARY_DIR}/math_RConfig.cmake ${CMAKE_CURRENT_BINARY_DIR}/math_RConfigVersion.cmake
-  DESTINATION ${MATH_R_CMAKEDIR})
+  DESTINATION ${MATH_R_CMAKEDIR} COMPONENT dev)
 
 # The .pc file names the prefix that it is installed into, as `cmake --install --prefix` (or
 # the package, /usr) gives it at install time, in its plain form: a prefix found from the
@@ -26,7 +27,7 @@ install(FILES ${CMAKE_CURRENT_BINARY_DIR}/math_RConfig.cmake ${CMAKE_CURRENT_BIN
 set(MATH_R_PC_PREFIX "@MATH_R_PC_PREFIX@") # left for install time
 configure_file(cmake/math_R.pc.in ${CMAKE_CURRENT_BINARY_DIR}/math_R.pc.in @ONLY)
 install(CODE "set(MATH_R_PC_IN \"${CMAKE_CURRENT_BINARY_DIR}/math_R.pc.in\")
-  set(MATH_R_PC_DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)")
+  set(MATH_R_PC_DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)" COMPONENT dev)
 # Written into a folder of each destination's own, since the tests install twice at once.
 install(CODE [[
   cmake_path(SET MATH_R_PC_PREFIX NORMALIZE "${CMAKE_INSTALL_PREFIX}")
@@ -37,4 +38,4 @@ install(CODE [[
   file(INSTALL "${pc_dir}/pkgconfig-${destination}/math_R.pc"
     DESTINATION "${CMAKE_INSTALL_PREFIX}/${MATH_R_PC_DESTINATION}"
     PERMISSIONS OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ)
-]])
+]] COMPONENT dev)

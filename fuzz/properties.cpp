@@ -34,7 +34,9 @@ bool digits(const char*& p, std::size_t minimum, std::size_t maximum)
 
 bool expectedKind(const PredicateSymbol& symbol, unsigned slot, const CONSTANT& term)
 {
-    return symbol.integerInput(slot) ? term.isInt() : term.isString();
+    if (symbol.integerInput(slot))
+        return term.isInt();
+    return term.isString() || (symbol.integerOperand(slot) && term.isInt());
 }
 
 int sign(int v) { return (v > 0) - (v < 0); }

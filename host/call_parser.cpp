@@ -47,6 +47,7 @@ public:
             fail("expected '(' after the predicate name");
         if (!accept(')')) {
             do {
+                misfit_ = {call.name, call.arguments.size(), ""};
                 call.arguments.push_back(argument());
                 skipBlanks();
             } while (accept(','));
@@ -152,8 +153,10 @@ private:
             fail("expected digits after the sign");
         while (isDigit(peek()))
             ++at_;
-        if (peek() == '.' || peek() == 'e' || peek() == 'E')
-            failAt(begin, "a real is written in double quotes, as in \"1.5\"");
+        if (peek() == '.' || peek() == 'e' || peek() == 'E') {
+            misfit_.text = text_.substr(begin, text_.find_first_not_of("0123456789.eE+-", at_) - begin);
+            throw CallError{begin + 1, "a real is written in double quotes, as in \"1.5\"", misfit_};
+        }
         // from_chars takes no leading plus.
         const char* first = text_.data() + begin + (text_[begin] == '+');
         int value = 0;
@@ -164,6 +167,7 @@ private:
 
     const std::string& text_;
     std::size_t at_ = 0;
+    Misfit misfit_{}; // the argument being read
 };
 
 } // namespace
@@ -237,7 +241,7 @@ std::variant<Body, BodyError> parseBody(const std::string& line)
     for (std::size_t n = 0; n < starts.size(); ++n) {
         std::variant<Call, CallError> parsed = parseCall(line.substr(starts[n], ends[n] - starts[n]));
         if (const CallError* error = std::get_if<CallError>(&parsed))
-            return BodyError{starts[n] + error->column - 1, n + 1, starts.size(), error->message};
+            return BodyError{starts[n] + error->column - 1, n + 1, starts.size(), error->message, error->misfit};
         body.push_back(std::move(std::get<Call>(parsed)));
         body.back().at += starts[n];
     }

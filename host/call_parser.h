@@ -3,6 +3,7 @@
 #define HOST_CALL_PARSER_H
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <unordered_set>
 #include <variant>
@@ -25,9 +26,18 @@ struct Call {
     std::string symbol(const std::unordered_set<std::string>& bound = {}) const;
 };
 
+// A number written without quotes that no slot takes as written (0.5, 2.0, 1e3): where it is,
+// so that the slot's own kind can say what was meant.
+struct Misfit {
+    std::string name;     // of the call
+    std::size_t argument; // 0-based
+    std::string text;     // as written
+};
+
 struct CallError {
     std::size_t column; // 1-based byte of the text where the problem was seen
     std::string message;
+    std::optional<Misfit> misfit = std::nullopt;
 };
 
 // Checks the call's shape (giving the first problem and where), then splits the argument list
@@ -43,6 +53,7 @@ struct BodyError {
     std::size_t call;  // 1-based call it is in
     std::size_t calls; // how many calls the line holds
     std::string message;
+    std::optional<Misfit> misfit = std::nullopt;
 };
 
 std::variant<Body, BodyError> parseBody(const std::string& line);

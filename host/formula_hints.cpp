@@ -65,13 +65,16 @@ std::string formulaHint(const std::string& symbol, const std::vector<CONSTANT>& 
     if (symbol.compare(0, family.size(), family) != 0 || slots.size() < 2 || slots.size() > FORMULA_OPERANDS + 2)
         return "";
     const int count = int(slots.size()) - 2; // the formula and the value aside
-    for (int k = 0; k <= count; ++k)
-        if (!slots[std::size_t(k)].isString())
-            return "";
+    if (!slots[0].isString())
+        return "";
     const RealCodec codec;
     double operands[FORMULA_OPERANDS];
-    for (int k = 0; k < count; ++k)
-        operands[k] = codec.read(slots[std::size_t(k) + 1].toString());
+    for (int k = 0; k < count; ++k) { // a String, or an Integer read as its exact value
+        const CONSTANT& operand = slots[std::size_t(k) + 1];
+        if (!operand.isString() && !operand.isInt())
+            return "";
+        operands[k] = operand.isInt() ? double(operand.toInt()) : codec.read(operand.toString());
+    }
     const std::string formula = slots[0].toString();
     FormulaResult result = evaluateFormula(codec, formula.c_str(), operands, count);
     if (result.fault == FormulaFault::None)

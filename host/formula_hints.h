@@ -10,8 +10,8 @@
 
 // For a call of `symbol` (evalR_iio...) with these slots that answered false: what in its
 // formula fails, and under it the formula with a caret at the place, cut as other messages cut
-// a line. Empty for another predicate, for a slot of another kind than a String, and for a
-// formula that computes (a test whose value is another).
+// a line. Empty for another predicate, for a slot of a kind that evalR does not take there, and
+// for a formula that computes (a test whose value is another).
 std::string formulaHint(const std::string& symbol, const std::vector<CONSTANT>& slots);
 
 #endif

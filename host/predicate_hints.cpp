@@ -1,11 +1,94 @@
 #include "predicate_hints.h"
 
+#include "line_display.h"
+
 #include <algorithm>
+#include <charconv>
 #include <cstddef>
 #include <map>
 #include <utility>
 
 namespace {
+
+// What an input slot takes, as the README's table gives its kind.
+enum class SlotKind { Real, RealOrInteger, Integer, Formula };
+
+// The kind of slot `k` of `row`. Slot 0 of evalR holds a formula, which is a String but no real.
+SlotKind slotKind(const PredicateRow& row, std::size_t k)
+{
+    const std::string symbol = row.symbol;
+    if (k == 0 && symbol.rfind("evalR_", 0) == 0)
+        return SlotKind::Formula;
+    return row.kinds[k] == 'i' ? SlotKind::Integer : row.kinds[k] == 'n' ? SlotKind::RealOrInteger : SlotKind::Real;
+}
+
+bool takes(SlotKind kind, CONSTANT::TYPE type)
+{
+    switch (kind) {
+    case SlotKind::Integer: return type == CONSTANT::Integer;
+    case SlotKind::RealOrInteger: return type == CONSTANT::String || type == CONSTANT::Integer;
+    default: return type == CONSTANT::String;
+    }
+}
+
+// The name of slot `k` in a row's Slots: D in "X, D (Integer), Z".
+std::string slotName(const std::string& slots, std::size_t k)
+{
+    std::size_t begin = 0;
+    for (std::size_t n = 0; n < k && begin != std::string::npos; ++n)
+        if ((begin = slots.find(',', begin)) != std::string::npos)
+            ++begin;
+    begin = begin == std::string::npos ? std::string::npos : slots.find_first_not_of(' ', begin);
+    return begin == std::string::npos ? "it" : slots.substr(begin, slots.find_first_of(" ,", begin) - begin);
+}
+
+// The name and pattern of a row's symbol.
+std::pair<std::string, std::string> split(const PredicateRow& row)
+{
+    const std::string symbol = row.symbol;
+    std::size_t at = symbol.rfind('_');
+    return {symbol.substr(0, at), symbol.substr(at + 1)};
+}
+
+// Whether the predicate would be found with slot `k` written: a name there was meant as a
+// variable only when the call with a variable there has a predicate to answer it.
+bool writesAt(const std::vector<const PredicateRow*>& rows, const PredicateRow& row, std::size_t k)
+{
+    std::string symbol = row.symbol;
+    symbol[symbol.rfind('_') + 1 + k] = 'o';
+    return rowFor(rows, symbol) != nullptr;
+}
+
+// A whole number as the parser takes one, written without quotes: the text itself when it is
+// one within 32 bits, else 2.
+std::string wholeNumberLike(const std::string& text)
+{
+    const char* first = text.data() + (!text.empty() && text[0] == '+');
+    const char* last = text.data() + text.size();
+    int value = 0;
+    auto [end, error] = std::from_chars(first, last, value);
+    return !text.empty() && error == std::errc() && end == last ? text : "2";
+}
+
+// A whole number is written without quotes; a real and a formula within them. A variable's value
+// cannot be rewritten: the call that converts it is named instead.
+std::string advice(SlotKind kind, const std::string& slot, const Argument& argument, CONSTANT::TYPE type)
+{
+    const bool variable = argument.kind == Argument::Variable;
+    const std::string written = abridged(argument.text, 40);
+    if (kind == SlotKind::Integer) {
+        if (variable)
+            return slot + " is a whole number; floor(" + written + ", N) makes one of " + written;
+        if (argument.kind == Argument::Name)
+            return slot + " is a whole number, as in 2";
+        std::string text = argument.kind == Argument::Text ? argument.text.substr(1, argument.text.size() - 2) : "";
+        return slot + " is a whole number, written without quotes, as in " + wholeNumberLike(text);
+    }
+    if (variable && type == CONSTANT::Integer)
+        return "evalR(\"x\", " + written + ", R) makes a real of " + written;
+    return std::string(kind == SlotKind::Formula ? "a formula" : "a real") + " is written in double quotes" +
+           (argument.kind == Argument::Name ? "" : ": \"" + written + "\"");
+}
 
 // A name this far from a known one (letters inserted, removed or replaced) is taken for a typo.
 const std::size_t TYPO_DISTANCE = 2;
@@ -158,4 +241,36 @@ std::string hintFor(const std::string& name, const std::string& pattern, const s
     if (names.empty())
         return "extpred-host --list lists every predicate";
     return (names.size() > 1 ? "the closest names are " : "the closest name is ") + listed(names);
+}
+
+std::string kindHint(const std::vector<const PredicateRow*>& rows, const PredicateRow& row, std::size_t k,
+                     const Argument& argument, const CONSTANT& term)
+{
+    SlotKind kind = slotKind(row, k);
+    if (term.isNull() || takes(kind, term.getType()))
+        return "";
+    if (argument.kind == Argument::Name && writesAt(rows, row, k))
+        return "a variable starts with a capital letter or _";
+    return advice(kind, slotName(row.slots, k), argument, term.getType());
+}
+
+std::string misfitHint(const std::vector<const PredicateRow*>& rows, const Misfit& misfit)
+{
+    const PredicateRow* reader = nullptr; // a row whose pattern reads the slot
+    for (const PredicateRow* row : rows) {
+        auto [name, pattern] = split(*row);
+        if (name != misfit.name || misfit.argument >= pattern.size() || pattern[misfit.argument] != 'i')
+            continue;
+        if (reader != nullptr && slotKind(*reader, misfit.argument) != slotKind(*row, misfit.argument))
+            return ""; // the patterns disagree
+        reader = row;
+    }
+    if (reader == nullptr)
+        return "";
+    SlotKind kind = slotKind(*reader, misfit.argument);
+    if (kind != SlotKind::Integer && kind != SlotKind::Formula)
+        return "";
+    // Advised as an integer written there would be: quoted for a formula, else a whole number.
+    const Argument number{Argument::Integer, misfit.text};
+    return advice(kind, slotName(reader->slots, misfit.argument), number, CONSTANT::Integer);
 }

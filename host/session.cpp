@@ -4,6 +4,8 @@
 #include "evaluation.h"
 #include "line_display.h"
 #include "output.h"
+#include "predicate_hints.h"
+#include "predicate_reference.h"
 
 #include <unistd.h>
 
@@ -69,7 +71,9 @@ std::optional<std::string> Session::answerText(const std::string& text, const st
     std::variant<Body, BodyError> parsed = parseBody(text);
     if (const BodyError* error = std::get_if<BodyError>(&parsed)) {
         Spot spot = spotOf(error->at);
-        report(placed(placeOf(spot.name, error->call, error->calls, characterNumber(spot.line, spot.at)), error->message),
+        std::string hint = error->misfit ? misfitHint(rowsOf(library_), *error->misfit) : "";
+        report(placed(placeOf(spot.name, error->call, error->calls, characterNumber(spot.line, spot.at)),
+                      hint.empty() ? error->message : hint),
                spot.line, spot.at, voice);
         return std::nullopt;
     }

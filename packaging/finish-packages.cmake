@@ -5,8 +5,9 @@
 # - a .deb: CPack gives a package with a library under /usr/lib postinst and postrm scripts
 #   that run ldconfig; dpkg runs it once through the trigger in packaging/triggers instead, and
 #   lintian rejects the calls. The two scripts (nothing but that call) are dropped. Its binaries
-#   lose the compilers' version notes (.comment) as Debian's dh_strip removes them, and math-r
-#   gets the lintian override, which means something only inside a package.
+#   lose the compilers' version notes (.comment) as Debian's dh_strip removes them, and a package
+#   with lintian overrides (lintian-overrides/<package>) gets them, which mean something only
+#   inside a package.
 # - a debug symbols' .ddeb: its md5sums name the files by their paths in the build folder,
 #   its symbol files are executable, and it has no copyright; the files are made plain, and its
 #   doc folder is its package's.
@@ -37,9 +38,9 @@ foreach(package IN LISTS CPACK_PACKAGE_FILES)
         execute_process(COMMAND ${CPACK_OBJCOPY_EXECUTABLE} --remove-section=.comment ${file} COMMAND_ERROR_IS_FATAL ANY)
       endif()
     endforeach()
-    if(name STREQUAL CPACK_PACKAGE_NAME)
-      file(INSTALL ${CMAKE_CURRENT_LIST_DIR}/lintian-overrides
-        DESTINATION ${root}/usr/share/lintian/overrides RENAME ${name})
+    if(EXISTS ${CMAKE_CURRENT_LIST_DIR}/lintian-overrides/${name})
+      file(INSTALL ${CMAKE_CURRENT_LIST_DIR}/lintian-overrides/${name}
+        DESTINATION ${root}/usr/share/lintian/overrides)
     endif()
   elseif(package MATCHES "\\.ddeb$")
     file(GLOB_RECURSE files LIST_DIRECTORIES false RELATIVE ${root} ${root}/usr/*)

@@ -12,7 +12,7 @@
 struct PredicateRow {
     const char* symbol;    // name_pattern
     const char* slots;     // the arguments in order, e.g. "X, D (Integer), Z"
-    const char* kinds;     // a letter a slot: r a real (a String), i an Integer
+    const char* kinds;     // a letter a slot: r a real (a String), i an Integer, n either
     const char* failsWhen; // its guard; empty when it has none
     const char* does;      // what it writes or tests
     const char* example;   // a call and its answer

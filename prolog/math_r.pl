@@ -20,46 +20,191 @@ the plug-in writes comes back as a string, an atom or an integer.
 
 :- meta_predicate load_plugin(+, :).
 
-%!  load_plugin(+Path, :Module) is det.
+:- multifile prolog:message//1.
+
+% plugin_module(Module, Path, Exports): Module holds the predicates of the plug-in at Path, and
+% exports these. A plug-in is never unloaded, nor are its predicates replaced.
+:- dynamic plugin_module/3.
+
+%!  load_plugin(+File, :Module) is det.
 %
-%   Loads the plug-in at Path and defines each predicate that it exports as Name/Arity in
-%   Module, exported from it and imported where load_plugin/2 is called, as use_module/1
-%   would. A name of a built-in predicate is defined in Module only, not exported: call it
-%   as Module:Name(...).
+%   Loads the plug-in File and defines each predicate that it exports as Name/Arity in Module,
+%   exported from it and imported where load_plugin/2 is called, as use_module/1 would. File is
+%   a path or a path alias, with or without its extension: foreign(math_R) finds math_R.so as
+%   use_foreign_library/1 does. A name of a built-in predicate is defined in Module only, not
+%   exported: call it as Module:Name(...).
 %
-%   @error existence_error(file, Path) when there is no such file.
+%   Every clash is found before anything is defined: a name that Module already defines or
+%   imports is not defined there, and one that the calling module already has is not imported
+%   into it. One warning lists them all, and the rest is defined and imported.
+%
+%   Loading the file that Module already holds again only imports its predicates; nothing is
+%   redefined, so calls made meanwhile by other threads go on.
+%
+%   @error existence_error(file, File) when there is no such file.
+%   @error domain_error(file_spec, File) when File is no path nor alias of a known one.
 %   @error domain_error(extpred_plugin, Path) when it is not a plug-in of the engine's
 %          interface (the context says why).
+%   @error permission_error(modify, module, Module) when Module already holds the
+%          predicates of another plug-in.
 load_plugin(File, Caller:Module) :-
     must_be(atom, Module),
-    absolute_file_name(File, Path),
-    '$math_r_load'(Path, Module, Families),
-    foldl(define(Module), Families, Exports, []),
-    (   Caller == Module
+    plugin_path(File, Path),
+    with_mutex(math_r_load, load_into(Module, Path, Caller)).
+
+% The plug-in File names, with .so or without; else the directory it names, for '$math_r_load' to
+% tell why it is no plug-in.
+plugin_path(File, Path) :-
+    (   absolute_file_name(File, Path, [file_type(executable), access(exist), file_errors(fail)])
     ->  true
-    ;   forall(member(Indicator, Exports), Caller:import(Module:Indicator))
+    ;   absolute_file_name(File, Path, [file_type(directory), file_errors(fail)])
+    ->  true
+    ;   file_spec(File)
+    ->  existence_error(file, File)
+    ;   domain_error(file_spec, File)
     ).
 
-define(Module, Name/Arity-Family, [Name/Arity|Exports], Exports) :-
-    \+ current_predicate(system:Name/Arity),
+% A path, or Alias(Path) of an alias that file_search_path/2 knows.
+file_spec(File) :-
+    (   atom(File)
+    ;   string(File)
+    ;   compound(File),
+        compound_name_arity(File, Alias, 1),
+        once(user:file_search_path(Alias, _))
+    ),
+    !.
+
+load_into(Module, Path, Caller) :-
+    plugin_module(Module, Held, Exports),
     !,
-    define_clause(Module, Name, Arity, Family),
-    Module:export(Name/Arity).
-define(Module, Name/Arity-Family, Exports, Exports) :-
+    (   ( Held == Path ; same_file(Held, Path) )
+    ->  split_imports(Caller, Module, Exports, Imports, Clashes),
+        import_plugin(Caller, Module, Imports),
+        warn_clashes(Path, Clashes)
+    ;   format(string(Message), "~w holds the predicates of ~w; load ~w into another module",
+               [Module, Held, Path]),
+        throw(error(permission_error(modify, module, Module), context(math_r:load_plugin/2, Message)))
+    ).
+load_into(Module, Path, Caller) :-
+    '$math_r_load'(Path, Module, Families),
+    partition(definable(Module), Families, Candidates, Taken),
+    foldl(exported, Candidates, Offered, []),
+    split_imports(Caller, Module, Offered, Importable, Unimportable),
+    partition(define(Module), Candidates, Definitions, Refused),
+    foldl(exported, Definitions, Exports, []),
+    forall(member(Indicator, Exports), Module:export(Indicator)),
+    assertz(plugin_module(Module, Path, Exports)),
+    intersection(Importable, Exports, Imports),
+    import_plugin(Caller, Module, Imports),
+    append(Taken, Refused, Undefined),
+    maplist(clash(define, Module), Undefined, NotDefined),
+    include(exported_clash(Exports), Unimportable, NotImported),
+    append(NotDefined, NotImported, Clashes),
+    warn_clashes(Path, Clashes).
+
+% Module has no predicate of that name yet, or only the built-in one, or only the one it sees in
+% its default module (user), which a definition of its own overrides. Such a one may still be an
+% import of that same predicate, which define/2 finds.
+definable(Module, Name/Arity-_) :-
     functor(Head, Name, Arity),
-    redefine_system_predicate(Module:Head),
-    define_clause(Module, Name, Arity, Family).
+    (   has_own(Module, Head)
+    ->  predicate_property(Module:Head, implementation_module(Holder)),
+        Holder \== Module,
+        import_module(Module, Default),
+        has_own(Default, Head),
+        predicate_property(Default:Head, implementation_module(Holder))
+    ;   true
+    ).
+
+exported_clash(Exports, clash(_, _, Indicator, _)) :-
+    memberchk(Indicator, Exports).
+
+exported(Name/Arity-_, Exports, Exports) :-
+    current_predicate(system:Name/Arity),
+    !.
+exported(Name/Arity-_, [Name/Arity|Exports], Exports).
+
+% Imports: what Caller may import from Module; Clashes: what it has from elsewhere.
+split_imports(Module, Module, _, [], []) :-
+    !.
+split_imports(Caller, Module, Exports, Imports, Clashes) :-
+    partition(importable(Caller, Module), Exports, Imports, Taken),
+    maplist(clash(import, Caller), Taken, Clashes).
+
+importable(Caller, Module, Name/Arity) :-
+    functor(Head, Name, Arity),
+    (   has_own(Caller, Head)
+    ->  predicate_property(Caller:Head, imported_from(Module))
+    ;   true
+    ).
+
+% Module defines Head, imports it, or holds the one of its default module (user) that a call
+% there found; not merely sees it there.
+has_own(Module, Head) :-
+    '$c_current_predicate'(_, Module:Head),
+    '$get_predicate_attribute'(Module:Head, defined, 1).
+
+import_plugin(Caller, Module, Imports) :-
+    forall(member(Indicator, Imports), Caller:import(Module:Indicator)).
+
+% clash(Action, Module, Name/Arity, Holder): Module already has Name/Arity from Holder (itself
+% when it defines it), so the plug-in's is not defined there (define) or imported (import).
+clash(Action, Module, Name/Arity-_, Clash) :-
+    !,
+    clash(Action, Module, Name/Arity, Clash).
+clash(Action, Module, Name/Arity, clash(Action, Module, Name/Arity, Holder)) :-
+    functor(Head, Name, Arity),
+    (   predicate_property(Module:Head, imported_from(Holder))
+    ->  true
+    ;   Holder = Module
+    ).
+
+warn_clashes(_, []) :-
+    !.
+warn_clashes(Path, Clashes) :-
+    print_message(warning, load_plugin_clashes(Path, Clashes)).
+
+prolog:message(load_plugin_clashes(Path, Clashes)) -->
+    { length(Clashes, Count),
+      setof(Action-Module-Holder, Indicator^member(clash(Action, Module, Indicator, Holder), Clashes), Groups)
+    },
+    [ 'load_plugin/2: ~w: ~D predicates clash with predicates already there:'-[Path, Count] ],
+    clash_groups(Groups, Clashes).
+
+clash_groups([], _) -->
+    [].
+clash_groups([Action-Module-Holder|Groups], Clashes) -->
+    { findall(Indicator, member(clash(Action, Module, Indicator, Holder), Clashes), [First|Indicators]) },
+    [ nl, '    not ' ], clash_action(Action), [ ' ~w, which '-[Module] ], clash_holder(Module, Holder),
+    [ ': ~q'-[First] ],
+    indicators(Indicators),
+    clash_groups(Groups, Clashes).
+
+indicators([]) --> [].
+indicators([Indicator|Indicators]) --> [ ', ~q'-[Indicator] ], indicators(Indicators).
+
+clash_action(define) --> [ 'defined in' ].
+clash_action(import) --> [ 'imported into' ].
+
+clash_holder(Module, Module) --> !, [ 'defines them itself' ].
+clash_holder(_, Holder) --> [ 'has them from ~w'-[Holder] ].
+
+% Name/Arity as Module:Name/Arity, a built-in one redefined in Module; false when Module
+% imports that name, which it cannot redefine.
+define(Module, Name/Arity-Family) :-
+    (   current_predicate(system:Name/Arity)
+    ->  functor(Head, Name, Arity),
+        redefine_system_predicate(Module:Head)
+    ;   true
+    ),
+    catch(define_clause(Module, Name, Arity, Family),
+          error(permission_error(modify, static_procedure, _), _), fail).
 
 % Name(A1, ..., AN) :- '$math_r_call'(Family, A1, ..., AN), as a static predicate.
 define_clause(Module, Name, Arity, Family) :-
     functor(Head, Name, Arity),
     Head =.. [Name|Arguments],
     Call =.. ['$math_r_call', Family|Arguments],
-    (   current_predicate(Module:Name/Arity),
-        \+ predicate_property(Module:Head, imported_from(_))
-    ->  abolish(Module:Name/Arity)
-    ;   true
-    ),
     assertz(Module:(Head :- math_r:Call)),
     compile_predicates([Module:Name/Arity]).
 

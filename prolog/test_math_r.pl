@@ -8,6 +8,12 @@
 
 :- initialization((getenv('MATH_R_TEST_PLUGIN', Path), load_plugin(Path, other))).
 
+% The clashes that load_plugin/2 warns of, kept instead of printed.
+:- dynamic clash_warning/1.
+:- multifile user:message_hook/3.
+user:message_hook(load_plugin_clashes(_, Clashes), warning, _) :-
+    assertz(clash_warning(Clashes)).
+
 :- begin_tests(math_r).
 
 % Each goal holds and gives its variable the value shown; `fails` where the goal fails.
@@ -49,6 +55,7 @@ answer(other:echo(0.1, X), X, "0.1").
 answer(other:lazy(X), X, unbound).
 answer(other:succ(1, X), X, 3).
 answer(succ(1, X), X, 2).
+answer((aliased:load_plugin(foreign(math_R), aliased), aliased:sqrt("4", X)), X, "2.00000000").
 
 test(answers, forall(answer(Goal, X, Expected))) :-
     (   call(Goal)
@@ -84,10 +91,66 @@ raises(other:grab(_), resource_error(memory)).
 raises(load_plugin('no/such/plugin.so', nowhere), existence_error(file, _)).
 raises((absolute_file_name(foreign(math_r4pl), P, [file_type(executable), access(read)]),
         load_plugin(P, nowhere)), domain_error(extpred_plugin, _)).
+raises(load_plugin(f(x), nowhere), domain_error(file_spec, f(x))).
+raises(load_plugin('.', nowhere), domain_error(extpred_plugin, _)).
+raises((getenv('MATH_R_TEST_PLUGIN', P), load_plugin(P, math_r)), permission_error(modify, module, math_r)).
 
 test(errors, forall(raises(Goal, Expected))) :-
     catch((call(Goal), Formal = none), error(Formal, _), true),
     assertion(subsumes_term(Expected, Formal)).
+
+% Loading warns once, with Clashes, of what was neither defined nor imported, defines and imports
+% the rest, and leaves what was there: then Holds.
+clashing(user:load_plugin(foreign(math_R), newbuild), Clashes,
+         ( memberchk(clash(import, user, acos/2, math_r), Clashes),
+           newbuild:acos("1", "0"), predicate_property(user:acos(_, _), imported_from(math_r)) )).
+clashing(user:load_plugin(foreign(math_R), user), Clashes,
+         ( memberchk(clash(define, user, acos/2, math_r), Clashes),
+           predicate_property(user:acos(_, _), imported_from(math_r)) )).
+clashing(( assertz(mine:echo(mine, mine)), assertz(theirs:grab(mine)),
+           getenv('MATH_R_TEST_PLUGIN', P), mine:load_plugin(P, theirs) ), Clashes,
+         ( Clashes == [clash(define, theirs, grab/1, theirs), clash(import, mine, echo/2, mine)],
+           theirs:echo(a, A), A == a, theirs:grab(mine), mine:echo(mine, mine),
+           predicate_property(mine:lazy(_), imported_from(theirs)) )).
+clashing(( assertz(calls_linked :- linked:sqrt("4", _)), % names linked:sqrt/2 before it is there
+           linked:use_module(library(math_r), [addR/3]),
+           linked:load_plugin(foreign(math_R), linked) ), Clashes,
+         ( Clashes == [clash(define, linked, addR/3, math_r)],
+           predicate_property(linked:sqrt(_, _), implementation_module(linked)) )).
+
+test(clashes, forall(clashing(Load, Clashes, Holds))) :-
+    retractall(user:clash_warning(_)),
+    call(Load),
+    findall(Warned, user:clash_warning(Warned), Warnings),
+    assertion(length(Warnings, 1)),
+    Warnings = [Clashes|_],
+    assertion(Holds).
+
+% Loading the plug-in that a module holds again redefines nothing, so a thread calling it meanwhile
+% never finds a predicate undefined.
+test(reload_while_calling) :-
+    nth_clause(math_r:addR(_, _, _), 1, Clause),
+    message_queue_create(Stop),
+    thread_self(Main),
+    thread_create(call_until_stopped(Main, Stop), Caller, []),
+    thread_get_message(called),
+    forall(between(1, 100, _), load_plugin(foreign(math_R), math_r)),
+    thread_send_message(Stop, stop),
+    thread_join(Caller, Status),
+    message_queue_destroy(Stop),
+    assertion(Status == true),
+    assertion(nth_clause(math_r:addR(_, _, _), 1, Clause)).
+
+% True when every call answered until Stop came; false at the first that did not.
+call_until_stopped(Main, Stop) :-
+    catch(addR("1.5", "2.25", _), _, true),
+    thread_send_message(Main, called),
+    repeat,
+    (   addR("1.5", "2.25", X), X == "3.75000000"
+    ->  thread_peek_message(Stop, stop)
+    ;   !, fail
+    ),
+    !.
 
 test(missing_pattern_named) :-
     catch(sqrt(_, "2"), error(instantiation_error, context(_, Message)), true),

@@ -1,6 +1,7 @@
 // evalR: formulas of real operands, computed in full and rounded once when written.
 #include "cases.h"
 
+#include <cmath>
 #include <cstdlib>
 #include <random>
 #include <string>
@@ -78,6 +79,10 @@ TEST(Formula, Answers)
         {P(evalR_io), {ABOVE_HALF_THE_LEAST + " * 2^537 * 2^537"}, "1.00000000"},
         {P(evalR_io), {"0." + std::string(5000, '0') + "1e5001"}, "1.00000000"},
         {P(evalR_io), {"1e99999999999999999999999999 * 0"}, "nan"},
+        // A number in a formula is the very double that the same text gives as an operand.
+        {P(evalR_iio), {"(x - 0.3) * 1e30", "0.3"}, "0.00000000"},
+        {P(evalR_iio), {"(x - 0.000123) * 1e30", "0.000123"}, "0.00000000"},
+        {P(evalR_iio), {"(x - 123456789012345.6) * 1e30", "123456789012345.6"}, "0.00000000"},
         // Names, as many as the pattern has operands.
         {P(evalR_iiiiio), {"x - y + z * w", "1", "2", "3", "4"}, "11.00000000"},
         {P(evalR_iiiio), {"x + y + z", "1", "2", "3"}, "6.00000000"},
@@ -88,6 +93,18 @@ TEST(Formula, Answers)
         {P(evalR_iio), {"X", "1"}, "false"},
         {P(evalR_iio), {"xx", "1"}, "false"},
         {P(evalR_iio), {"x", "abc"}, "0.00000000"}, // an operand reads as atof reads it
+        // An Integer operand, or value under test, is its exact value; the formula is a String,
+        // and no slot takes a Symbol or a NullConst.
+        {P(evalR_iiio), {"x / y", "10", 4}, "2.50000000"},
+        {P(evalR_iio), {"x", INT_MIN}, "-2147483648.00000000"},
+        {P(evalR_iiiiio), {"x * y * z * w", INT_MAX, INT_MAX, INT_MAX, -1}, fixed8(-std::pow(double(INT_MAX), 3))},
+        {P(evalR_iii), {"x * 2", "1.5", 3}, "true"},
+        {P(evalR_iii), {"x * 2", "1.5", 2}, "false"},
+        {P(evalR_io), {1}, "false"},
+        {P(evalR_iio), {"x", sym("1")}, "false"},
+        {P(evalR_iio), {"x", null()}, "false"},
+        {P(evalR_iii), {"x", 1, sym("1")}, "false"},
+        {P(evalR_iii), {"x", 1, null()}, "false"},
         // Every function, and its guard.
         {P(evalR_io), {"sqrt(2)"}, "1.41421356"},
         {P(evalR_io), {"sqrt(-1)"}, "false"},
@@ -113,6 +130,8 @@ TEST(Formula, Answers)
         {P(evalR_io), {"atan2(1, -1)"}, "2.35619449"},
         {P(evalR_io), {"deg2rad(180)"}, "3.14159265"},
         {P(evalR_io), {"rad2deg(pi)"}, "180.00000000"},
+        {P(evalR_io), {"rad2deg(2147483648)"}, "123041749603.75781250"}, // multiplied first
+        {P(evalR_io), {"deg2rad(1e10)"}, "174532925.19943279"},
         {P(evalR_io), {"floor(-2.5) + ceil(1e10 + 0.5)"}, "9999999998.00000000"}, // reals, past an int
         {P(evalR_io), {"pow(2, 10)"}, "1024.00000000"},
         {P(evalR_io), {"pow(-8, 1/3)"}, "false"},

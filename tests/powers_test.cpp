@@ -88,6 +88,12 @@ TEST(Rounding, RoundTakesIntegerDecimalsUpToEight)
         {P(round_iio), {"1.005", 2}, "1.01000000"},
         {P(round_iio), {"-9.425", 2}, "-9.42000000"},
         {P(round_iio), {"-0.005", 2}, "0.00000000"},
+        // The product with 10^dec is exactly a negative half, though the text is none: the half
+        // goes upward, to a zero without a sign.
+        {P(round_iio), {"-5.0000000000000004e-08", 7}, "0.00000000"},
+        {P(round_iio), {"-500000.00000000006", -6}, "0.00000000"},
+        {P(round_iio), {"-499999999999999.94", -15}, "0.00000000"},
+        {P(round_iio), {"-5.0000000000000004e+22", -23}, "0.00000000"},
         {P(round_iio), {"3.14159", "2"}, "false"},
         // z is compared exactly, unrounded.
         {P(round_iii), {"3.14159", 2, "3.14"}, "true"},

@@ -46,6 +46,12 @@ struct PredicateSymbol {
     }
     // Slot 0 of evalR holds a formula, not a real.
     bool formulaInput(unsigned slot) const { return slot == 0 && std::strncmp(name, "evalR_", 6) == 0; }
+    // evalR's other bound slots, its operands and the value its test compares, take an Integer
+    // as well as a real.
+    bool integerOperand(unsigned slot) const
+    {
+        return slot > 0 && static_cast<int>(slot) != outputSlot() && std::strncmp(name, "evalR_", 6) == 0;
+    }
 };
 
 #define SYMBOL_ENTRY(name) {#name, name},

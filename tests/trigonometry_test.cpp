@@ -37,6 +37,9 @@ TEST(Trigonometry, Answers)
         {P(rad2deg_io), {"1"}, "57.29577951"},
         {P(rad2deg_io), {"3.14159265358979"}, "180.00000000"},
         {P(rad2deg_io), {"100000"}, "5729577.95130824"}, // the nearest pi gives ...823
+        // Multiplied first: dividing first would end in ...82776 and ...276.
+        {P(rad2deg_io), {"2147483648"}, "123041749603.75781250"},
+        {P(deg2rad_io), {"1e10"}, "174532925.19943279"},
         {P(rad2deg_io), {"nan"}, "nan"},
         // Where x times pi or 180 overflows and the answer does not, the division comes first.
         {P(deg2rad_io), {"6e307"}, fixed8(6e307 / 180 * 3.14159265358979)},

@@ -1,5 +1,7 @@
 // extpred-host end to end, through its binary: answers, transcripts, every error path and
 // its exit status.
+#include "formula.h"
+
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
@@ -172,9 +174,9 @@ TEST(Host, AnswersCallsGivenAsArguments)
          "extpred-host: argument 1 of evalR is the Symbol sqrt; a formula is written in double quotes\n"},
         {{"round(\"2.5\", \"0\", R)", "floor(\"2.9\", 3)", "sqrt(\"2\", x)", "round(\"2.5\", d, R)"}, 0,
          "false\nfalse\nfalse\nfalse\n",
-         "round is the String \"0\"; D is an Integer, written without quotes: 0\n"
+         "round is the String \"0\"; D is a whole number, written without quotes, as in 0\n"
          "extpred-host: argument 2 of sqrt is the Symbol x; a variable starts with a capital letter or _\n"
-         "extpred-host: argument 2 of round is the Symbol d; D is an Integer, such as 2\n"},
+         "extpred-host: argument 2 of round is the Symbol d; D is a whole number, as in 2\n"},
         {{"--lib", MATH_R_PATH, "exp(\"1\", E)"}, 0, "E = \"2.71828183\"\n"},
         {{"--lib=" MATH_R_PATH, "--", "exp(\"0\", \"1\")"}, 0, "true\n"},
         // The plug-in is only loaded, never linked: --lib rescues a host that has none at hand.
@@ -208,9 +210,58 @@ TEST(Host, AnswersCallsGivenAsArguments)
          "    1 + sqrt(x - 4)\n"
          "        ^\n"},
         {{"evalR(\"2 * x +\", \"3\", R)"}, 0, "false\n", "evalR: the formula ends early, at character 8\n"},
+        // An Integer operand is its value, and a formula that fails with one is told as any other.
+        {{"evalR(\"x / y\", \"10\", 4, R)", "evalR(\"sqrt(x)\", -4, R)"}, 0, "R = \"2.50000000\"\nfalse\n",
+         "extpred-host: evalR: sqrt at character 1 fails on a value below 0 (or NaN)\n"},
     };
     for (const HostCase& c : cases)
         expectRun(c);
+}
+
+// Every kind of fault that the evaluator finds in a formula, with the place it finds it, and what
+// the host makes of it when the call answers false.
+TEST(Host, FormulaFaultsAreToldByKindAndPlace)
+{
+    const std::string tooDeep = std::string(257, '(') + "1" + std::string(257, ')');
+    struct FaultCase {
+        std::string formula;
+        std::vector<std::string> operands;
+        FormulaFault fault;
+        std::size_t character; // 1-based; 0 where the message points at none
+        std::string message;   // how the host's message after "evalR: " starts
+    };
+    const FaultCase cases[] = {
+        {" \t", {}, FormulaFault::Empty, 0, "the formula is empty"},
+        {"1 + * 2", {}, FormulaFault::Syntax, 5, "the formula stops making sense at character 5"},
+        {"2 * x +", {"3"}, FormulaFault::Syntax, 8, "the formula ends early, at character 8"},
+        // The first fault, though more text follows that would fault too.
+        {"%/1e", {}, FormulaFault::Syntax, 1, "the formula stops making sense at character 1"},
+        {tooDeep, {}, FormulaFault::TooDeep, 258, "the formula is nested more than 256 deep at character 258"},
+        {"Zx", {}, FormulaFault::UnknownName, 1, "no name Zx at character 1"},
+        {"foo(1)", {}, FormulaFault::UnknownFunction, 1, "no function foo at character 1"},
+        {"x + y", {"1"}, FormulaFault::MissingOperand, 5,
+         "the operand y at character 5 is not given: evalR_iio gives only x"},
+        {"min(1)", {}, FormulaFault::ArgumentCount, 1, "min at character 1 takes 2 arguments"},
+        {"1 + sqrt(-1)", {}, FormulaFault::Refused, 5, "sqrt at character 5 fails on a value below 0 (or NaN)"},
+        {"1 / 0", {}, FormulaFault::Refused, 3, "/ at character 3 fails on a divisor of 0"},
+    };
+    for (const FaultCase& c : cases) {
+        std::vector<double> operands;
+        std::string call = "evalR(\"" + c.formula + "\"";
+        for (const std::string& operand : c.operands) {
+            operands.push_back(std::atof(operand.c_str()));
+            call += ", \"" + operand + "\"";
+        }
+        FormulaResult result =
+            evaluateFormula(RealCodec(), c.formula.c_str(), operands.data(), static_cast<int>(operands.size()));
+        EXPECT_EQ(static_cast<int>(result.fault), static_cast<int>(c.fault)) << c.formula;
+        if (c.character > 0) {
+            EXPECT_EQ(result.at + 1, c.character) << c.formula;
+        }
+        HostRun run = runHost({call + ", R)"});
+        EXPECT_EQ(run.out, "false\n") << call;
+        EXPECT_NE(run.err.find("evalR: " + c.message), std::string::npos) << call << "\n" << run.err;
+    }
 }
 
 TEST(Host, BadCallsAreReportedAndTheOthersStillAnswered)
@@ -262,6 +313,68 @@ TEST(Host, BadCallsAreReportedAndTheOthersStillAnswered)
     };
     for (const HostCase& c : cases)
         expectRun(c);
+}
+
+// Every hint, for each kind of slot and each kind of term written wrong there, and for each kind
+// of name or pattern that has no predicate: followed, it gives a call that is answered, never
+// one that draws the advice to go back.
+TEST(Host, EveryHintFollowedGivesACallThatIsAnswered)
+{
+    struct Advice {
+        std::string call, hint, followed, answer;
+    };
+    const Advice cases[] = {
+        // A real.
+        {"sqrt(4, X)", "a real is written in double quotes: \"4\"", "sqrt(\"4\", X)", "X = \"2.00000000\""},
+        {"sqrt(2.25, X)", "a real is written in double quotes", "sqrt(\"2.25\", X)", "X = \"1.50000000\""},
+        {"fabs(abc, \"0\")", "a real is written in double quotes", "fabs(\"abc\", \"0\")", "true"},
+        {"addR(x, \"2\", Z)", "a real is written in double quotes", "addR(\"x\", \"2\", Z)", "Z = \"2.00000000\""},
+        {"floor(\"2.5\", K), sqrt(K, X)", "evalR(\"x\", K, R) makes a real of K",
+         "floor(\"2.5\", K), evalR(\"x\", K, R), sqrt(R, X)", "K = 2, R = \"2.00000000\", X = \"1.41421356\""},
+        // A slot that a pattern writes.
+        {"sqrt(\"4\", x)", "a variable starts with a capital letter", "sqrt(\"4\", X)", "X = \"2.00000000\""},
+        {"floor(\"2.5\", k)", "a variable starts with a capital letter", "floor(\"2.5\", K)", "K = 2"},
+        // An operand of evalR, which takes an Integer too.
+        {"evalR(\"x * 2\", abc, R)", "a real is written in double quotes", "evalR(\"x * 2\", \"abc\", R)",
+         "R = \"0.00000000\""},
+        {"evalR(\"x / y\", \"10\", 2.5, R)", "a real is written in double quotes",
+         "evalR(\"x / y\", \"10\", \"2.5\", R)", "R = \"4.00000000\""},
+        // A formula.
+        {"evalR(2, R)", "a formula is written in double quotes: \"2\"", "evalR(\"2\", R)", "R = \"2.00000000\""},
+        {"evalR(1.5, R)", "a formula is written in double quotes: \"1.5\"", "evalR(\"1.5\", R)", "R = \"1.50000000\""},
+        {"evalR(pi, R)", "a formula is written in double quotes", "evalR(\"pi\", R)", "R = \"3.14159265\""},
+        {"floor(\"2.5\", K), evalR(K, R)", "evalR(\"x\", K, R) makes a real of K",
+         "floor(\"2.5\", K), evalR(\"x\", K, R)", "K = 2, R = \"2.00000000\""},
+        // An Integer: never the advice for a real, whatever was written.
+        {"round(\"2.5\", 0.5, R)", "D is a whole number, written without quotes, as in 2", "round(\"2.5\", 2, R)",
+         "R = \"2.50000000\""},
+        {"round(\"2.5\", \"0.5\", R)", "D is a whole number, written without quotes, as in 2", "round(\"2.5\", 2, R)",
+         "R = \"2.50000000\""},
+        {"round(\"2.5\", 1e3, R)", "D is a whole number, written without quotes, as in 2", "round(\"2.5\", 2, R)",
+         "R = \"2.50000000\""},
+        {"round(\"2.5\", \"99999999999\", R)", "D is a whole number, written without quotes, as in 2",
+         "round(\"2.5\", 2, R)", "R = \"2.50000000\""},
+        {"round(\"2.5\", \"-1\", R)", "D is a whole number, written without quotes, as in -1", "round(\"2.5\", -1, R)",
+         "R = \"0.00000000\""},
+        {"round(\"2.5\", d, R)", "D is a whole number, as in 2", "round(\"2.5\", 2, R)", "R = \"2.50000000\""},
+        {"floor(\"2.5\", 2.5)", "K is a whole number, written without quotes, as in 2", "floor(\"2.5\", 2)", "true"},
+        {"floor(\"2.5\", 2.0)", "K is a whole number, written without quotes, as in 2", "floor(\"2.5\", 2)", "true"},
+        {"ceil(\"2.5\", \"3\")", "K is a whole number, written without quotes, as in 3", "ceil(\"2.5\", 3)", "true"},
+        {"addR(\"1\", \"1\", X), round(\"3.14159\", X, R)", "D is a whole number; floor(X, N) makes one of X",
+         "addR(\"1\", \"1\", X), floor(X, N), round(\"3.14159\", N, R)",
+         "X = \"2.00000000\", N = 2, R = \"3.14000000\""},
+        // No predicate of that name or pattern.
+        {"sqrt(X, \"2\")", "the first argument must be given", "sqrt(\"4\", \"2\")", "true"},
+        {"round(\"2.5\", D, R)", "the second argument must be given", "round(\"2.5\", 0, R)", "R = \"3.00000000\""},
+        {"abs(\"-1\", X)", "the name here is fabs", "fabs(\"-1\", X)", "X = \"1.00000000\""},
+        {"sqrtt(\"2\", X)", "the closest name is sqrt", "sqrt(\"2\", X)", "X = \"1.41421356\""},
+        {"atan(\"1\", \"1\", X)", "atan2 takes three arguments", "atan2(\"1\", \"1\", X)", "X = \"0.78539816\""},
+    };
+    for (const Advice& c : cases) {
+        HostRun run = runHost({c.call});
+        EXPECT_NE(run.err.find(c.hint), std::string::npos) << c.call << "\n" << run.err;
+        expectRun({{c.followed}, 0, c.answer + "\n"});
+    }
 }
 
 TEST(Host, UnusableSetupsExitWithTwo)
@@ -346,7 +459,7 @@ TEST(Host, CallsFileGivesItsTranscript)
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(withoutInvalidNanSign(run.out), readFile(dir + "calls.expected"));
     EXPECT_EQ(run.err, "extpred-host: " + dir + "calls.txt line 9: argument 2 of round is the String \"2\"; "
-                       "D is an Integer, written without quotes: 2\n");
+                       "D is a whole number, written without quotes, as in 2\n");
 }
 
 // A file's lines are shown as text whatever bytes they hold, with the answers in one column.

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs the build into a temporary prefix, either with `cmake --install` or by unpacking the
-# Debian package that `make package` builds (which must hold nothing outside /usr); then the
+# Debian packages that `make package` builds (which must hold nothing outside /usr); then the
 # installed host must find the installed plug-in by itself, and a separate project must build
 # against it with CMake (a host that links the plug-in, one that loads it) and with pkg-config.
 # usage: install_test.sh install|package BUILD_DIR CONSUMER_SOURCE_DIR LIBDIR [TOOLCHAIN_FILE CXX EMULATOR...]
@@ -20,56 +20,98 @@ expect() { # expect WHAT EXPECTED ACTUAL
   fi
 }
 
+# Each check below runs against a prefix that holds only what it needs: after an install, all of
+# it; from the packages, the package tried and the packages of this build that it depends on, as
+# apt would install them, so that a file in the wrong package or a missing dependency fails.
 if [ "$how" = install ]; then
   cmake --install "$build" --prefix "$prefix" >/dev/null
-  expect "lintian's overrides, which only the package carries" "no" "$([ -e "$prefix/share/lintian" ] && echo yes || echo no)"
+  expect "lintian's overrides, which only the packages carry" "no" "$([ -e "$prefix/share/lintian" ] && echo yes || echo no)"
+  host_prefix=$prefix dev_prefix=$prefix bridge_prefix=$prefix
 else
-  cpack -G DEB --config "$build/CPackConfig.cmake" -B "$work/package" >/dev/null
-  package=$(echo "$work"/package/math-r_*.deb)
-  outside=$(dpkg-deb -c "$package" | awk '{print $NF}' | grep -v -e '^\./usr/' -e '^\./$' || true)
-  expect "files outside /usr in $(basename "$package")" "" "$outside"
-  # The package must depend on what the host is linked with beyond the C and C++ runtimes, each
-  # with the least version its binaries need, and on the target's own packages, not on those of
-  # a cross toolchain.
-  depends=$(dpkg-deb -f "$package" Depends)
+  packages=$work/package
+  cpack -G DEB --config "$build/CPackConfig.cmake" -B "$packages" >/dev/null
+  debOf() { echo "$packages/$1"_*.deb; } # debOf NAME: this build's package NAME
+  # ourDepends DEB: the packages of this build that DEB depends on, as name(=version), sorted.
+  ourDepends() {
+    local dependency
+    dpkg-deb -f "$1" Depends | tr ',' '\n' | while read -r dependency; do
+      if [ -e "$(debOf "${dependency%% *}")" ]; then tr -d ' ' <<<"$dependency"; fi
+    done | sort | paste -sd' '
+  }
+  # unpack ROOT NAME: the package NAME, and the packages of this build that it depends on.
+  unpack() {
+    local dependency
+    dpkg-deb -x "$(debOf "$2")" "$1"
+    for dependency in $(ourDepends "$(debOf "$2")"); do
+      unpack "$1" "${dependency%%(*}"
+    done
+  }
+  contents=$(for deb in "$packages"/*.deb; do dpkg-deb -c "$deb"; done)
+  expect "files outside /usr" "" "$(awk '{print $6}' <<<"$contents" | grep -v -e '^\./usr/' -e '^\./$' || true)"
+  expect "files in two packages, which dpkg would not install together" "" \
+    "$(awk '$1 !~ /^d/ {print $6}' <<<"$contents" | sort | uniq -d)"
+  # Each package (the bridge's where it is built): the packages of this build that it depends
+  # on, each at this very version; whether it depends on libedit2, for the host's line editing;
+  # and whether on the C and C++ runtimes, each with the least version its binaries need. All
+  # are the target's own packages, never a cross toolchain's.
+  version=$(dpkg-deb -f "$(debOf math-r)" Version)
+  libedit=-
   if readelf -d "$build/extpred-host" | grep -q 'NEEDED.*libedit'; then
-    expect "libedit2 among the dependencies" "yes" "$(grep -q libedit2 <<<"$depends" && echo yes)"
+    libedit=libedit2
   fi
-  for runtime in libc6 libstdc++6 libgcc-s1; do
-    expect "$runtime with a version among the dependencies [$depends]" "yes" \
-      "$([[ ", $depends" == *", $runtime (>= "* ]] && echo yes)"
-  done
-  expect "no cross toolchain's package among the dependencies" "" "$(grep -o '[^ ,]*-cross' <<<"$depends" || true)"
-  dpkg-deb -x "$package" "$work/root"
-  # The SWI-Prolog bridge's package, where it is built, needs this very plug-in.
-  bridge=$(echo "$work"/package/swi-prolog-math-r_*.deb)
-  if [ -e "$bridge" ]; then
-    expect "the bridge's dependency on math-r" "yes" "$([[ "$(dpkg-deb -f "$bridge" Depends)" == "math-r (= "* ]] && echo yes)"
-    dpkg-deb -x "$bridge" "$work/root"
+  while read -r name ours edit runtimes; do
+    deb=$(debOf "$name")
+    if [ ! -e "$deb" ] && [ "$name" = swi-prolog-math-r ]; then
+      continue
+    fi
+    expect "package $name" "built" "$([ -e "$deb" ] && echo built)"
+    [ "$ours" != - ] || ours=""
+    depends=$(dpkg-deb -f "$deb" Depends)
+    expect "$name's dependencies on this build's packages" "$ours" "$(ourDepends "$deb")"
+    expect "libedit2 among $name's dependencies [$depends]" "$edit" \
+      "$([[ ", $depends" == *", libedit2 "* ]] && echo libedit2 || echo -)"
+    for runtime in libc6 libstdc++6 libgcc-s1; do
+      expect "$runtime with a version among $name's dependencies [$depends]" "$runtimes" \
+        "$([[ ", $depends" == *", $runtime (>= "* ]] && echo yes || echo -)"
+    done
+    expect "a cross toolchain's package among $name's dependencies" "" "$(grep -o '[^ ,]*-cross' <<<"$depends" || true)"
+  done <<TABLE
+math-r            -                  -        yes
+math-r-dev        math-r(=$version)  -        -
+extpred-host      math-r(=$version)  $libedit yes
+swi-prolog-math-r math-r(=$version)  -        yes
+TABLE
+  unpack "$work/host" extpred-host
+  unpack "$work/dev" math-r-dev
+  host_prefix=$work/host/usr dev_prefix=$work/dev/usr bridge_prefix=$work/bridge/usr
+  if [ -e "$(debOf swi-prolog-math-r)" ]; then
+    unpack "$work/bridge" swi-prolog-math-r
   fi
-  prefix=$work/root/usr
 fi
 
-expect "installed host" 'X = "1.41421356"' "$("${emulator[@]}" "$prefix/bin/extpred-host" 'sqrt("2", X)')"
+expect "installed host" 'X = "1.41421356"' "$("${emulator[@]}" "$host_prefix/bin/extpred-host" 'sqrt("2", X)')"
 # The installed (for the package, stripped) host and plug-in answer the installed tour as the
 # built ones answer the sources'.
 tour=$(dirname "$0")/../../examples/tour.calls
 expect "installed host on the installed tour" "$("${emulator[@]}" "$build/extpred-host" -f "$tour")" \
-  "$("${emulator[@]}" "$prefix/bin/extpred-host" -f "$prefix/share/doc/math-r/examples/tour.calls")"
+  "$("${emulator[@]}" "$host_prefix/bin/extpred-host" -f "$host_prefix/share/doc/extpred-host/examples/tour.calls")"
 
 # The installed bridge finds the installed plug-in by itself.
-if [ -d "$prefix/lib/swi-prolog" ]; then
-  expect "library(math_r), installed" "3.00000000" "$(swipl -p library="$prefix/lib/swi-prolog/library" \
-    -p foreign="$(echo "$prefix"/lib/swi-prolog/lib/*)" -g 'use_module(library(math_r)), addR("1", "2", X), writeln(X)' -t halt)"
+if [ -d "$bridge_prefix/lib/swi-prolog" ]; then
+  expect "library(math_r), installed" "3.00000000" "$(swipl -p library="$bridge_prefix/lib/swi-prolog/library" \
+    -p foreign="$(echo "$bridge_prefix"/lib/swi-prolog/lib/*)" -g 'use_module(library(math_r)), addR("1", "2", X), writeln(X)' -t halt)"
 fi
 
-# The manual pages render without a warning, as man would show them.
-pages=("$prefix"/share/man/man*/*.gz)
+# The manual pages render without a warning, as man would show them: the host's, and the
+# reference that comes with the plug-in.
+pages=("$host_prefix"/share/man/man*/*.gz)
 expect "manual pages" "extpred-host.1.gz math_R.7.gz" "$(basename -a "${pages[@]}" | sort | paste -sd' ')"
 for page in "${pages[@]}"; do
   expect "groff's warnings on $page" "" "$(zcat "$page" | groff -k -ww -z -man 2>&1)"
 done
 
+# A host author's build, from the development files and what they depend on alone.
+prefix=$dev_prefix
 find=(-DCMAKE_PREFIX_PATH="$prefix")
 if [ -n "$toolchain" ]; then
   # A cross build looks for packages only under the target's root: name the package's folder.
