@@ -10,18 +10,6 @@
 
 namespace {
 
-// What an input slot takes, as the README's table gives its kind.
-enum class SlotKind { Real, RealOrInteger, Integer, Formula };
-
-// The kind of slot `k` of `row`. Slot 0 of evalR holds a formula, which is a String but no real.
-SlotKind slotKind(const PredicateRow& row, std::size_t k)
-{
-    const std::string symbol = row.symbol;
-    if (k == 0 && symbol.rfind("evalR_", 0) == 0)
-        return SlotKind::Formula;
-    return row.kinds[k] == 'i' ? SlotKind::Integer : row.kinds[k] == 'n' ? SlotKind::RealOrInteger : SlotKind::Real;
-}
-
 bool takes(SlotKind kind, CONSTANT::TYPE type)
 {
     switch (kind) {

@@ -29,7 +29,7 @@ const PredicateRow* rowFor(const std::vector<const PredicateRow*>& rows, const s
 
 SlotKind slotKind(const PredicateRow& row, std::size_t k)
 {
-    if (row.kinds[k] == 'i')
-        return SlotKind::Integer;
-    return k == 0 && std::strncmp(row.symbol, "evalR_", 6) == 0 ? SlotKind::Formula : SlotKind::Real;
+    if (k == 0 && std::strncmp(row.symbol, "evalR_", 6) == 0)
+        return SlotKind::Formula;
+    return row.kinds[k] == 'i' ? SlotKind::Integer : row.kinds[k] == 'n' ? SlotKind::RealOrInteger : SlotKind::Real;
 }

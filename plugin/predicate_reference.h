@@ -37,9 +37,9 @@ std::vector<const PredicateRow*> rowsOf(const PredicateLibrary& library);
 // The row of `symbol` among `rows`, or null.
 const PredicateRow* rowFor(const std::vector<const PredicateRow*>& rows, const std::string& symbol);
 
-// What slot `k` of a row's predicate takes: a real (a String of decimal text), an Integer, or
-// evalR's formula (a String, but no real).
-enum class SlotKind { Real, Integer, Formula };
+// What slot `k` of a row's predicate takes: a real (a String of decimal text), a real or an
+// Integer (evalR's operands), an Integer, or evalR's formula (a String, but no real).
+enum class SlotKind { Real, RealOrInteger, Integer, Formula };
 SlotKind slotKind(const PredicateRow& row, std::size_t k);
 
 #endif

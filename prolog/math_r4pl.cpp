@@ -377,9 +377,11 @@ bool addInput(Slots& slots, term_t argument, std::size_t k, const Family& family
         return addInteger(slots, argument, k, family);
     case SlotKind::Formula:
         return addFormula(slots, argument, k, family);
-    default:
-        return addReal(slots, argument, k, family);
+    case SlotKind::Real:
+    case SlotKind::RealOrInteger: // an integer of any size, as its text
+        break;
     }
+    return addReal(slots, argument, k, family);
 }
 
 bool unifyOutput(term_t argument, const TermMembers& terms, CONSTANT* slot)
