@@ -197,17 +197,6 @@ out_of_memory :-
     catch((evalR(Text, Text, Text, Text, Text, _), Formal = none), error(Formal, _), true),
     print(Formal).
 
-test(out_of_memory) in a child swipl.
-out_of_memory :-
-    format(string(Ones), "~`1t~*|", [33000000]),
-    string_concat("\x65E5\", Ones, Text),
-    garbage_collect,
-    status_kb("VmSize:", KB),
-    Limit is (KB + 100000) * 1024,
-    rlimit(as, _, Limit),
-    catch((evalR("x", Text, Text, Text, Text, _), Formal = none), error(Formal, _), true),
-    print(Formal).
-
 test(out_of_memory) :-
     current_prolog_flag(executable, Swipl),
     absolute_file_name(foreign(math_r4pl), Foreign, [file_type(executable), access(read)]),
