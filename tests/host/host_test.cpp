@@ -195,8 +195,23 @@ TEST(Host, AnswersCallsGivenAsArguments)
         {{"help(sqrt).", "apropos angle"}, 0,
          "sqrt_ii(X, R): tests R = √X; fails when X < 0 or nan\n    sqrt(\"2\", \"1.41421356\") → true\n"
          "sqrt_io(X, R): writes R = √X; fails when X < 0 or nan\n    sqrt(\"2\", R) → R = \"1.41421356\"\n"
-         "deg2rad  tests Y = X degrees in radians, X × π ÷ 180\nrad2deg  tests Y = X radians in degrees, X × 180 ÷ π\n"
-         "atan2    tests A = atan2(Y, X), the angle of the point (X, Y) in radians (Y f...\n"},
+         "deg2rad  degrees converted to radians\nrad2deg  radians converted to degrees\n"
+         "atan2    the angle of the point (X, Y), from Y and X\n"},
+        // By meaning: the words people search by, names that hold them first, and never a name
+        // that a paragraph about something else stands beside.
+        {{"apropos power", "apropos product", "apropos square  root", "apropos natural", "apropos log",
+          "apropos percent"},
+         0,
+         "pow  X to the power Y\ntimesR  the product of two reals\nsqrt  the square root\nln  the natural logarithm\n"
+         "log    the logarithm of X to base B\nlog2   the base-2 logarithm\nlog10  the base-10 logarithm\n"
+         "ln     the natural logarithm\nevalR  the value of a formula of up to four reals\n"},
+        // A command with more words than it takes says its form, never parsed as a call; help
+        // on a command describes it.
+        {{"help sqrt extra", "help(halt)", "apropos", "list all"}, 0,
+         "help takes one name or none: help sqrt\n"
+         "halt, quit or exit: the end of the session, as Ctrl-D on an empty line.\n"
+         "apropos takes a word or a few: apropos square root\nlist takes nothing more: list\n"},
+        {{"halt now", "sqrt(\"4\", X)"}, 0, "halt takes nothing more: halt\nX = \"2.00000000\"\n"},
         {{"help sqrt_io"}, 0, "sqrt_io(X, R): writes R = √X; fails when X < 0 or nan\n    sqrt(\"2\", R) → R = \"1.41421356\"\n"},
         {{"--lib", MISBEHAVING_PLUGIN_PATH, "help answer_io"}, 0, "answer_io\n"},
         {{"divR(\"1\", \"0\", Z), sqrt(\"4\", X)"}, 0, "false\n"},
@@ -605,8 +620,11 @@ TEST(Host, AProgramGetsEachAnswerBeforeItWritesTheNextCall)
         {"sqrt(\"9\", Y), sqrt(Y, Z)\n", "Y = \"3.00000000\", Z = \"1.73205081\"\n"},
         // Every line has its line, commands and comments too.
         {"% a comment\n", "\n"},
-        {"help\n", "help NAME, apropos WORD and list answer here in one line; extpred-host --help says the rest\n"},
+        {"help\n", "help NAME, apropos WORDS and list answer here in one line (help evalR: formulas); extpred-host "
+                   "--help says the rest\n"},
         {"apropos angle\n", "deg2rad rad2deg atan2\n"},
+        {"apropos square root\n", "sqrt\n"},
+        {"halt now\n", "halt takes nothing more: halt\n"},
     };
     for (const auto& [call, answer] : exchanges) {
         host.write(call);
@@ -849,10 +867,15 @@ TEST(Host, AtATerminalFindingAndRecallingCalls)
                 EXPECT_LE(columnsOf(text.substr(begin, end - begin)), 40) << text;
             }
         };
-        for (const char* command : {"help\r", "help fabs\r"}) {
+        for (const char* command : {"help\r", "help fabs\r", "help evalR\r"}) {
             host.write(command);
             std::string answer = host.prompt();
             expectFits(answer.substr(0, answer.find("\r\n?- ")));
+            if (command[5] != 'e')
+                continue;
+            // The language of formulas, with the patterns.
+            for (const char* part : {"remainder", "pi.", "log(b, x)", "atan2(y, x)", "\r\n    evalR("})
+                EXPECT_NE(answer.find(part), std::string::npos) << part << " not in\n" << answer;
         }
         host.write("log(\"8\", X)\r");
         std::string message = host.prompt();
