@@ -222,6 +222,18 @@ TEST(Host, AnswersCallsGivenAsArguments)
          "    1 + sqrt(x - 4)\n"
          "        ^\n"},
         {{"evalR(\"2 * x +\", \"3\", R)"}, 0, "false\n", "evalR: the formula ends early, at character 8\n"},
+        // A formula written as another language writes it: what that is here.
+        {{"evalR(\"log(x)\", \"2\", \"3\", R)"}, 0, "false\n", "log at character 1 takes 2 arguments (base, value); for one argument, ln, log2 or log10\n"},
+        {{"evalR(\"atan(y, x)\", \"2\", \"3\", R)"}, 0, "false\n", "atan at character 1 takes 1 argument; atan2(y, x) takes two\n"},
+        {{"evalR(\"fabs(x)\", \"2\", \"3\", R)"}, 0, "false\n", "no function fabs at character 1; the name here is abs\n"},
+        {{"evalR(\"mod(x, 3)\", \"2\", \"3\", R)"}, 0, "false\n", "no function mod at character 1; the remainder is written with %, as x % 3\n"},
+        {{"evalR(\"e^x\", \"2\", \"3\", R)"}, 0, "false\n", "no name e at character 1; e is exp(1), and e^x is exp(x)\n"},
+        {{"evalR(\"x ** 2\", \"2\", \"3\", R)"}, 0, "false\n", "stops making sense at character 4; the power is written ^, as x ^ 2\n"},
+        {{"evalR(\"x − 1\", \"2\", \"3\", R)"}, 0, "false\n", "stops making sense at character 3; − is no operator here: write -\n"},
+        {{"evalR(\"x × y\", \"2\", \"3\", R)"}, 0, "false\n", "stops making sense at character 3; × is no operator here: write *\n"},
+        {{"evalR(\"x ÷ 2\", \"2\", \"3\", R)"}, 0, "false\n", "stops making sense at character 3; ÷ is no operator here: write /\n"},
+        {{"evalR(\"round(x)\", \"2\", \"3\", R)"}, 0, "false\n", "round at character 1 takes 2 arguments (x, decimals): round(x, 0) for a whole number\n"},
+        {{"evalR(\"x * * 2\", \"2\", \"3\", R)"}, 0, "false\n", "evalR: the formula stops making sense at character 5\n"},
     };
     for (const HostCase& c : cases)
         expectRun(c);
