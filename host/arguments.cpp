@@ -16,7 +16,7 @@ int answerArguments(Session& session, const std::vector<std::string>& calls)
         if (command.kind != Command::None) {
             if (!put(commandAnswer(command, session.library(), false, width == 0 ? 80 : width)))
                 return writeFailed();
-        } else if (auto answer = session.answer(call, "argument " + std::to_string(k + 1), false)) {
+        } else if (auto answer = session.answer(call, "call " + std::to_string(k + 1), "goal")) {
             if (!put(*answer + "\n"))
                 return writeFailed();
         }

@@ -12,12 +12,13 @@
 namespace {
 
 // "standard input line 2, call 2, character 5": where a problem is, without the parts that say
-// nothing (a name of none, a call of a body of one).
-std::string placeOf(const std::string& name, std::size_t call, std::size_t calls, std::size_t character = 0)
+// nothing (a name of none, a call of a body of one). `part` names a call of the body.
+std::string placeOf(const std::string& name, const char* part, std::size_t call, std::size_t calls,
+                    std::size_t character = 0)
 {
     std::string place = name;
     if (calls > 1 && call > 0)
-        place += (place.empty() ? "" : ", ") + std::string("call ") + std::to_string(call);
+        place += (place.empty() ? "" : ", ") + std::string(part) + " " + std::to_string(call);
     if (character > 0)
         place += (place.empty() ? "" : ", ") + std::string("character ") + std::to_string(character);
     return place;
@@ -56,9 +57,9 @@ std::optional<std::string> Session::answerTyped(const CallInLines& call)
     }, Voice{true, false});
 }
 
-std::optional<std::string> Session::answer(const std::string& call, const std::string& name, bool nameHints)
+std::optional<std::string> Session::answer(const std::string& call, const std::string& name, const char* part)
 {
-    return answerText(call, [&](std::size_t at) { return Spot{name, call, at}; }, Voice{nameHints, true});
+    return answerText(call, [&](std::size_t at) { return Spot{name, call, at}; }, Voice{true, true, part});
 }
 
 int Session::status() const { return failed_ ? SOME_CALL_FAILED : ALL_ANSWERED; }
@@ -69,7 +70,7 @@ std::optional<std::string> Session::answerText(const std::string& text, const st
     std::variant<Body, BodyError> parsed = parseBody(text);
     if (const BodyError* error = std::get_if<BodyError>(&parsed)) {
         Spot spot = spotOf(error->at);
-        report(placed(placeOf(spot.name, error->call, error->calls, characterNumber(spot.line, spot.at)), error->message),
+        report(placed(placeOf(spot.name, voice.part, error->call, error->calls, characterNumber(spot.line, spot.at)), error->message),
                spot.line, spot.at, voice);
         return std::nullopt;
     }
@@ -80,12 +81,12 @@ std::optional<std::string> Session::answerText(const std::string& text, const st
         // where it starts.
         bool several = body.size() > 1 && outcome.call > 0;
         Spot spot = spotOf(several ? body[outcome.call - 1].at : 0);
-        report(placed(placeOf(spot.name, outcome.call, body.size()), outcome.text), spot.line,
+        report(placed(placeOf(spot.name, voice.part, outcome.call, body.size()), outcome.text), spot.line,
                several ? std::optional(spot.at) : std::nullopt, voice);
         return std::nullopt;
     }
     if (!outcome.why.empty()) {
-        tell(placed(placeOf(voice.placeHints ? spotOf(0).name : "", outcome.call, body.size()), outcome.why),
+        tell(placed(placeOf(voice.placeHints ? spotOf(0).name : "", voice.part, outcome.call, body.size()), outcome.why),
              voice.named);
     }
     return outcome.text;

@@ -167,14 +167,14 @@ TEST(Host, AnswersCallsGivenAsArguments)
         // Wrong kinds of term are answers too: the predicate fails, and a line says which
         // argument was of a kind that its slot never takes (none for the Integer slots).
         {{"sqrt(4, X)", "divR(\"1\", \"0\", Z)", "floor(abc, K)", "evalR(sqrt, R)"}, 0, "false\nfalse\nfalse\nfalse\n",
-         "extpred-host: argument 1 of sqrt is the Integer 4; a real is written in double quotes: \"4\"\n"
-         "extpred-host: argument 1 of floor is the Symbol abc; a real is written in double quotes\n"
-         "extpred-host: argument 1 of evalR is the Symbol sqrt; a formula is written in double quotes\n"},
+         "extpred-host: call 1: argument 1 of sqrt is the Integer 4; a real is written in double quotes: \"4\"\n"
+         "extpred-host: call 3: argument 1 of floor is the Symbol abc; a real is written in double quotes\n"
+         "extpred-host: call 4: argument 1 of evalR is the Symbol sqrt; a formula is written in double quotes\n"},
         {{"round(\"2.5\", \"0\", R)", "floor(\"2.9\", 3)", "sqrt(\"2\", x)", "round(\"2.5\", d, R)"}, 0,
          "false\nfalse\nfalse\nfalse\n",
          "round is the String \"0\"; D is an Integer, written without quotes: 0\n"
-         "extpred-host: argument 2 of sqrt is the Symbol x; a variable starts with a capital letter or _\n"
-         "extpred-host: argument 2 of round is the Symbol d; D is an Integer, such as 2\n"},
+         "extpred-host: call 3: argument 2 of sqrt is the Symbol x; a variable starts with a capital letter or _\n"
+         "extpred-host: call 4: argument 2 of round is the Symbol d; D is an Integer, such as 2\n"},
         {{"--lib", MATH_R_PATH, "exp(\"1\", E)"}, 0, "E = \"2.71828183\"\n"},
         {{"--lib=" MATH_R_PATH, "--", "exp(\"0\", \"1\")"}, 0, "true\n"},
         // The plug-in is only loaded, never linked: --lib rescues a host that has none at hand.
@@ -218,7 +218,7 @@ TEST(Host, AnswersCallsGivenAsArguments)
         // A formula, whose brackets pair inside its quotes; where it fails, the host says why.
         {{"evalR(\"sqrt((x - z)^2 + (y - w)^2)\", \"1\", \"1\", \"4\", \"5\", D)"}, 0, "D = \"5.00000000\"\n"},
         {{"addR(\"1\", \"2\", X), evalR(\"1 + sqrt(x - 4)\", X, R)"}, 0, "false\n",
-         "extpred-host: call 2: evalR: sqrt at character 5 fails on a value below 0 (or NaN)\n"
+         "extpred-host: call 1, goal 2: evalR: sqrt at character 5 fails on a value below 0 (or NaN)\n"
          "    1 + sqrt(x - 4)\n"
          "        ^\n"},
         {{"evalR(\"2 * x +\", \"3\", R)"}, 0, "false\n", "evalR: the formula ends early, at character 8\n"},
@@ -242,34 +242,34 @@ TEST(Host, AnswersCallsGivenAsArguments)
 TEST(Host, BadCallsAreReportedAndTheOthersStillAnswered)
 {
     const HostCase cases[] = {
-        {{"addR(X, Y, \"1\")"}, 1, "", "argument 1: no predicate addR_ooi in math_R.so"},
+        {{"addR(X, Y, \"1\")"}, 1, "", "call 1: no predicate addR_ooi in math_R.so"},
         {{"sqrt(\"4\", X)", "nope(\"1\")", "floor(\"-2.5\", K)"},
-         1, "X = \"2.00000000\"\nK = -3\n", "argument 2: no predicate nope_i in math_R.so"},
+         1, "X = \"2.00000000\"\nK = -3\n", "call 2: no predicate nope_i in math_R.so"},
         {{"addR(\"1\", \"2\" X)"},
-         1, "", "argument 1, character 15: expected ',' or ')' after an argument\n"
+         1, "", "call 1, character 15: expected ',' or ')' after an argument\n"
                 "    addR(\"1\", \"2\" X)\n"
                 "                  ^\n"},
-        {{"sqrt(1.5, X)"}, 1, "", "argument 1, character 6: a real is written in double quotes"},
+        {{"sqrt(1.5, X)"}, 1, "", "call 1, character 6: a real is written in double quotes"},
         {{"round(\"1\", 2147483648, X)", "sqrt(\"9\", X)"},
-         1, "X = \"3.00000000\"\n", "argument 1, character 12: this integer does not fit in 32 bits"},
+         1, "X = \"3.00000000\"\n", "call 1, character 12: this integer does not fit in 32 bits"},
         // The caret counts characters, not bytes: é is one.
         {{"addR(\"é\", X Y)"},
-         1, "", "argument 1, character 13: expected ',' or ')' after an argument\n"
+         1, "", "call 1, character 13: expected ',' or ')' after an argument\n"
                 "    addR(\"é\", X Y)\n"
                 "                ^\n"},
         // In a body the problem names its call, with the caret under it, even after a call
         // that fails.
         {{"divR(\"1\", \"0\", Z), sqrt(Z, X, Y)"},
-         1, "", "argument 1, call 2: no predicate sqrt_ioo in math_R.so; sqrt has sqrt_ii and sqrt_io\n"
+         1, "", "call 1, goal 2: no predicate sqrt_ioo in math_R.so; sqrt has sqrt_ii and sqrt_io\n"
                 "    divR(\"1\", \"0\", Z), sqrt(Z, X, Y)\n"
                 "                       ^\n"},
         {{"sqrt(\"4\", X),\tsqrt(X Y)"},
-         1, "", "argument 1, call 2, character 22: expected ',' or ')' after an argument\n"
+         1, "", "call 1, goal 2, character 22: expected ',' or ')' after an argument\n"
                 "    sqrt(\"4\", X),\tsqrt(X Y)\n"
                 "                 \t       ^\n"},
         // Wide characters take two columns each: the caret stands under the 1.
         {{"addR(\"日本語\", 1.5, X)"},
-         1, "", "argument 1, character 13: a real is written in double quotes, as in \"1.5\"\n"
+         1, "", "call 1, character 13: a real is written in double quotes, as in \"1.5\"\n"
                 "    addR(\"日本語\", 1.5, X)\n" + std::string(19, ' ') + "^\n"},
         // What the plug-in has instead: a name close to the one written, or its patterns and
         // which argument would make one of them.
@@ -279,10 +279,10 @@ TEST(Host, BadCallsAreReportedAndTheOthersStillAnswered)
         // Another name takes as many arguments; a name of other languages is called otherwise here.
         {{"atan(\"1\", \"1\", X)", "abs(\"-1\", X)"}, 1, "",
          "no predicate atan_iio in math_R.so; atan has atan_ii and atan_io; atan2 takes three arguments\n"
-         "extpred-host: argument 2: no predicate abs_io in math_R.so; the name here is fabs\n"},
+         "extpred-host: call 2: no predicate abs_io in math_R.so; the name here is fabs\n"},
         // A long line shows about 80 characters around the caret, cut on both sides.
         {{"addR(\"" + std::string(100, '1') + "\" \"" + std::string(100, '2') + "\", X)"},
-         1, "", "argument 1, character 109: expected ',' or ')' after an argument\n"
+         1, "", "call 1, character 109: expected ',' or ')' after an argument\n"
                 "    ..." + std::string(35, '1') + "\" \"" + std::string(36, '2') + "...\n" +
                 std::string(44, ' ') + "^\n"},
     };
