@@ -81,6 +81,27 @@ std::vector<std::string> predicatesOf(const PredicateLibrary& library)
     }
 }
 
+// The items down columns as ls sets them, as many columns as `width` holds, two blanks apart.
+std::string inColumns(const std::vector<std::string>& items, std::size_t width)
+{
+    if (items.empty())
+        return "";
+    std::size_t widest = 0;
+    for (const std::string& item : items)
+        widest = std::max(widest, item.size());
+    std::size_t columns = std::max<std::size_t>(1, (width + 2) / (widest + 2));
+    std::size_t rows = (items.size() + columns - 1) / columns;
+    std::string text;
+    for (std::size_t row = 0; row < rows; ++row) {
+        std::string line;
+        for (std::size_t at = row; at < items.size(); at += rows)
+            line += (line.empty() ? "" : "  ") + items[at] + std::string(widest - items[at].size(), ' ');
+        line.erase(line.find_last_not_of(' ') + 1);
+        text += line + "\n";
+    }
+    return text;
+}
+
 std::string joined(const std::vector<std::string>& items, bool oneLine)
 {
     std::string text;
@@ -244,7 +265,9 @@ Command commandOf(const std::string& line)
     if (form == nullptr)
         return {};
     std::vector<std::string> words;
-    if (!rest.empty() && rest.front() == '(') {
+    std::size_t bracket = rest.find_first_not_of(" \t");
+    if (bracket != std::string::npos && rest[bracket] == '(') {
+        rest.erase(0, bracket);
         // help(sqrt) as a Prolog toplevel takes it; anything else in brackets is a call.
         std::string inside = rest.back() == ')' ? rest.substr(1, rest.size() - 2) : "";
         std::size_t from = inside.find_first_not_of(" \t"), to = inside.find_last_not_of(" \t");
@@ -254,6 +277,8 @@ Command commandOf(const std::string& line)
         if (!std::all_of(inside.begin(), inside.end(), isWordCharacter))
             return {};
         words.push_back(inside);
+        if (words.size() < form->fewest || words.size() > form->most)
+            return {}; // list(x) is written as a call, and answered as one
     } else if (!rest.empty() && rest.front() != ' ' && rest.front() != '\t') {
         return {}; // helpful, list_io...: a name that only starts as a command does
     } else {
@@ -275,6 +300,8 @@ Command commandOf(const std::string& line)
 
 std::string commandAnswer(const Command& command, const PredicateLibrary& library, bool oneLine, std::size_t width)
 {
+    if (width == 0 && command.kind != Command::List)
+        width = 80; // a file of answers is read as a page is
     switch (command.kind) {
     case Command::Help:
         if (command.word.empty())
@@ -283,7 +310,7 @@ std::string commandAnswer(const Command& command, const PredicateLibrary& librar
     case Command::Apropos:
         return apropos(command.word, library, oneLine, width);
     case Command::List:
-        return joined(predicatesOf(library), oneLine);
+        return oneLine || width == 0 ? joined(predicatesOf(library), oneLine) : inColumns(predicatesOf(library), width);
     case Command::Usage:
         return oneLine ? command.word + "\n" : wrapped(command.word, width) + "\n";
     default:

@@ -29,7 +29,8 @@ struct Command {
 Command commandOf(const std::string& line);
 
 // What a command (but halt) answers, ending with a line end: lines of at most `width` columns
-// for a person, or a single line for a program that reads one line for each line it writes.
+// for a person (list in columns, as ls; width 0: no terminal, 80 columns, and list a name a
+// line), or a single line for a program that reads one line for each line it writes.
 std::string commandAnswer(const Command& command, const PredicateLibrary& library, bool oneLine,
                           std::size_t width = 80);
 

@@ -11,4 +11,9 @@
 // away), or where to find them all.
 std::string hintFor(const std::string& name, const std::string& pattern, const std::vector<std::string>& predicates);
 
+// The end of a hint that has nothing closer to offer than the whole list, which the prompt's
+// own command gives.
+extern const char* const LIST_HINT;
+extern const char* const LIST_HINT_AT_PROMPT;
+
 #endif

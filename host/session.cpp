@@ -4,6 +4,7 @@
 #include "evaluation.h"
 #include "line_display.h"
 #include "output.h"
+#include "predicate_hints.h"
 
 #include <unistd.h>
 
@@ -29,6 +30,24 @@ std::string placed(const std::string& place, const std::string& message)
     return place.empty() ? message : place + ": " + message;
 }
 
+// The answer broken after the comma between two bindings wherever the next would go past
+// `width` columns, never inside one: a quoted value is read whole. A binding wider than the
+// terminal stands on a line of its own, which the terminal breaks.
+std::string fitted(const std::string& text, const std::vector<std::size_t>& starts, std::size_t width)
+{
+    std::string lines;
+    std::size_t line = 0; // where the line under way starts in `text`
+    for (std::size_t k = 0; k <= starts.size(); ++k) {
+        std::size_t end = k < starts.size() ? starts[k] - 1 : text.size(); // after its comma
+        std::size_t next = k + 1 < starts.size() ? starts[k + 1] - 1 : text.size();
+        if (k < starts.size() && shownWidth(text.substr(line, next - line)) > width) {
+            lines += text.substr(line, end - line) + "\n";
+            line = end + 1;
+        }
+    }
+    return lines + text.substr(line);
+}
+
 } // namespace
 
 std::string cleaned(std::string line, std::size_t number)
@@ -48,13 +67,13 @@ std::optional<std::string> Session::answer(const CallInLines& call, const std::s
     }, Voice{});
 }
 
-std::optional<std::string> Session::answerTyped(const CallInLines& call)
+std::optional<std::string> Session::answerTyped(const CallInLines& call, std::size_t width)
 {
     bool several = call.lastLine() > call.firstLine();
     return answerText(call.text(), [&](std::size_t at) {
         CallInLines::Place place = call.placeOf(at);
         return Spot{several ? "line " + std::to_string(place.line) + " of the call" : "", place.text, place.at};
-    }, Voice{true, false});
+    }, Voice{true, false, "call", width});
 }
 
 std::optional<std::string> Session::answer(const std::string& call, const std::string& name, const char* part)
@@ -89,12 +108,15 @@ std::optional<std::string> Session::answerText(const std::string& text, const st
         tell(placed(placeOf(voice.placeHints ? spotOf(0).name : "", voice.part, outcome.call, body.size()), outcome.why),
              voice.named);
     }
-    return outcome.text;
+    return voice.width == 0 ? outcome.text : fitted(outcome.text, outcome.bindings, voice.width);
 }
 
-void Session::report(const std::string& message, const std::string& line, std::optional<std::size_t> at,
-                     Voice voice)
+void Session::report(std::string message, const std::string& line, std::optional<std::size_t> at, Voice voice)
 {
     failed_ = true;
+    // At the prompt the list is a command away.
+    const std::string list = LIST_HINT;
+    if (!voice.named && message.size() >= list.size() && message.compare(message.size() - list.size(), list.size(), list) == 0)
+        message.replace(message.size() - list.size(), list.size(), LIST_HINT_AT_PROMPT);
     tell(at ? message + quotedPlace(line, *at) : message, voice.named);
 }

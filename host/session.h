@@ -26,7 +26,8 @@ public:
     // The same for a call typed at the prompt, its lines numbered from 1: a problem is named by
     // its place in the call (line 2 of the call, character 5), which is all that the person who
     // typed it can see, and messages go without the program's name.
-    std::optional<std::string> answerTyped(const CallInLines& call);
+    // An answer wider than `width` columns (0: no limit) is broken between its bindings.
+    std::optional<std::string> answerTyped(const CallInLines& call, std::size_t width = 0);
 
     // The same for a call given whole, named `name` (e.g. "standard input line 2", or "call 2" of
     // the command line), the calls of its body by `part` ("line 2, call 3"; "call 2, goal 3").
@@ -51,11 +52,12 @@ private:
         bool placeHints = true;
         bool named = true;
         const char* part = "call";
+        std::size_t width = 0; // of the lines of an answer; 0: one line
     };
 
     std::optional<std::string> answerText(const std::string& text, const std::function<Spot(std::size_t)>& spotOf,
                                           Voice voice);
-    void report(const std::string& message, const std::string& line, std::optional<std::size_t> at, Voice voice);
+    void report(std::string message, const std::string& line, std::optional<std::size_t> at, Voice voice);
 
     const PredicateLibrary& library_;
     bool failed_ = false;

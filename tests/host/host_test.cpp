@@ -743,6 +743,11 @@ TEST(Host, AtATerminal)
         host.write("bad(X Y)\r");
         problem = host.prompt();
         EXPECT_NE(problem.find("\r\ncharacter 7: expected"), std::string::npos) << problem;
+        // The list is a command away at the prompt.
+        host.write("nope(X)\r");
+        problem = host.prompt();
+        EXPECT_NE(problem.find("list shows every predicate"), std::string::npos) << problem;
+        EXPECT_EQ(problem.find("--list"), std::string::npos) << problem;
         // Ctrl-D after some text answers it on a line of its own; on an empty line it ends.
         host.write("sqrt(\"16\", X)");
         host.readUntil("X)");
@@ -909,6 +914,20 @@ TEST(Host, AtATerminalFindingAndRecallingCalls)
         EXPECT_NE(host.readUntil("?- atan").find("\natan  atan2\r\n"), std::string::npos);
         host.write("2(\"1\", \"1\", A)\r");
         EXPECT_NE(host.prompt().find("A = \"0.78539816\""), std::string::npos);
+        // Inside quotes a word is no predicate's name: Tab leaves sq as it is, else sqrtrt fails.
+        host.write("evalR(\"sq\t");
+        host.readUntil("sq");
+        host.write("rt(4)\", R)\r");
+        EXPECT_NE(host.prompt().find("R = \"2.00000000\""), std::string::npos);
+        // An answer wider than the terminal is broken between its bindings, after the comma.
+        host.write("addR(\"1\", \"2\", Alpha), addR(Alpha, \"1000000\", Beta)\r");
+        EXPECT_NE(host.prompt().find("\nAlpha = \"3.00000000\",\r\nBeta = \"1000003.00000000\"\r\n"), std::string::npos);
+        // list fills the width in columns: two here, 38 lines for 76 names, each within 40 columns.
+        host.write("list\r");
+        std::string list = host.prompt();
+        list = list.substr(list.find("acos_ii"), list.find("\r\n?- ") - list.find("acos_ii"));
+        expectFits(list);
+        EXPECT_LE(std::count(list.begin(), list.end(), '\n'), 40) << list;
         host.write("addR(\"1\",\r");
         host.readUntil("|  ");
         host.awaitEditor();
