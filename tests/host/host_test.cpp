@@ -642,6 +642,13 @@ TEST(Host, AProgramGetsEachAnswerBeforeItWritesTheNextCall)
         host.write(call);
         EXPECT_EQ(host.readUntil("\n"), answer) << call;
     }
+    // The longest answers are one line each too, so that the next answer is the next line.
+    for (const char* command : {"help evalR\n", "help help\n", "list\n"}) {
+        host.write(command);
+        EXPECT_NE(host.readUntil("\n"), "") << command;
+        host.write("sqrt(\"4\", X)\n");
+        EXPECT_EQ(host.readUntil("\n"), "X = \"2.00000000\"\n") << command;
+    }
     host.write("halt\n"); // ends as the end of input would
     EXPECT_EQ(host.status(), 1);
 }
