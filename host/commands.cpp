@@ -34,6 +34,8 @@ struct CommandForm {
     const char* help;
 };
 
+const char* const HALT_HELP = "halt, quit or exit: the end of the session, as Ctrl-D on an empty line.";
+
 const CommandForm COMMANDS[] = {
     {"help", Command::Help, 0, 1, "one name or none", "help sqrt",
      "help: this guide. help NAME: the predicates of that name, as help sqrt, or of that pattern, as help sqrt_io; "
@@ -43,10 +45,9 @@ const CommandForm COMMANDS[] = {
      "apropos logarithm or apropos square root."},
     {"list", Command::List, 0, 0, "nothing more", "list",
      "list: every predicate of the plug-in, name_pattern, in columns at a terminal (as --list)."},
-    {"halt", Command::Halt, 0, 0, "nothing more", "halt",
-     "halt, quit or exit: the end of the session, as Ctrl-D on an empty line."},
-    {"quit", Command::Halt, 0, 0, "nothing more", "quit", nullptr},
-    {"exit", Command::Halt, 0, 0, "nothing more", "exit", nullptr},
+    {"halt", Command::Halt, 0, 0, "nothing more", "halt", HALT_HELP},
+    {"quit", Command::Halt, 0, 0, "nothing more", "quit", HALT_HELP},
+    {"exit", Command::Halt, 0, 0, "nothing more", "exit", HALT_HELP},
 };
 
 const CommandForm* formOf(const std::string& word)
@@ -229,17 +230,15 @@ std::string helpOn(const std::string& name, const PredicateLibrary& library, boo
             if (nameOf(symbol) == name || symbol == name)
                 items.push_back(symbol);
     if (items.empty()) {
-        const CommandForm* form = formOf(name);
-        while (form != nullptr && form->help == nullptr) // quit and exit: said with halt
-            --form;
-        if (form != nullptr)
+        if (const CommandForm* form = formOf(name))
             return (oneLine ? std::string(form->help) : wrapped(form->help, width)) + "\n";
         return apropos(name, library, oneLine, width);
     }
-    if (!rows.empty() && name.rfind("evalR", 0) == 0)
-        items.push_back(formulaLanguage(oneLine, width));
-    if (oneLine && !rows.empty())
+    bool formulas = !rows.empty() && name.rfind("evalR", 0) == 0; // and their language after them
+    if (oneLine && !rows.empty() && !formulas)
         items.back().pop_back(); // the last ;
+    if (formulas)
+        items.push_back(formulaLanguage(oneLine, width));
     return joined(items, oneLine);
 }
 

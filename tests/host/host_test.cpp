@@ -643,9 +643,12 @@ TEST(Host, AProgramGetsEachAnswerBeforeItWritesTheNextCall)
         EXPECT_EQ(host.readUntil("\n"), answer) << call;
     }
     // The longest answers are one line each too, so that the next answer is the next line.
-    for (const char* command : {"help evalR\n", "help help\n", "list\n"}) {
+    const std::pair<const char*, std::string> longest[] = {
+        {"help evalR\n", "R = \"1628.89462678\"\n"}, {"help help\n", "what the command does.\n"}, {"list\n", " timesR_iio\n"}};
+    for (const auto& [command, end] : longest) {
         host.write(command);
-        EXPECT_NE(host.readUntil("\n"), "") << command;
+        std::string answer = host.readUntil("\n");
+        EXPECT_EQ(answer.substr(answer.size() - std::min(answer.size(), end.size())), end) << command;
         host.write("sqrt(\"4\", X)\n");
         EXPECT_EQ(host.readUntil("\n"), "X = \"2.00000000\"\n") << command;
     }
