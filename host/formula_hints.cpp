@@ -54,6 +54,8 @@ const Advice ADVICE[] = {
     {FormulaFault::UnknownName, "PI", "pi is written in lower case"},
     {FormulaFault::UnknownName, "X", "the operands are written in lower case: x, y, z and w"},
     {FormulaFault::UnknownName, "Y", "the operands are written in lower case: x, y, z and w"},
+    {FormulaFault::UnknownName, "Z", "the operands are written in lower case: x, y, z and w"},
+    {FormulaFault::UnknownName, "W", "the operands are written in lower case: x, y, z and w"},
     // Where the text stops making sense, by the bytes there: signs of other languages and of
     // typeset mathematics.
     {FormulaFault::Syntax, "*", "the power is written ^, as x ^ 2"},
