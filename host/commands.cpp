@@ -5,6 +5,7 @@
 #include "predicate_reference.h"
 
 #include <algorithm>
+#include <cstring>
 #include <vector>
 
 namespace {
@@ -16,10 +17,46 @@ const char* const GUIDE =
     "name a Symbol. Calls separated by commas are a rule body, answered left to right; a final . is allowed. "
     "A line that ends with a comma or with a bracket still open goes on on the next line (at a terminal and "
     "in a -f file).\n"
-    "Commands: help NAME (the predicates of that name: slots, guard, an example); apropos WORD (those whose "
-    "name or description holds the word); list (every predicate); help (this text); halt, quit or exit (the "
+    "A whole formula is one call of evalR: evalR(\"sqrt(x^2 + y^2)\", \"3\", \"4\", D) computes it in double "
+    "precision and rounds once; help evalR shows its operators and functions.\n"
+    "Commands: help NAME (the predicates of that name: slots, guard, an example); apropos WORDS (those whose "
+    "name or description holds the words); list (every predicate); help (this text); halt, quit or exit (the "
     "end, as Ctrl-D). At a terminal Tab completes a name.\n";
-const char* const ONE_LINE_GUIDE = "help NAME, apropos WORD and list answer here in one line; extpred-host --help says the rest\n";
+const char* const ONE_LINE_GUIDE = "help NAME, apropos WORDS and list answer here in one line (help evalR: formulas); extpred-host --help says the rest\n";
+
+// Each command: the words it takes, and what help says of it.
+struct CommandForm {
+    const char* name;
+    Command::Kind kind;
+    std::size_t fewest, most; // words after it
+    const char* takes;        // for a line that gives it more or fewer
+    const char* example;
+    const char* help;
+};
+
+const char* const HALT_HELP = "halt, quit or exit: the end of the session, as Ctrl-D on an empty line.";
+
+const CommandForm COMMANDS[] = {
+    {"help", Command::Help, 0, 1, "one name or none", "help sqrt",
+     "help: this guide. help NAME: the predicates of that name, as help sqrt, or of that pattern, as help sqrt_io; "
+     "help evalR also shows the language of formulas. help COMMAND: what the command does."},
+    {"apropos", Command::Apropos, 1, 8, "a word or a few", "apropos square root",
+     "apropos WORDS: the predicates whose name or description holds the words, those whose name does first, as "
+     "apropos logarithm or apropos square root."},
+    {"list", Command::List, 0, 0, "nothing more", "list",
+     "list: every predicate of the plug-in, name_pattern, in columns at a terminal (as --list)."},
+    {"halt", Command::Halt, 0, 0, "nothing more", "halt", HALT_HELP},
+    {"quit", Command::Halt, 0, 0, "nothing more", "quit", HALT_HELP},
+    {"exit", Command::Halt, 0, 0, "nothing more", "exit", HALT_HELP},
+};
+
+const CommandForm* formOf(const std::string& word)
+{
+    for (const CommandForm& form : COMMANDS)
+        if (word == form.name)
+            return &form;
+    return nullptr;
+}
 
 bool isWordCharacter(char c)
 {
@@ -45,6 +82,27 @@ std::vector<std::string> predicatesOf(const PredicateLibrary& library)
     }
 }
 
+// The items down columns as ls sets them, as many columns as `width` holds, two blanks apart.
+std::string inColumns(const std::vector<std::string>& items, std::size_t width)
+{
+    if (items.empty())
+        return "";
+    std::size_t widest = 0;
+    for (const std::string& item : items)
+        widest = std::max(widest, item.size());
+    std::size_t columns = std::max<std::size_t>(1, (width + 2) / (widest + 2));
+    std::size_t rows = (items.size() + columns - 1) / columns;
+    std::string text;
+    for (std::size_t row = 0; row < rows; ++row) {
+        std::string line;
+        for (std::size_t at = row; at < items.size(); at += rows)
+            line += (line.empty() ? "" : "  ") + items[at] + std::string(widest - items[at].size(), ' ');
+        line.erase(line.find_last_not_of(' ') + 1);
+        text += line + "\n";
+    }
+    return text;
+}
+
 std::string joined(const std::vector<std::string>& items, bool oneLine)
 {
     std::string text;
@@ -53,33 +111,45 @@ std::string joined(const std::vector<std::string>& items, bool oneLine)
     return oneLine ? text + "\n" : text;
 }
 
-// The names, each once in the order first met, whose predicates' name or description holds
-// `word`; each with the description of its first pattern.
-std::vector<std::pair<std::string, std::string>> namesAbout(const std::string& word, const PredicateLibrary& library)
+// Whether `text` holds `wanted` (lower case) where one of its words begins: "square" in "the
+// square root", not "pi" in "pipe".
+bool holdsWord(const std::string& text, const std::string& wanted)
 {
-    std::string wanted = lowered(word);
-    std::vector<std::pair<std::string, std::string>> found;
-    auto add = [&](const std::string& name, const std::string& description) {
-        if (std::none_of(found.begin(), found.end(), [&](const auto& each) { return each.first == name; }))
-            found.emplace_back(name, description);
+    std::string lower = lowered(text);
+    for (std::size_t at = lower.find(wanted); at != std::string::npos; at = lower.find(wanted, at + 1))
+        if (at == 0 || !isWordCharacter(lower[at - 1]))
+            return true;
+    return false;
+}
+
+// The names whose predicate's name holds `words`, then those whose description does, each
+// with what it is; of a plug-in the README does not describe, the names that hold them.
+std::vector<std::pair<std::string, std::string>> namesAbout(const std::string& words, const PredicateLibrary& library)
+{
+    std::string wanted = lowered(words);
+    std::vector<std::pair<std::string, std::string>> byName, byDescription;
+    std::vector<std::string> symbols = predicatesOf(library);
+    auto has = [&](const std::string& name) {
+        return std::any_of(symbols.begin(), symbols.end(), [&](const std::string& symbol) { return nameOf(symbol) == name; });
     };
-    std::vector<const PredicateRow*> rows = rowsOf(library);
-    if (rows.empty()) {
-        for (const std::string& symbol : predicatesOf(library))
-            if (lowered(nameOf(symbol)).find(wanted) != std::string::npos)
-                add(nameOf(symbol), "");
-        return found;
+    if (rowsOf(library).empty()) {
+        for (const std::string& symbol : symbols)
+            if (lowered(nameOf(symbol)).find(wanted) != std::string::npos &&
+                (byName.empty() || byName.back().first != nameOf(symbol)))
+                byName.emplace_back(nameOf(symbol), "");
+        return byName;
     }
-    for (const PredicateRow* row : rows) {
-        std::string name = nameOf(row->symbol);
-        std::string text = name + " " + row->slots + " " + row->failsWhen + " " + row->does;
-        for (std::size_t k = 0; k < PREDICATE_NOTE_COUNT; ++k)
-            if (name == PREDICATE_NOTES[k].name)
-                text += std::string(" ") + PREDICATE_NOTES[k].text;
-        if (lowered(text).find(wanted) != std::string::npos)
-            add(name, row->does);
+    for (std::size_t k = 0; k < PREDICATE_NAME_COUNT; ++k) {
+        const PredicateName& each = PREDICATE_NAMES[k];
+        if (!has(each.name)) // an older build of the plug-in
+            continue;
+        if (lowered(each.name).find(wanted) != std::string::npos)
+            byName.emplace_back(each.name, each.is);
+        else if (holdsWord(std::string(each.is) + ", " + each.words, wanted))
+            byDescription.emplace_back(each.name, each.is);
     }
-    return found;
+    byName.insert(byName.end(), byDescription.begin(), byDescription.end());
+    return byName;
 }
 
 std::string apropos(const std::string& word, const PredicateLibrary& library, bool oneLine, std::size_t width)
@@ -99,6 +169,37 @@ std::string apropos(const std::string& word, const PredicateLibrary& library, bo
                             excerptAround(description, 0, width - column).line);
     }
     return joined(items, oneLine);
+}
+
+// What a formula may hold, under the patterns of evalR: the operators, the names, every
+// function with its arguments, and two examples.
+std::string formulaLanguage(bool oneLine, std::size_t width)
+{
+    const std::string syntax =
+        "A formula: operators from loosest to tightest + and -; *, / and % (the remainder); a sign - or +; ^ (the "
+        "power, grouped from the right: 2^3^2 is 512). Parentheses group. Names: x, y, z and w, the operands in "
+        "their order, and pi. Numbers as 1.5, .5 or 1e-3.";
+    const std::string examples[] = {"evalR(\"sqrt(x^2 + y^2)\", \"3\", \"4\", D) → D = \"5.00000000\"",
+                                    "evalR(\"x * (1 + y/100)^10\", \"1000\", \"5\", R) → R = \"1628.89462678\""};
+    if (oneLine) {
+        std::string text = syntax + " Functions:";
+        for (std::size_t k = 0; k < FUNCTION_ROW_COUNT; ++k)
+            text += std::string(k == 0 ? " " : ", ") + FUNCTION_ROWS[k].name + "(" + FUNCTION_ROWS[k].arguments + ")";
+        return text + ". Examples: " + examples[0] + "; " + examples[1];
+    }
+    std::string text = wrapped(syntax, width) + "\nFunctions:\n";
+    std::size_t column = 0;
+    for (std::size_t k = 0; k < FUNCTION_ROW_COUNT; ++k)
+        column = std::max(column, std::strlen(FUNCTION_ROWS[k].name) + std::strlen(FUNCTION_ROWS[k].arguments) + 4);
+    for (std::size_t k = 0; k < FUNCTION_ROW_COUNT; ++k) {
+        std::string call = std::string(FUNCTION_ROWS[k].name) + "(" + FUNCTION_ROWS[k].arguments + ")";
+        std::string line = call + std::string(column - call.size(), ' ') + FUNCTION_ROWS[k].is;
+        text += (width > column + 10 ? wrapped(line, width, column) : line) + "\n";
+    }
+    text += "Examples:\n";
+    for (const std::string& example : examples)
+        text += "    " + wrapped(example, width > 8 ? width - 4 : width, 4) + "\n";
+    return text.substr(0, text.size() - 1); // joined() ends the item
 }
 
 // The predicates of `name`, or the one that `name` is with its pattern (as list shows it): with
@@ -128,10 +229,16 @@ std::string helpOn(const std::string& name, const PredicateLibrary& library, boo
         for (const std::string& symbol : predicatesOf(library))
             if (nameOf(symbol) == name || symbol == name)
                 items.push_back(symbol);
-    if (items.empty())
+    if (items.empty()) {
+        if (const CommandForm* form = formOf(name))
+            return (oneLine ? std::string(form->help) : wrapped(form->help, width)) + "\n";
         return apropos(name, library, oneLine, width);
-    if (oneLine && !rows.empty())
+    }
+    bool formulas = !rows.empty() && name.rfind("evalR", 0) == 0; // and their language after them
+    if (oneLine && !rows.empty() && !formulas)
         items.back().pop_back(); // the last ;
+    if (formulas)
+        items.push_back(formulaLanguage(oneLine, width));
     return joined(items, oneLine);
 }
 
@@ -148,35 +255,52 @@ Command commandOf(const std::string& line)
         text.pop_back();
     text.erase(text.find_last_not_of(" \t") + 1);
 
-    // The first word, then what follows it: nothing, a word after blanks, or a word in brackets.
+    // The first word, then what follows it: nothing, words after blanks, or a word in brackets.
     std::size_t split = 0;
     while (split < text.size() && isWordCharacter(text[split]))
         ++split;
-    std::string first = text.substr(0, split), rest = text.substr(split), word;
-    if (!rest.empty()) {
-        bool bracketed = rest.front() == '(' && rest.back() == ')';
-        if (bracketed)
-            rest = rest.substr(1, rest.size() - 2);
-        std::size_t from = rest.find_first_not_of(" \t"), to = rest.find_last_not_of(" \t");
-        if (from == std::string::npos || (!bracketed && from == 0))
+    std::string first = text.substr(0, split), rest = text.substr(split);
+    const CommandForm* form = formOf(first);
+    if (form == nullptr)
+        return {};
+    std::vector<std::string> words;
+    std::size_t bracket = rest.find_first_not_of(" \t");
+    if (bracket != std::string::npos && rest[bracket] == '(') {
+        rest.erase(0, bracket);
+        // help(sqrt) as a Prolog toplevel takes it; anything else in brackets is a call.
+        std::string inside = rest.back() == ')' ? rest.substr(1, rest.size() - 2) : "";
+        std::size_t from = inside.find_first_not_of(" \t"), to = inside.find_last_not_of(" \t");
+        if (from == std::string::npos)
             return {};
-        word = rest.substr(from, to + 1 - from);
-        if (!std::all_of(word.begin(), word.end(), isWordCharacter))
+        inside = inside.substr(from, to + 1 - from);
+        if (!std::all_of(inside.begin(), inside.end(), isWordCharacter))
             return {};
+        words.push_back(inside);
+        if (words.size() < form->fewest || words.size() > form->most)
+            return {}; // list(x) is written as a call, and answered as one
+    } else if (!rest.empty() && rest.front() != ' ' && rest.front() != '\t') {
+        return {}; // helpful, list_io...: a name that only starts as a command does
+    } else {
+        for (std::size_t at = 0; (at = rest.find_first_not_of(" \t", at)) != std::string::npos;) {
+            std::size_t stop = rest.find_first_of(" \t", at);
+            words.push_back(rest.substr(at, stop - at));
+            at = stop;
+        }
     }
-    if (first == "help")
-        return {Command::Help, word};
-    if (first == "apropos")
-        return {word.empty() ? Command::Help : Command::Apropos, word};
-    if (word.empty() && first == "list")
-        return {Command::List, ""};
-    if (word.empty() && (first == "halt" || first == "quit" || first == "exit"))
-        return {Command::Halt, ""};
-    return {};
+    bool plain = std::all_of(words.begin(), words.end(),
+                             [](const std::string& w) { return std::all_of(w.begin(), w.end(), isWordCharacter); });
+    if (words.size() < form->fewest || words.size() > form->most || !plain)
+        return {Command::Usage, std::string(form->name) + " takes " + form->takes + ": " + form->example};
+    std::string joinedWords;
+    for (const std::string& word : words)
+        joinedWords += (joinedWords.empty() ? "" : " ") + word;
+    return {form->kind, joinedWords};
 }
 
 std::string commandAnswer(const Command& command, const PredicateLibrary& library, bool oneLine, std::size_t width)
 {
+    if (width == 0 && command.kind != Command::List)
+        width = 80; // a file of answers is read as a page is
     switch (command.kind) {
     case Command::Help:
         if (command.word.empty())
@@ -185,7 +309,9 @@ std::string commandAnswer(const Command& command, const PredicateLibrary& librar
     case Command::Apropos:
         return apropos(command.word, library, oneLine, width);
     case Command::List:
-        return joined(predicatesOf(library), oneLine);
+        return oneLine || width == 0 ? joined(predicatesOf(library), oneLine) : inColumns(predicatesOf(library), width);
+    case Command::Usage:
+        return oneLine ? command.word + "\n" : wrapped(command.word, width) + "\n";
     default:
         return "";
     }

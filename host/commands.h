@@ -16,17 +16,21 @@ struct Command {
         Apropos, // apropos WORD: the predicates whose name or description holds the word
         List,    // list: every predicate, as --list
         Halt,    // halt, quit, exit: the end of the session, as the end of input is
+        Usage,   // a command with more (or less) than it takes: `word` says its form
     };
     Kind kind = None;
-    std::string word; // of help NAME and apropos WORD
+    std::string word; // of help NAME and apropos WORDS; of Usage, the line that says the form
 };
 
 // The command that `line` is: a word alone, or help and apropos with a name, as `help sqrt` or
-// `help(sqrt)`; blanks and a final full stop aside.
+// `help(sqrt)`, apropos with a few words (`apropos square root`); blanks and a final full stop
+// aside. A command word followed by a blank is a command whatever follows: what it does not
+// take gets its form, not the message of a malformed call.
 Command commandOf(const std::string& line);
 
 // What a command (but halt) answers, ending with a line end: lines of at most `width` columns
-// for a person, or a single line for a program that reads one line for each line it writes.
+// for a person (list in columns, as ls; width 0: no terminal, 80 columns, and list a name a
+// line), or a single line for a program that reads one line for each line it writes.
 std::string commandAnswer(const Command& command, const PredicateLibrary& library, bool oneLine,
                           std::size_t width = 80);
 

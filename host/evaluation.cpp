@@ -32,14 +32,17 @@ public:
 
     // X = "1.50000000", K = 2; or true when there are none. A variable whose name starts with
     // _ is one the author does not want to see, as at a Prolog toplevel.
-    std::string answer() const
+    // `starts` gets where each binding after the first starts, for a reader that breaks lines.
+    std::string answer(std::vector<std::size_t>& starts) const
     {
         std::string text;
         for (const auto& binding : bindings_) {
             if (binding.first[0] == '_')
                 continue;
-            if (!text.empty())
+            if (!text.empty()) {
                 text += ", ";
+                starts.push_back(text.size());
+            }
             text += binding.first;
             text += " = ";
             text += fromConstantToString(binding.second);
@@ -149,7 +152,9 @@ Outcome evaluate(const Body& body, const PredicateLibrary& library)
                 }
             }
         }
-        return {true, bound.answer()};
+        Outcome answered{true, "", 0};
+        answered.text = bound.answer(answered.bindings);
+        return answered;
     } catch (const std::bad_alloc&) {
         // Only a call being made is named: planning and the answer's text belong to none.
         if (steps.size() == body.size() && n < steps.size())

@@ -7,12 +7,14 @@
 #include "predicate_library.h"
 
 #include <string>
+#include <vector>
 
 struct Outcome {
     bool answered;        // false: `text` says what went wrong
     std::string text;     // true, false, or the bindings such as X = "3.75000000"
     std::size_t call = 0; // the 1-based call that went wrong, or that answered false
     std::string why = ""; // of a false answer, when the host can tell (a line, and the place it means)
+    std::vector<std::size_t> bindings = {}; // where in `text` each binding after the first starts
 };
 
 Outcome evaluate(const Body& body, const PredicateLibrary& library);

@@ -198,6 +198,10 @@ private:
     {
         EditingReader& reader = of(editor);
         const LineInfo* line = el_line(editor);
+        // Inside a quoted text (an odd number of quotes before the cursor) a word is a real or a
+        // formula, whose names are no predicates: sqrt("sq must stay as typed.
+        if (std::count(line->buffer, line->cursor, '"') % 2 != 0)
+            return CC_REFRESH_BEEP;
         const char* start = line->cursor;
         while (start > line->buffer && (std::isalnum(static_cast<unsigned char>(start[-1])) || start[-1] == '_'))
             --start;

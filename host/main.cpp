@@ -48,6 +48,7 @@ int main(int argc, char** argv)
         return written(status);
     try {
         PredicateLibrary library(options.library ? *options.library : defaultLibraryPath());
+        expectPredicates(library);
         if (options.list)
             return written(listPredicates(library));
         Session session(library);

@@ -29,9 +29,9 @@ once (not those starting with _), true when there are none, and false when any
 call fails; a line on standard error then says why when an argument is of a
 kind that its slot never takes, or when a formula cannot be computed. A line
 may also be a command: help NAME (the predicates of that name: slots, guard and
-an example), apropos WORD (the predicates whose name or description holds the
-word), list (every predicate), help (a short guide), halt, quit or exit (the
-end, as the end of input).
+an example; help evalR also the language of formulas), apropos WORDS (the
+predicates whose name or description holds the words), list (every predicate),
+help (a short guide), halt, quit or exit (the end, as the end of input).
 
 examples:
   $ extpred-host 'sqrt("2", X)'
@@ -47,8 +47,8 @@ examples:
   sqrt_io(X, R): writes R = √X; fails when X < 0 or nan
       sqrt("2", R) → R = "1.41421356"
   $ extpred-host 'apropos degrees'
-  deg2rad  tests Y = X degrees in radians, X × π ÷ 180
-  rad2deg  tests Y = X radians in degrees, X × 180 ÷ π
+  deg2rad  degrees converted to radians
+  rad2deg  radians converted to degrees
   $ extpred-host -f )" EXTPRED_HOST_TOUR R"(
 
 Without CALL it reads one call (or body) a line:

@@ -227,7 +227,7 @@ std::string hintFor(const std::string& name, const std::string& pattern, const s
     for (const auto& each : close)
         names.push_back(each.second);
     if (names.empty())
-        return "extpred-host --list lists every predicate";
+        return LIST_HINT;
     return (names.size() > 1 ? "the closest names are " : "the closest name is ") + listed(names);
 }
 
@@ -262,3 +262,6 @@ std::string misfitHint(const std::vector<const PredicateRow*>& rows, const Misfi
     const Argument number{Argument::Integer, misfit.text};
     return advice(kind, slotName(reader->slots, misfit.argument), number, CONSTANT::Integer);
 }
+
+const char* const LIST_HINT = "extpred-host --list lists every predicate";
+const char* const LIST_HINT_AT_PROMPT = "list shows every predicate";

@@ -28,4 +28,9 @@ std::string kindHint(const std::vector<const PredicateRow*>& rows, const Predica
 // formula; empty where the parser's own advice holds (a real, or a slot the rows do not know).
 std::string misfitHint(const std::vector<const PredicateRow*>& rows, const Misfit& misfit);
 
+// The end of a hint that has nothing closer to offer than the whole list, which the prompt's
+// own command gives.
+extern const char* const LIST_HINT;
+extern const char* const LIST_HINT_AT_PROMPT;
+
 #endif

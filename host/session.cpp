@@ -14,12 +14,13 @@
 namespace {
 
 // "standard input line 2, call 2, character 5": where a problem is, without the parts that say
-// nothing (a name of none, a call of a body of one).
-std::string placeOf(const std::string& name, std::size_t call, std::size_t calls, std::size_t character = 0)
+// nothing (a name of none, a call of a body of one). `part` names a call of the body.
+std::string placeOf(const std::string& name, const char* part, std::size_t call, std::size_t calls,
+                    std::size_t character = 0)
 {
     std::string place = name;
     if (calls > 1 && call > 0)
-        place += (place.empty() ? "" : ", ") + std::string("call ") + std::to_string(call);
+        place += (place.empty() ? "" : ", ") + std::string(part) + " " + std::to_string(call);
     if (character > 0)
         place += (place.empty() ? "" : ", ") + std::string("character ") + std::to_string(character);
     return place;
@@ -28,6 +29,24 @@ std::string placeOf(const std::string& name, std::size_t call, std::size_t calls
 std::string placed(const std::string& place, const std::string& message)
 {
     return place.empty() ? message : place + ": " + message;
+}
+
+// The answer broken after the comma between two bindings wherever the next would go past
+// `width` columns, never inside one: a quoted value is read whole. A binding wider than the
+// terminal stands on a line of its own, which the terminal breaks.
+std::string fitted(const std::string& text, const std::vector<std::size_t>& starts, std::size_t width)
+{
+    std::string lines;
+    std::size_t line = 0; // where the line under way starts in `text`
+    for (std::size_t k = 0; k <= starts.size(); ++k) {
+        std::size_t end = k < starts.size() ? starts[k] - 1 : text.size(); // after its comma
+        std::size_t next = k + 1 < starts.size() ? starts[k + 1] - 1 : text.size();
+        if (k < starts.size() && shownWidth(text.substr(line, next - line)) > width) {
+            lines += text.substr(line, end - line) + "\n";
+            line = end + 1;
+        }
+    }
+    return lines + text.substr(line);
 }
 
 } // namespace
@@ -49,18 +68,18 @@ std::optional<std::string> Session::answer(const CallInLines& call, const std::s
     }, Voice{});
 }
 
-std::optional<std::string> Session::answerTyped(const CallInLines& call)
+std::optional<std::string> Session::answerTyped(const CallInLines& call, std::size_t width)
 {
     bool several = call.lastLine() > call.firstLine();
     return answerText(call.text(), [&](std::size_t at) {
         CallInLines::Place place = call.placeOf(at);
         return Spot{several ? "line " + std::to_string(place.line) + " of the call" : "", place.text, place.at};
-    }, Voice{true, false});
+    }, Voice{true, false, "call", width});
 }
 
-std::optional<std::string> Session::answer(const std::string& call, const std::string& name, bool nameHints)
+std::optional<std::string> Session::answer(const std::string& call, const std::string& name, const char* part)
 {
-    return answerText(call, [&](std::size_t at) { return Spot{name, call, at}; }, Voice{nameHints, true});
+    return answerText(call, [&](std::size_t at) { return Spot{name, call, at}; }, Voice{true, true, part});
 }
 
 int Session::status() const { return failed_ ? SOME_CALL_FAILED : ALL_ANSWERED; }
@@ -72,7 +91,7 @@ std::optional<std::string> Session::answerText(const std::string& text, const st
     if (const BodyError* error = std::get_if<BodyError>(&parsed)) {
         Spot spot = spotOf(error->at);
         std::string hint = error->misfit ? misfitHint(rowsOf(library_), *error->misfit) : "";
-        report(placed(placeOf(spot.name, error->call, error->calls, characterNumber(spot.line, spot.at)),
+        report(placed(placeOf(spot.name, voice.part, error->call, error->calls, characterNumber(spot.line, spot.at)),
                       hint.empty() ? error->message : hint),
                spot.line, spot.at, voice);
         return std::nullopt;
@@ -84,20 +103,23 @@ std::optional<std::string> Session::answerText(const std::string& text, const st
         // where it starts.
         bool several = body.size() > 1 && outcome.call > 0;
         Spot spot = spotOf(several ? body[outcome.call - 1].at : 0);
-        report(placed(placeOf(spot.name, outcome.call, body.size()), outcome.text), spot.line,
+        report(placed(placeOf(spot.name, voice.part, outcome.call, body.size()), outcome.text), spot.line,
                several ? std::optional(spot.at) : std::nullopt, voice);
         return std::nullopt;
     }
     if (!outcome.why.empty()) {
-        tell(placed(placeOf(voice.placeHints ? spotOf(0).name : "", outcome.call, body.size()), outcome.why),
+        tell(placed(placeOf(voice.placeHints ? spotOf(0).name : "", voice.part, outcome.call, body.size()), outcome.why),
              voice.named);
     }
-    return outcome.text;
+    return voice.width == 0 ? outcome.text : fitted(outcome.text, outcome.bindings, voice.width);
 }
 
-void Session::report(const std::string& message, const std::string& line, std::optional<std::size_t> at,
-                     Voice voice)
+void Session::report(std::string message, const std::string& line, std::optional<std::size_t> at, Voice voice)
 {
     failed_ = true;
+    // At the prompt the list is a command away.
+    const std::string list = LIST_HINT;
+    if (!voice.named && message.size() >= list.size() && message.compare(message.size() - list.size(), list.size(), list) == 0)
+        message.replace(message.size() - list.size(), list.size(), LIST_HINT_AT_PROMPT);
     tell(at ? message + quotedPlace(line, *at) : message, voice.named);
 }

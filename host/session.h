@@ -26,11 +26,12 @@ public:
     // The same for a call typed at the prompt, its lines numbered from 1: a problem is named by
     // its place in the call (line 2 of the call, character 5), which is all that the person who
     // typed it can see, and messages go without the program's name.
-    std::optional<std::string> answerTyped(const CallInLines& call);
+    // An answer wider than `width` columns (0: no limit) is broken between its bindings.
+    std::optional<std::string> answerTyped(const CallInLines& call, std::size_t width = 0);
 
-    // The same for a call given whole, named `name` (e.g. "argument 1"); why a call answered
-    // false is said without the name when `nameHints` is false, as beside the answer it explains.
-    std::optional<std::string> answer(const std::string& call, const std::string& name, bool nameHints = true);
+    // The same for a call given whole, named `name` (e.g. "standard input line 2", or "call 2" of
+    // the command line), the calls of its body by `part` ("line 2, call 3"; "call 2, goal 3").
+    std::optional<std::string> answer(const std::string& call, const std::string& name, const char* part = "call");
 
     // Whether every call so far was answered (true or false).
     int status() const;
@@ -46,15 +47,17 @@ private:
     };
 
     // How messages are said: whether why a call answered false is named by where the call is,
-    // and whether each message starts with the program's name.
+    // whether each message starts with the program's name, and what a call of a body is called.
     struct Voice {
         bool placeHints = true;
         bool named = true;
+        const char* part = "call";
+        std::size_t width = 0; // of the lines of an answer; 0: one line
     };
 
     std::optional<std::string> answerText(const std::string& text, const std::function<Spot(std::size_t)>& spotOf,
                                           Voice voice);
-    void report(const std::string& message, const std::string& line, std::optional<std::size_t> at, Voice voice);
+    void report(std::string message, const std::string& line, std::optional<std::size_t> at, Voice voice);
 
     const PredicateLibrary& library_;
     bool failed_ = false;

@@ -33,7 +33,7 @@ int answerAtTerminal(Session& session)
     // At the terminal the reason shown is answer enough; a file of answers keeps its lines in
     // step with the calls.
     auto answered = [&]() {
-        auto answer = session.answerTyped(call);
+        auto answer = session.answerTyped(call, prompting ? terminalWidth(STDOUT_FILENO) : 0);
         reader->remember(typed);
         call.clear();
         typed.clear();

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <fstream>
 #include <cstring>
 #include <vector>
 
@@ -80,7 +81,60 @@ bool isDefinedFunction(const ElfW(Sym) & symbol)
            (visibility == STV_DEFAULT || visibility == STV_PROTECTED);
 }
 
+// The machines a plug-in is most often built for, by the names their toolchains use.
+std::string machineName(unsigned machine)
+{
+    switch (machine) {
+    case EM_X86_64: return "x86-64";
+    case EM_AARCH64: return "aarch64";
+    case EM_386: return "i386";
+    case EM_ARM: return "arm";
+    case EM_RISCV: return "riscv";
+    case EM_PPC64: return "ppc64";
+    case EM_S390: return "s390x";
+    case EM_MIPS: return "mips";
+    default: return "machine " + std::to_string(machine);
+    }
+}
+
+unsigned thisMachine()
+{
+#if defined(__x86_64__)
+    return EM_X86_64;
+#elif defined(__aarch64__)
+    return EM_AARCH64;
+#elif defined(__i386__)
+    return EM_386;
+#elif defined(__arm__)
+    return EM_ARM;
+#elif defined(__riscv)
+    return EM_RISCV;
+#elif defined(__powerpc64__)
+    return EM_PPC64;
+#elif defined(__s390x__)
+    return EM_S390;
+#else
+    return EM_NONE; // no claim about any file
+#endif
+}
+
 } // namespace
+
+std::string foreignMachine(const std::string& path)
+{
+    // e_ident, e_type and e_machine: the first 20 bytes, laid out alike in both classes.
+    unsigned char header[20] = {};
+    std::ifstream file(path, std::ios::binary);
+    if (!file.read(reinterpret_cast<char*>(header), sizeof header) || std::memcmp(header, ELFMAG, SELFMAG) != 0)
+        return "";
+    bool little = header[EI_DATA] == ELFDATA2LSB;
+    unsigned machine = little ? header[18] | unsigned(header[19]) << 8 : unsigned(header[18]) << 8 | header[19];
+    if (thisMachine() == EM_NONE || machine == thisMachine())
+        return "";
+    std::size_t slash = path.rfind('/');
+    return path.substr(slash == std::string::npos ? 0 : slash + 1) + " is a shared object for " + machineName(machine) +
+           "; this host runs " + machineName(thisMachine());
+}
 
 // The dynamic symbol table (.dynsym) and its names, found through the section headers: a table
 // the loader needs, so that no plug-in goes without it, and the same on every architecture.

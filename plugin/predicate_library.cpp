@@ -38,7 +38,8 @@ PredicateLibrary::PredicateLibrary(const std::string& path)
     handle_ = dlopen(file_.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (handle_ == nullptr) {
         const char* message = dlerror();
-        throw LoadError(message ? message : "cannot load " + path);
+        std::string foreign = foreignMachine(file_);
+        throw LoadError(!foreign.empty() ? foreign : message ? message : "cannot load " + path);
     }
     link_map* map = nullptr;
     if (dlinfo(handle_, RTLD_DI_LINKMAP, &map) == 0 && map != nullptr && map->l_name != nullptr)
@@ -71,6 +72,12 @@ const std::vector<std::string>& PredicateLibrary::predicates() const
         predicates_ = std::move(found);
     }
     return *predicates_;
+}
+
+void expectPredicates(const PredicateLibrary& library)
+{
+    if (library.predicates().empty())
+        throw LoadError(library.name() + " exports no predicate of the plug-in interface");
 }
 
 std::string defaultLibraryPath()

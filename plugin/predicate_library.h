@@ -48,6 +48,10 @@ private:
     std::string name_;
 };
 
+// Throws LoadError unless `library` exports a predicate: a library of something else (libm) or
+// a plug-in built with its symbols hidden would answer no call, and is better refused at once.
+void expectPredicates(const PredicateLibrary& library);
+
 // math_R.so beside this executable, else in the library folder relative to it where
 // `make install` puts it. Throws LoadError naming the places looked at.
 std::string defaultLibraryPath();

@@ -18,16 +18,26 @@ struct PredicateRow {
     const char* example;   // a call and its answer
 };
 
-// A rule of the README's that names a predicate, for apropos.
-struct PredicateNote {
+// A predicate's name as apropos finds it: what it is, and the words people search for it by.
+struct PredicateName {
     const char* name;
-    const char* text;
+    const char* is;    // "the square root"
+    const char* words; // "square root, radical"
+};
+
+// A function that a formula may call, for help evalR.
+struct FunctionRow {
+    const char* name;
+    const char* arguments; // "b, x"
+    const char* is;
 };
 
 extern const PredicateRow PREDICATE_ROWS[];
 extern const std::size_t PREDICATE_ROW_COUNT;
-extern const PredicateNote PREDICATE_NOTES[];
-extern const std::size_t PREDICATE_NOTE_COUNT;
+extern const PredicateName PREDICATE_NAMES[];
+extern const std::size_t PREDICATE_NAME_COUNT;
+extern const FunctionRow FUNCTION_ROWS[];
+extern const std::size_t FUNCTION_ROW_COUNT;
 
 // The rows that describe `library`: all of them when every predicate it exports has one (this
 // library, or an older build of it), else none, so that another plug-in is never described by

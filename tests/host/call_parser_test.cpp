@@ -1,9 +1,13 @@
 // The host's call syntax: what each written call becomes, and where a malformed one goes wrong.
 #include "call_parser.h"
+#include "formula.h"
+#include "predicate_reference.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
+#include <cstring>
 
 namespace {
 
@@ -141,6 +145,21 @@ TEST(CallParser, ABodyGoesOnAfterACommaOrAnOpenBracket)
     };
     for (const auto& [text, continues] : cases)
         EXPECT_EQ(bodyContinues(text), continues) << text;
+}
+
+// help evalR lists the functions from the README's table: each one the evaluator knows, with
+// as many arguments as it takes, and none that it does not know.
+TEST(CallParser, TheTableOfFunctionsIsTheEvaluators)
+{
+    FormulaFunctions functions = formulaFunctions();
+    ASSERT_EQ(FUNCTION_ROW_COUNT, static_cast<std::size_t>(functions.last - functions.first));
+    for (std::size_t k = 0; k < FUNCTION_ROW_COUNT; ++k) {
+        const FunctionRow& row = FUNCTION_ROWS[k];
+        const FormulaFunction* f = std::find_if(functions.first, functions.last,
+                                                [&](const FormulaFunction& each) { return std::strcmp(each.name, row.name) == 0; });
+        ASSERT_NE(f, functions.last) << row.name << " is no function of a formula";
+        EXPECT_EQ(std::count(row.arguments, row.arguments + std::strlen(row.arguments), ',') + 1, f->arity) << row.name;
+    }
 }
 
 } // namespace

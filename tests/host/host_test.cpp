@@ -169,14 +169,14 @@ TEST(Host, AnswersCallsGivenAsArguments)
         // Wrong kinds of term are answers too: the predicate fails, and a line says which
         // argument was of a kind that its slot never takes (none for the Integer slots).
         {{"sqrt(4, X)", "divR(\"1\", \"0\", Z)", "floor(abc, K)", "evalR(sqrt, R)"}, 0, "false\nfalse\nfalse\nfalse\n",
-         "extpred-host: argument 1 of sqrt is the Integer 4; a real is written in double quotes: \"4\"\n"
-         "extpred-host: argument 1 of floor is the Symbol abc; a real is written in double quotes\n"
-         "extpred-host: argument 1 of evalR is the Symbol sqrt; a formula is written in double quotes\n"},
+         "extpred-host: call 1: argument 1 of sqrt is the Integer 4; a real is written in double quotes: \"4\"\n"
+         "extpred-host: call 3: argument 1 of floor is the Symbol abc; a real is written in double quotes\n"
+         "extpred-host: call 4: argument 1 of evalR is the Symbol sqrt; a formula is written in double quotes\n"},
         {{"round(\"2.5\", \"0\", R)", "floor(\"2.9\", 3)", "sqrt(\"2\", x)", "round(\"2.5\", d, R)"}, 0,
          "false\nfalse\nfalse\nfalse\n",
          "round is the String \"0\"; D is a whole number, written without quotes, as in 0\n"
-         "extpred-host: argument 2 of sqrt is the Symbol x; a variable starts with a capital letter or _\n"
-         "extpred-host: argument 2 of round is the Symbol d; D is a whole number, as in 2\n"},
+         "extpred-host: call 3: argument 2 of sqrt is the Symbol x; a variable starts with a capital letter or _\n"
+         "extpred-host: call 4: argument 2 of round is the Symbol d; D is a whole number, as in 2\n"},
         {{"--lib", MATH_R_PATH, "exp(\"1\", E)"}, 0, "E = \"2.71828183\"\n"},
         {{"--lib=" MATH_R_PATH, "--", "exp(\"0\", \"1\")"}, 0, "true\n"},
         // The plug-in is only loaded, never linked: --lib rescues a host that has none at hand.
@@ -197,22 +197,48 @@ TEST(Host, AnswersCallsGivenAsArguments)
         {{"help(sqrt).", "apropos angle"}, 0,
          "sqrt_ii(X, R): tests R = √X; fails when X < 0 or nan\n    sqrt(\"2\", \"1.41421356\") → true\n"
          "sqrt_io(X, R): writes R = √X; fails when X < 0 or nan\n    sqrt(\"2\", R) → R = \"1.41421356\"\n"
-         "deg2rad  tests Y = X degrees in radians, X × π ÷ 180\nrad2deg  tests Y = X radians in degrees, X × 180 ÷ π\n"
-         "atan2    tests A = atan2(Y, X), the angle of the point (X, Y) in radians (Y f...\n"},
+         "deg2rad  degrees converted to radians\nrad2deg  radians converted to degrees\n"
+         "atan2    the angle of the point (X, Y), from Y and X\n"},
+        // By meaning: the words people search by, names that hold them first, and never a name
+        // that a paragraph about something else stands beside.
+        {{"apropos power", "apropos product", "apropos square  root", "apropos natural", "apropos log",
+          "apropos percent"},
+         0,
+         "pow  X to the power Y\ntimesR  the product of two reals\nsqrt  the square root\nln  the natural logarithm\n"
+         "log    the logarithm of X to base B\nlog2   the base-2 logarithm\nlog10  the base-10 logarithm\n"
+         "ln     the natural logarithm\nevalR  the value of a formula of up to four reals\n"},
+        // A command with more words than it takes says its form, never parsed as a call; help
+        // on a command describes it.
+        {{"help sqrt extra", "help(halt)", "apropos", "list all"}, 0,
+         "help takes one name or none: help sqrt\n"
+         "halt, quit or exit: the end of the session, as Ctrl-D on an empty line.\n"
+         "apropos takes a word or a few: apropos square root\nlist takes nothing more: list\n"},
+        {{"halt now", "sqrt(\"4\", X)"}, 0, "halt takes nothing more: halt\nX = \"2.00000000\"\n"},
         {{"help sqrt_io"}, 0, "sqrt_io(X, R): writes R = √X; fails when X < 0 or nan\n    sqrt(\"2\", R) → R = \"1.41421356\"\n"},
         {{"--lib", MISBEHAVING_PLUGIN_PATH, "help answer_io"}, 0, "answer_io\n"},
-        {{"--lib", EMPTY_PLUGIN_PATH, "help sqrt"}, 0, "no predicate is named or described by sqrt; list shows them all\n"},
         {{"divR(\"1\", \"0\", Z), sqrt(\"4\", X)"}, 0, "false\n"},
         // A formula, whose brackets pair inside its quotes; where it fails, the host says why.
         {{"evalR(\"sqrt((x - z)^2 + (y - w)^2)\", \"1\", \"1\", \"4\", \"5\", D)"}, 0, "D = \"5.00000000\"\n"},
         {{"addR(\"1\", \"2\", X), evalR(\"1 + sqrt(x - 4)\", X, R)"}, 0, "false\n",
-         "extpred-host: call 2: evalR: sqrt at character 5 fails on a value below 0 (or NaN)\n"
+         "extpred-host: call 1, goal 2: evalR: sqrt at character 5 fails on a value below 0 (or NaN)\n"
          "    1 + sqrt(x - 4)\n"
          "        ^\n"},
         {{"evalR(\"2 * x +\", \"3\", R)"}, 0, "false\n", "evalR: the formula ends early, at character 8\n"},
         // An Integer operand is its value, and a formula that fails with one is told as any other.
         {{"evalR(\"x / y\", \"10\", 4, R)", "evalR(\"sqrt(x)\", -4, R)"}, 0, "R = \"2.50000000\"\nfalse\n",
-         "extpred-host: evalR: sqrt at character 1 fails on a value below 0 (or NaN)\n"},
+         "extpred-host: call 2: evalR: sqrt at character 1 fails on a value below 0 (or NaN)\n"},
+        // A formula written as another language writes it: what that is here.
+        {{"evalR(\"log(x)\", \"2\", \"3\", R)"}, 0, "false\n", "log at character 1 takes 2 arguments (base, value); for one argument, ln, log2 or log10\n"},
+        {{"evalR(\"atan(y, x)\", \"2\", \"3\", R)"}, 0, "false\n", "atan at character 1 takes 1 argument; atan2(y, x) takes two\n"},
+        {{"evalR(\"fabs(x)\", \"2\", \"3\", R)"}, 0, "false\n", "no function fabs at character 1; the name here is abs\n"},
+        {{"evalR(\"mod(x, 3)\", \"2\", \"3\", R)"}, 0, "false\n", "no function mod at character 1; the remainder is written with %, as x % 3\n"},
+        {{"evalR(\"e^x\", \"2\", \"3\", R)"}, 0, "false\n", "no name e at character 1; e is exp(1), and e^x is exp(x)\n"},
+        {{"evalR(\"x ** 2\", \"2\", \"3\", R)"}, 0, "false\n", "stops making sense at character 4; the power is written ^, as x ^ 2\n"},
+        {{"evalR(\"x − 1\", \"2\", \"3\", R)"}, 0, "false\n", "stops making sense at character 3; − is no operator here: write -\n"},
+        {{"evalR(\"x × y\", \"2\", \"3\", R)"}, 0, "false\n", "stops making sense at character 3; × is no operator here: write *\n"},
+        {{"evalR(\"x ÷ 2\", \"2\", \"3\", R)"}, 0, "false\n", "stops making sense at character 3; ÷ is no operator here: write /\n"},
+        {{"evalR(\"round(x)\", \"2\", \"3\", R)"}, 0, "false\n", "round at character 1 takes 2 arguments (x, decimals): round(x, 0) for a whole number\n"},
+        {{"evalR(\"x * * 2\", \"2\", \"3\", R)"}, 0, "false\n", "evalR: the formula stops making sense at character 5\n"},
     };
     for (const HostCase& c : cases)
         expectRun(c);
@@ -267,34 +293,34 @@ TEST(Host, FormulaFaultsAreToldByKindAndPlace)
 TEST(Host, BadCallsAreReportedAndTheOthersStillAnswered)
 {
     const HostCase cases[] = {
-        {{"addR(X, Y, \"1\")"}, 1, "", "argument 1: no predicate addR_ooi in math_R.so"},
+        {{"addR(X, Y, \"1\")"}, 1, "", "call 1: no predicate addR_ooi in math_R.so"},
         {{"sqrt(\"4\", X)", "nope(\"1\")", "floor(\"-2.5\", K)"},
-         1, "X = \"2.00000000\"\nK = -3\n", "argument 2: no predicate nope_i in math_R.so"},
+         1, "X = \"2.00000000\"\nK = -3\n", "call 2: no predicate nope_i in math_R.so"},
         {{"addR(\"1\", \"2\" X)"},
-         1, "", "argument 1, character 15: expected ',' or ')' after an argument\n"
+         1, "", "call 1, character 15: expected ',' or ')' after an argument\n"
                 "    addR(\"1\", \"2\" X)\n"
                 "                  ^\n"},
-        {{"sqrt(1.5, X)"}, 1, "", "argument 1, character 6: a real is written in double quotes"},
+        {{"sqrt(1.5, X)"}, 1, "", "call 1, character 6: a real is written in double quotes"},
         {{"round(\"1\", 2147483648, X)", "sqrt(\"9\", X)"},
-         1, "X = \"3.00000000\"\n", "argument 1, character 12: this integer does not fit in 32 bits"},
+         1, "X = \"3.00000000\"\n", "call 1, character 12: this integer does not fit in 32 bits"},
         // The caret counts characters, not bytes: é is one.
         {{"addR(\"é\", X Y)"},
-         1, "", "argument 1, character 13: expected ',' or ')' after an argument\n"
+         1, "", "call 1, character 13: expected ',' or ')' after an argument\n"
                 "    addR(\"é\", X Y)\n"
                 "                ^\n"},
         // In a body the problem names its call, with the caret under it, even after a call
         // that fails.
         {{"divR(\"1\", \"0\", Z), sqrt(Z, X, Y)"},
-         1, "", "argument 1, call 2: no predicate sqrt_ioo in math_R.so; sqrt has sqrt_ii and sqrt_io\n"
+         1, "", "call 1, goal 2: no predicate sqrt_ioo in math_R.so; sqrt has sqrt_ii and sqrt_io\n"
                 "    divR(\"1\", \"0\", Z), sqrt(Z, X, Y)\n"
                 "                       ^\n"},
         {{"sqrt(\"4\", X),\tsqrt(X Y)"},
-         1, "", "argument 1, call 2, character 22: expected ',' or ')' after an argument\n"
+         1, "", "call 1, goal 2, character 22: expected ',' or ')' after an argument\n"
                 "    sqrt(\"4\", X),\tsqrt(X Y)\n"
                 "                 \t       ^\n"},
         // Wide characters take two columns each: the caret stands under the 1.
         {{"addR(\"日本語\", 1.5, X)"},
-         1, "", "argument 1, character 13: a real is written in double quotes, as in \"1.5\"\n"
+         1, "", "call 1, character 13: a real is written in double quotes, as in \"1.5\"\n"
                 "    addR(\"日本語\", 1.5, X)\n" + std::string(19, ' ') + "^\n"},
         // What the plug-in has instead: a name close to the one written, or its patterns and
         // which argument would make one of them.
@@ -304,10 +330,10 @@ TEST(Host, BadCallsAreReportedAndTheOthersStillAnswered)
         // Another name takes as many arguments; a name of other languages is called otherwise here.
         {{"atan(\"1\", \"1\", X)", "abs(\"-1\", X)"}, 1, "",
          "no predicate atan_iio in math_R.so; atan has atan_ii and atan_io; atan2 takes three arguments\n"
-         "extpred-host: argument 2: no predicate abs_io in math_R.so; the name here is fabs\n"},
+         "extpred-host: call 2: no predicate abs_io in math_R.so; the name here is fabs\n"},
         // A long line shows about 80 characters around the caret, cut on both sides.
         {{"addR(\"" + std::string(100, '1') + "\" \"" + std::string(100, '2') + "\", X)"},
-         1, "", "argument 1, character 109: expected ',' or ')' after an argument\n"
+         1, "", "call 1, character 109: expected ',' or ')' after an argument\n"
                 "    ..." + std::string(35, '1') + "\" \"" + std::string(36, '2') + "...\n" +
                 std::string(44, ' ') + "^\n"},
     };
@@ -377,11 +403,30 @@ TEST(Host, EveryHintFollowedGivesACallThatIsAnswered)
     }
 }
 
+// The plug-in copied with the machine in its ELF header made RISC-V's (or, on RISC-V, x86-64's),
+// as a plug-in built for another machine is.
+std::string pluginOfAnotherMachine()
+{
+    std::string bytes = readFile(MATH_R_PATH);
+    std::string path = ::testing::TempDir() + "math_R_elsewhere.so";
+    bool riscv = bytes.size() > 19 && bytes[18] == '\xF3';
+    bytes[18] = riscv ? '\x3E' : '\xF3'; // little-endian e_machine: 62 or 243
+    bytes[19] = '\0';
+    std::ofstream(path, std::ios::binary) << bytes;
+    return path;
+}
+
 TEST(Host, UnusableSetupsExitWithTwo)
 {
     CopiedHost copied;
     std::string calls = std::string(TESTS_DIR) + "/host/calls.txt";
+    std::string elsewhere = pluginOfAnotherMachine();
     const HostCase cases[] = {
+        // Said from the file's header, not as the loader says it ("No such file or directory").
+        {{"--lib", elsewhere, "sqrt(\"2\", X)"}, 2, "", "math_R_elsewhere.so is a shared object for "},
+        // A library of something else answers no call: said at once, whether calls or --list follow.
+        {{"--lib", EMPTY_PLUGIN_PATH, "help sqrt"}, 2, "", "empty_plugin.so exports no predicate of the plug-in interface\n"},
+        {{"--lib", EMPTY_PLUGIN_PATH, "--list"}, 2, "", "empty_plugin.so exports no predicate of the plug-in interface\n"},
         {{"--lib", "/nonexistent/math_R.so", "sqrt(\"2\", X)"},
          2, "", "cannot load the plug-in: /nonexistent/math_R.so: cannot open shared object file"},
         {{"--lib", calls, "sqrt(\"2\", X)"}, 2, "", "cannot load the plug-in: " + calls},
@@ -404,6 +449,7 @@ TEST(Host, UnusableSetupsExitWithTwo)
     };
     for (const HostCase& c : cases)
         expectRun(c);
+    unlink(elsewhere.c_str());
 }
 
 TEST(Host, HelpShowsUsageWithExamples)
@@ -699,12 +745,25 @@ TEST(Host, AProgramGetsEachAnswerBeforeItWritesTheNextCall)
         {"sqrt(\"9\", Y), sqrt(Y, Z)\n", "Y = \"3.00000000\", Z = \"1.73205081\"\n"},
         // Every line has its line, commands and comments too.
         {"% a comment\n", "\n"},
-        {"help\n", "help NAME, apropos WORD and list answer here in one line; extpred-host --help says the rest\n"},
+        {"help\n", "help NAME, apropos WORDS and list answer here in one line (help evalR: formulas); extpred-host "
+                   "--help says the rest\n"},
         {"apropos angle\n", "deg2rad rad2deg atan2\n"},
+        {"apropos square root\n", "sqrt\n"},
+        {"halt now\n", "halt takes nothing more: halt\n"},
     };
     for (const auto& [call, answer] : exchanges) {
         host.write(call);
         EXPECT_EQ(host.readUntil("\n"), answer) << call;
+    }
+    // The longest answers are one line each too, so that the next answer is the next line.
+    const std::pair<const char*, std::string> longest[] = {
+        {"help evalR\n", "R = \"1628.89462678\"\n"}, {"help help\n", "what the command does.\n"}, {"list\n", " timesR_iio\n"}};
+    for (const auto& [command, end] : longest) {
+        host.write(command);
+        std::string answer = host.readUntil("\n");
+        EXPECT_EQ(answer.substr(answer.size() - std::min(answer.size(), end.size())), end) << command;
+        host.write("sqrt(\"4\", X)\n");
+        EXPECT_EQ(host.readUntil("\n"), "X = \"2.00000000\"\n") << command;
     }
     host.write("halt\n"); // ends as the end of input would
     EXPECT_EQ(host.status(), 1);
@@ -807,6 +866,11 @@ TEST(Host, AtATerminal)
         host.write("bad(X Y)\r");
         problem = host.prompt();
         EXPECT_NE(problem.find("\r\ncharacter 7: expected"), std::string::npos) << problem;
+        // The list is a command away at the prompt.
+        host.write("nope(X)\r");
+        problem = host.prompt();
+        EXPECT_NE(problem.find("list shows every predicate"), std::string::npos) << problem;
+        EXPECT_EQ(problem.find("--list"), std::string::npos) << problem;
         // Ctrl-D after some text answers it on a line of its own; on an empty line it ends.
         host.write("sqrt(\"16\", X)");
         host.readUntil("X)");
@@ -943,10 +1007,15 @@ TEST(Host, AtATerminalFindingAndRecallingCalls)
                 EXPECT_LE(columnsOf(text.substr(begin, end - begin)), 40) << text;
             }
         };
-        for (const char* command : {"help\r", "help fabs\r"}) {
+        for (const char* command : {"help\r", "help fabs\r", "help evalR\r"}) {
             host.write(command);
             std::string answer = host.prompt();
             expectFits(answer.substr(0, answer.find("\r\n?- ")));
+            if (command[5] != 'e')
+                continue;
+            // The language of formulas, with the patterns.
+            for (const char* part : {"remainder", "pi.", "log(b, x)", "atan2(y, x)", "\r\n    evalR("})
+                EXPECT_NE(answer.find(part), std::string::npos) << part << " not in\n" << answer;
         }
         host.write("log(\"8\", X)\r");
         std::string message = host.prompt();
@@ -968,6 +1037,20 @@ TEST(Host, AtATerminalFindingAndRecallingCalls)
         EXPECT_NE(host.readUntil("?- atan").find("\natan  atan2\r\n"), std::string::npos);
         host.write("2(\"1\", \"1\", A)\r");
         EXPECT_NE(host.prompt().find("A = \"0.78539816\""), std::string::npos);
+        // Inside quotes a word is no predicate's name: Tab leaves sq as it is, else sqrtrt fails.
+        host.write("evalR(\"sq\t");
+        host.readUntil("sq");
+        host.write("rt(4)\", R)\r");
+        EXPECT_NE(host.prompt().find("R = \"2.00000000\""), std::string::npos);
+        // An answer wider than the terminal is broken between its bindings, after the comma.
+        host.write("addR(\"1\", \"2\", Alpha), addR(Alpha, \"1000000\", Beta)\r");
+        EXPECT_NE(host.prompt().find("\nAlpha = \"3.00000000\",\r\nBeta = \"1000003.00000000\"\r\n"), std::string::npos);
+        // list fills the width in columns: two here, 38 lines for 76 names, each within 40 columns.
+        host.write("list\r");
+        std::string list = host.prompt();
+        list = list.substr(list.find("acos_ii"), list.find("\r\n?- ") - list.find("acos_ii"));
+        expectFits(list);
+        EXPECT_LE(std::count(list.begin(), list.end(), '\n'), 40) << list;
         host.write("addR(\"1\",\r");
         host.readUntil("|  ");
         host.awaitEditor();
