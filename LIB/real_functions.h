@@ -91,10 +91,19 @@ __attribute__((always_inline)) inline double roundWith(double num, int dec)
     double off = t - r; // exact below 2^53
     // Four units in t's last place are at most |t| x 2^-50: the band is four to eight units wide.
     if (__builtin_expect(std::fabs(std::fabs(off) - 0.5) <= std::fabs(t) * 0x1p-50, 0))
-        if (std::optional<double> upper = upperOfWrittenHalf(num, dec))
-            return *upper / scale;
+        if (std::optional<double> upper = upperOfWrittenHalf(num, dec)) {
+            r = *upper;
+            off = 0;
+        }
     if (off >= 0.5)
         r += 1;
+    // To tens, hundreds...: 10^dec is no double (1e-5 is not 10^-5), and dividing the multiple r
+    // by it misses the multiple (99999.9999 to -5 decimals gave 100000.00000000001, whose text
+    // round_iii then refused). Multiplying r by the exact 10^-dec gives the double nearest the
+    // multiple. Beyond the exact powers, every answer but 0 is 10^23 or more, and its 8-decimal
+    // text reads back as itself.
+    if (dec < 0 && -dec <= MAX_EXACT_POWER)
+        return r * EXACT_POWERS_OF_TEN[-dec];
     return r / scale;
 }
 

@@ -94,6 +94,9 @@ TEST(Rounding, RoundTakesIntegerDecimalsUpToEight)
         {P(round_iio), {"-500000.00000000006", -6}, "0.00000000"},
         {P(round_iio), {"-499999999999999.94", -15}, "0.00000000"},
         {P(round_iio), {"-5.0000000000000004e+22", -23}, "0.00000000"},
+        // To tens and more, the answer is the multiple itself, which the test takes back.
+        {P(round_iio), {"99999.9999", -5}, "100000.00000000"},
+        {P(round_iii), {"99999.9999", -5, "100000.00000000"}, "true"},
         {P(round_iio), {"3.14159", "2"}, "false"},
         // z is compared exactly, unrounded.
         {P(round_iii), {"3.14159", 2, "3.14"}, "true"},

@@ -260,7 +260,8 @@ bool isWrittenHalf(double num, int dec)
 
 // Every num that is not a written half rounds as the formula does, with pow(10, dec) exactly as
 // computed (a table of exact powers must not change any result). Where num's last binary digit
-// is 10^-dec or coarser, there is nothing to round: num itself.
+// is 10^-dec or coarser, there is nothing to round: num itself. To tens and more, the multiple
+// comes back multiplied by the exact 10^-dec, not divided by the inexact 10^dec.
 TEST(MyRound, NonHalvesAsTheFormula)
 {
     std::mt19937_64 random(7);
@@ -274,7 +275,8 @@ TEST(MyRound, NonHalvesAsTheFormula)
         double scale = std::pow(10, dec), t = scale * num, r = std::round(t);
         if (t - r >= 0.5)
             r += 1;
-        double expected = std::ldexp(scale, std::ilogb(num) - 52) >= 1 ? num : r / scale;
+        double multiple = dec < 0 && dec >= -22 ? r * std::pow(10, -dec) : r / scale;
+        double expected = std::ldexp(scale, std::ilogb(num) - 52) >= 1 ? num : multiple;
         if (bitsOf(myRound(num, dec)) != bitsOf(expected) && ++bad <= 10)
             ADD_FAILURE() << "myRound(" << num << ", " << dec << ")";
     }
