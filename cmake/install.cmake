@@ -12,6 +12,11 @@ target_include_directories(math_R PUBLIC $<INSTALL_INTERFACE:${MATH_R_INCLUDEDIR
 
 install(TARGETS math_R EXPORT math_RTargets LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT plugin)
 install(FILES LIB/extpred.h ${MATH_R_HEADER} DESTINATION ${MATH_R_INCLUDEDIR} COMPONENT dev)
+# The development link: -lmath_R finds the plug-in through it, as the linker finds any library
+# (-l:math_R.so names the file itself). It is dev's, beside the headers, as Debian has it.
+file(MAKE_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}/development_link)
+file(CREATE_LINK math_R.so ${CMAKE_CURRENT_BINARY_DIR}/development_link/libmath_R.so SYMBOLIC)
+install(FILES ${CMAKE_CURRENT_BINARY_DIR}/development_link/libmath_R.so DESTINATION ${CMAKE_INSTALL_LIBDIR} COMPONENT dev)
 
 install(EXPORT math_RTargets NAMESPACE math_R:: DESTINATION ${MATH_R_CMAKEDIR} COMPONENT dev)
 configure_package_config_file(cmake/math_RConfig.cmake.in ${CMAKE_CURRENT_BINARY_DIR}/math_RConfig.cmake

@@ -33,6 +33,9 @@ foreach(package IN LISTS CPACK_PACKAGE_FILES)
     endforeach()
     file(GLOB_RECURSE files LIST_DIRECTORIES false ${root}/usr/*)
     foreach(file IN LISTS files)
+      if(IS_SYMLINK ${file}) # math-r-dev's link to the library, which lies in math-r
+        continue()
+      endif()
       file(READ ${file} magic LIMIT 4 HEX)
       if(magic STREQUAL "7f454c46") # ELF
         execute_process(COMMAND ${CPACK_OBJCOPY_EXECUTABLE} --remove-section=.comment ${file} COMMAND_ERROR_IS_FATAL ANY)

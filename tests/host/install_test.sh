@@ -136,4 +136,9 @@ fi
 "$cxx" -std=c++17 -o "$work/pkg-consumer" "$consumer/main.cpp" $("${pkg_config[@]}" --cflags --libs math_R)
 expect "pkg-config consumer" '"3.75000000" 2.68' \
   "$(LD_LIBRARY_PATH="$prefix/$libdir" "${emulator[@]}" "$work/pkg-consumer")"
+# The development link: -lmath_R finds the plug-in as the linker finds any library.
+# shellcheck disable=SC2046
+"$cxx" -std=c++17 -o "$work/l-consumer" "$consumer/main.cpp" $("${pkg_config[@]}" --cflags math_R) -L"$prefix/$libdir" -lmath_R
+expect "consumer linked with -lmath_R" '"3.75000000" 2.68' \
+  "$(LD_LIBRARY_PATH="$prefix/$libdir" "${emulator[@]}" "$work/l-consumer")"
 echo "installed ($how), found and used from $prefix"
