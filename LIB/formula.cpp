@@ -311,8 +311,8 @@ private:
     }
 
     // An operand of + - * / %. Most are a lone name, x or y, which is read here, in the frame of
-    // the sum, as primary and named read it; anything else takes the whole way. With a frame of
-    // its own for each name, "sqrt(x*x + y*y)" took 45 ns to evaluate instead of 31.
+    // the sum, as primary and named read it; anything else takes the whole way. A frame of its
+    // own for each name cost nearly half as much again (bench/README.md, The formulas: a lone operand name).
     double signedValue()
     {
         const char* const name = afterBlanks(p);
@@ -393,8 +393,9 @@ private:
     // A number token, read in one pass where it is short: most are such as 2 or 1.5, whose
     // digits make a whole number below 2^53 and whose decimals a power of ten that a double
     // holds exactly, so that one division gives their value rounded once, as the codec's own
-    // exact path does. Any other is scanned for its end and read in full. Copied and read as a
-    // text, the two numbers of "(x*x - y) / 2 + 1.5" made it take 62 ns to evaluate instead of 34.
+    // exact path does. Any other is scanned for its end and read in full. Copying a short one's
+    // digits to read them as a text cost nearly twice as much (bench/README.md, The formulas: a
+    // short number read in one pass).
     double number(const char* at)
     {
         std::uint64_t digits = 0; // wraps past 20 digits, and is then not used

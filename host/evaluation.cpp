@@ -74,12 +74,12 @@ CONSTANT termFor(const Argument& argument, const Bindings& bound)
 
 // The problem of a call that names no predicate, with what the library has instead. Names and
 // patterns are the user's and may be of any length: the message quotes at most a line of them.
-std::string noPredicate(const Call& call, const std::string& symbol, const PredicateLibrary& library)
+std::string noPredicate(const Call& call, const std::string& symbol, const PredicateLibrary& library, bool atPrompt)
 {
     std::string problem = "no predicate " + abridged(symbol) + " in " + library.name();
     std::string hint;
     try {
-        hint = hintFor(call.name, symbol.substr(call.name.size() + 1), library.predicates());
+        hint = hintFor(call.name, symbol.substr(call.name.size() + 1), library.predicates(), atPrompt);
     } catch (const LoadError&) {
         // A plug-in whose file cannot be listed still answers; it only gives no hints.
     }
@@ -96,14 +96,14 @@ struct Step {
 
 // The steps of the body, or the problem of the first call that names no predicate, which is a
 // problem even after a call that would fail.
-std::optional<Outcome> plan(const Body& body, const PredicateLibrary& library, std::vector<Step>& steps)
+std::optional<Outcome> plan(const Body& body, const PredicateLibrary& library, bool atPrompt, std::vector<Step>& steps)
 {
     std::unordered_set<std::string> bound;
     for (const Call& call : body) {
         std::string symbol = call.symbol(bound);
         Step step{symbol, library.find(symbol), {}};
         if (step.predicate == nullptr)
-            return Outcome{false, noPredicate(call, symbol, library), steps.size() + 1};
+            return Outcome{false, noPredicate(call, symbol, library, atPrompt), steps.size() + 1};
         // The pattern's o letters are the unbound variables; all but _ are bound from now on.
         const char* pattern = symbol.c_str() + call.name.size() + 1;
         for (std::size_t k = 0; k < call.arguments.size(); ++k) {
@@ -118,12 +118,12 @@ std::optional<Outcome> plan(const Body& body, const PredicateLibrary& library, s
 
 } // namespace
 
-Outcome evaluate(const Body& body, const PredicateLibrary& library)
+Outcome evaluate(const Body& body, const PredicateLibrary& library, bool atPrompt)
 {
     std::vector<Step> steps;
     std::size_t n = 0;
     try {
-        if (std::optional<Outcome> problem = plan(body, library, steps))
+        if (std::optional<Outcome> problem = plan(body, library, atPrompt, steps))
             return *problem;
 
         Bindings bound;

@@ -17,6 +17,7 @@ struct Outcome {
     std::vector<std::size_t> bindings = {}; // where in `text` each binding after the first starts
 };
 
-Outcome evaluate(const Body& body, const PredicateLibrary& library);
+// At the prompt, a hint that has nothing closer than the whole list names its command.
+Outcome evaluate(const Body& body, const PredicateLibrary& library, bool atPrompt = false);
 
 #endif

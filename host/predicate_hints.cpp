@@ -164,7 +164,8 @@ std::vector<std::size_t> argumentsToGive(const std::string& pattern, const std::
 
 } // namespace
 
-std::string hintFor(const std::string& name, const std::string& pattern, const std::vector<std::string>& predicates)
+std::string hintFor(const std::string& name, const std::string& pattern, const std::vector<std::string>& predicates,
+                    bool atPrompt)
 {
     std::map<std::string, std::vector<std::string>> patterns; // of each name
     for (const std::string& symbol : predicates) {
@@ -227,7 +228,7 @@ std::string hintFor(const std::string& name, const std::string& pattern, const s
     for (const auto& each : close)
         names.push_back(each.second);
     if (names.empty())
-        return LIST_HINT;
+        return atPrompt ? "list shows every predicate" : "extpred-host --list lists every predicate";
     return (names.size() > 1 ? "the closest names are " : "the closest name is ") + listed(names);
 }
 
@@ -262,6 +263,3 @@ std::string misfitHint(const std::vector<const PredicateRow*>& rows, const Misfi
     const Argument number{Argument::Integer, misfit.text};
     return advice(kind, slotName(reader->slots, misfit.argument), number, CONSTANT::Integer);
 }
-
-const char* const LIST_HINT = "extpred-host --list lists every predicate";
-const char* const LIST_HINT_AT_PROMPT = "list shows every predicate";

@@ -14,8 +14,9 @@
 // For the predicate `name` with `pattern` (i and o letters), which `predicates` (name_pattern,
 // sorted) lacks: the patterns the name has and which arguments would have to be given, or, for
 // a name it does not have, the closest names it has (at most three, a small edit distance
-// away), or where to find them all.
-std::string hintFor(const std::string& name, const std::string& pattern, const std::vector<std::string>& predicates);
+// away), or where to find them all: at the prompt its own command, else the host's --list.
+std::string hintFor(const std::string& name, const std::string& pattern, const std::vector<std::string>& predicates,
+                    bool atPrompt = false);
 
 // What slot `k` of `row` takes, and how to write it, for `argument` whose term (its value when it
 // is a variable) is `term`; empty when the slot takes that term. `rows` are the plug-in's, which
@@ -27,10 +28,5 @@ std::string kindHint(const std::vector<const PredicateRow*>& rows, const Predica
 // goes), when every pattern of the name that reads that slot takes an Integer there, or a
 // formula; empty where the parser's own advice holds (a real, or a slot the rows do not know).
 std::string misfitHint(const std::vector<const PredicateRow*>& rows, const Misfit& misfit);
-
-// The end of a hint that has nothing closer to offer than the whole list, which the prompt's
-// own command gives.
-extern const char* const LIST_HINT;
-extern const char* const LIST_HINT_AT_PROMPT;
 
 #endif

@@ -97,7 +97,7 @@ std::optional<std::string> Session::answerText(const std::string& text, const st
         return std::nullopt;
     }
     const Body& body = std::get<Body>(parsed);
-    Outcome outcome = evaluate(body, library_);
+    Outcome outcome = evaluate(body, library_, !voice.named); // at the prompt, the list is a command away
     if (!outcome.answered) {
         // In a body the caret shows which call; a single call needs none, and is named by
         // where it starts.
@@ -114,12 +114,8 @@ std::optional<std::string> Session::answerText(const std::string& text, const st
     return voice.width == 0 ? outcome.text : fitted(outcome.text, outcome.bindings, voice.width);
 }
 
-void Session::report(std::string message, const std::string& line, std::optional<std::size_t> at, Voice voice)
+void Session::report(const std::string& message, const std::string& line, std::optional<std::size_t> at, Voice voice)
 {
     failed_ = true;
-    // At the prompt the list is a command away.
-    const std::string list = LIST_HINT;
-    if (!voice.named && message.size() >= list.size() && message.compare(message.size() - list.size(), list.size(), list) == 0)
-        message.replace(message.size() - list.size(), list.size(), LIST_HINT_AT_PROMPT);
     tell(at ? message + quotedPlace(line, *at) : message, voice.named);
 }

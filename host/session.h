@@ -57,7 +57,7 @@ private:
 
     std::optional<std::string> answerText(const std::string& text, const std::function<Spot(std::size_t)>& spotOf,
                                           Voice voice);
-    void report(std::string message, const std::string& line, std::optional<std::size_t> at, Voice voice);
+    void report(const std::string& message, const std::string& line, std::optional<std::size_t> at, Voice voice);
 
     const PredicateLibrary& library_;
     bool failed_ = false;
