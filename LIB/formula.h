@@ -11,6 +11,7 @@
 #ifndef FORMULA_H
 #define FORMULA_H
 
+#include "extpred.h"
 #include "real_text.h"
 
 #include <cstddef>
@@ -64,5 +65,16 @@ FormulaFunctions formulaFunctions();
 // syntax error or a nesting too deep stops the reading where it is; a fault of another kind is
 // the first one met in a formula that reads to its end.
 FormulaResult evaluateFormula(const RealCodec& codec, const char* formula, const double* operands, int count);
+
+// An operand of evalR, or the value that its test compares, is a real term or an Integer term:
+// evalR("x", N, R) is how a rule program makes a real of an engine's integer.
+inline bool isFormulaOperand(const CONSTANT& term) { return term.isString() || term.isInt(); }
+
+// Its value: a real term's text read as the library reads a real, an Integer exactly (every int
+// is a double).
+inline double formulaOperand(const RealCodec& codec, const CONSTANT& term)
+{
+    return term.isInt() ? double(term.toInt()) : codec.read(term.toString());
+}
 
 #endif

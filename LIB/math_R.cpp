@@ -219,16 +219,6 @@ bool integerTest(const CONSTANT* argv, std::optional<int> (*formula)(double))
 
 // ---- formulas ----
 
-// An operand of a formula, or the value that its test compares, is a real term or an Integer
-// term: evalR("x", N, R) is how a rule program makes a real of an engine's integer.
-bool isOperand(const CONSTANT& term) { return term.isString() || term.isInt(); }
-
-// Every int is a double exactly.
-double readOperand(const RealCodec& codec, const CONSTANT& term)
-{
-    return term.isInt() ? double(term.toInt()) : readReal(codec, term);
-}
-
 // Input check of a formula's slots: the formula, a String term, in slot 0, then operands up to
 // slot `last`.
 bool areOperandsUpTo(const CONSTANT* argv, int last)
@@ -236,7 +226,7 @@ bool areOperandsUpTo(const CONSTANT* argv, int last)
     if (!argv[0].isString())
         return false;
     for (int slot = 1; slot <= last; ++slot)
-        if (!isOperand(argv[slot]))
+        if (!isFormulaOperand(argv[slot]))
             return false;
     return true;
 }
@@ -247,7 +237,7 @@ std::optional<double> formulaValue(const RealCodec& codec, const CONSTANT* argv,
 {
     double operands[FORMULA_OPERANDS];
     for (int k = 0; k < count; ++k)
-        operands[k] = readOperand(codec, argv[1 + k]);
+        operands[k] = formulaOperand(codec, argv[1 + k]);
     FormulaResult result = evaluateFormula(codec, argv[0].toString(), operands, count);
     if (result.fault != FormulaFault::None)
         return std::nullopt;
@@ -270,7 +260,7 @@ bool testFormula(const CONSTANT* argv, int count)
         return false;
     const RealCodec codec;
     std::optional<double> value = formulaValue(codec, argv, count);
-    return value && equalRounded(codec, *value, readOperand(codec, argv[count + 1]));
+    return value && equalRounded(codec, *value, formulaOperand(codec, argv[count + 1]));
 }
 
 } // namespace

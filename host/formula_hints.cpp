@@ -134,11 +134,11 @@ std::string formulaHint(const std::string& symbol, const std::vector<CONSTANT>& 
         return "";
     const RealCodec codec;
     double operands[FORMULA_OPERANDS];
-    for (int k = 0; k < count; ++k) { // a String, or an Integer read as its exact value
+    for (int k = 0; k < count; ++k) {
         const CONSTANT& operand = slots[std::size_t(k) + 1];
-        if (!operand.isString() && !operand.isInt())
+        if (!isFormulaOperand(operand))
             return "";
-        operands[k] = operand.isInt() ? double(operand.toInt()) : codec.read(operand.toString());
+        operands[k] = formulaOperand(codec, operand);
     }
     const std::string formula = slots[0].toString();
     FormulaResult result = evaluateFormula(codec, formula.c_str(), operands, count);
