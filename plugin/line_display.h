@@ -1,6 +1,6 @@
 // How a line of calls is shown back in transcripts and messages: on a terminal, in UTF-8.
-#ifndef HOST_LINE_DISPLAY_H
-#define HOST_LINE_DISPLAY_H
+#ifndef PLUGIN_LINE_DISPLAY_H
+#define PLUGIN_LINE_DISPLAY_H
 
 #include <cstddef>
 #include <string>

@@ -1,7 +1,7 @@
 // A character of a line as the C library's UTF-8 locale classifies it, whatever the program's
 // locale is: lines are UTF-8 to the host.
-#ifndef HOST_WIDE_CHARACTERS_H
-#define HOST_WIDE_CHARACTERS_H
+#ifndef PLUGIN_WIDE_CHARACTERS_H
+#define PLUGIN_WIDE_CHARACTERS_H
 
 #include <cstddef>
 #include <string>
