@@ -97,3 +97,28 @@ std::string defaultLibraryPath()
     throw LoadError(std::string("cannot find ") + LIBRARY_FILE + " at " + beside + " nor at " + installed +
                     "; give --lib PATH");
 }
+
+std::string libraryNear(const void* code, const std::vector<std::string>& folders)
+{
+    Dl_info self;
+    std::string lookedAt;
+    if (dladdr(code, &self) != 0 && self.dli_fname != nullptr) {
+        std::filesystem::path folder = std::filesystem::path(self.dli_fname).parent_path();
+        for (const std::string& relative : folders) {
+            std::string candidate = (folder / relative / LIBRARY_FILE).lexically_normal();
+            if (access(candidate.c_str(), F_OK) == 0)
+                return candidate;
+            lookedAt += (lookedAt.empty() ? "" : ", ") + candidate;
+        }
+    }
+    // Where the loader finds it (LD_LIBRARY_PATH, its cache), by the path that it opened.
+    if (void* found = dlopen(LIBRARY_FILE, RTLD_NOW | RTLD_LOCAL)) {
+        link_map* map = nullptr;
+        std::string path = dlinfo(found, RTLD_DI_LINKMAP, &map) == 0 && map != nullptr && map->l_name != nullptr ? map->l_name : "";
+        dlclose(found);
+        if (!path.empty())
+            return path;
+    }
+    throw LoadError(std::string("cannot find ") + LIBRARY_FILE + (lookedAt.empty() ? "" : " at " + lookedAt + " nor") +
+                    " where the system's loader looks");
+}

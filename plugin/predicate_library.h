@@ -56,4 +56,9 @@ void expectPredicates(const PredicateLibrary& library);
 // `make install` puts it. Throws LoadError naming the places looked at.
 std::string defaultLibraryPath();
 
+// math_R.so in the first of `folders` (each relative to the folder of the shared object that
+// holds `code`, a function of the caller's own) that has one, else the one that the system's
+// loader finds by name. Throws LoadError naming the places looked at.
+std::string libraryNear(const void* code, const std::vector<std::string>& folders);
+
 #endif

@@ -1,8 +1,8 @@
 // The term values of a loaded plug-in, made, read and released through the members of CONSTANT
 // that the plug-in itself exports, never through a copy of the class compiled in here: a text
 // that a predicate writes into a slot is then released by the code (and allocator) that made it.
-#ifndef PROLOG_PLUGIN_TERMS_H
-#define PROLOG_PLUGIN_TERMS_H
+#ifndef PLUGIN_PLUGIN_TERMS_H
+#define PLUGIN_PLUGIN_TERMS_H
 
 #include "predicate_library.h"
 

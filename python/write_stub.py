@@ -1,0 +1,63 @@
+"""Writes math_r's stub, the signatures of its functions for editors, from the functions that
+the built module makes of the README's table of predicates.
+usage: write_stub.py OUTPUT"""
+import sys
+
+import math_r
+from math_r import _math_r
+
+REAL = "Real"
+
+
+def slot_kinds(slots):
+    """'X, D (Integer), Z' gives the kinds: the type each slot takes in Python."""
+    kinds = []
+    for slot in slots.split(", "):
+        if "(Integer)" in slot:
+            kinds.append("int")
+        elif slot.startswith("F"):
+            kinds.append("str")
+        else:
+            kinds.append(REAL)
+    return kinds
+
+
+def signature(name, symbol, slots):
+    pattern = symbol.rsplit("_", 1)[1]
+    names = [slot.split(" ")[0] for slot in slots.split(", ")]
+    kinds = slot_kinds(slots)
+    given = [f"{n}: {k}" for n, k, letter in zip(names, kinds, pattern) if letter == "i"]
+    outputs = ["int" if k == "int" else "str" for k, letter in zip(kinds, pattern) if letter == "o"]
+    if not outputs:
+        returned = "bool"
+    elif len(outputs) == 1:
+        returned = f"Optional[{outputs[0]}]"
+    else:
+        returned = f"Optional[Tuple[{', '.join(outputs)}]]"
+    return f"def {name}({', '.join(given + ['/'])}) -> {returned}: ..."
+
+
+def main(output):
+    rows = {row[0]: row for row in _math_r.rows()}
+    lines = [
+        "# The functions of math_r, written from the README's table of predicates.",
+        "from types import ModuleType",
+        "from typing import Optional, Tuple, Union, overload",
+        "",
+        f"{REAL} = Union[str, float, int]",
+        "",
+        "def load_plugin(path: str, name: Optional[str] = None) -> ModuleType: ...",
+    ]
+    for symbol, row in rows.items():
+        lines.append(signature(symbol, symbol, row[1]))
+    for name, symbols in sorted(math_r._plugin.calls().items()):
+        for symbol in symbols:
+            if len(symbols) > 1:
+                lines.append("@overload")
+            lines.append(signature(name, symbol, rows[symbol][1]))
+    with open(output, "w", encoding="utf-8") as stub:
+        stub.write("\n".join(lines) + "\n")
+
+
+if __name__ == "__main__":
+    main(sys.argv[1])
