@@ -219,3 +219,56 @@ def test_no_leak_over_a_million_calls():
     calls(1000000)
     # A text or a reference lost a call would be tens of megabytes.
     assert resident_kb() - before < 4000
+
+
+CLINGO = os.environ.get("MATH_R_CLINGO")
+IMPORT = '#script (python)\nfrom math_r.clingo import *\n#end.\n'
+
+
+def clingo_run(program):
+    """The sorted atoms of the answer set, or clingo's error."""
+    run = subprocess.run([CLINGO, "-V0", "-"], input=program, capture_output=True, text=True)
+    if run.returncode & 64 or run.stderr:  # 65: an error
+        return run.stderr
+    return sorted(run.stdout.splitlines()[0].split())
+
+
+# A program and the atoms of its answer set, or a part of clingo's error.
+CLINGO_PROGRAMS = [
+    (IMPORT + 'a(@addR("1.5", "2.25")). b(@addR("1.5", 2)).', ['a("3.75000000")', 'b("3.50000000")']),
+    (IMPORT + 'a(@sqrt("-1")). b :- X = @sqrt("-1"). c.', ["c"]),  # no value: no instance
+    (IMPORT + 'a(@lessR("1", 2)). b(@lessR(2, "1")). c :- @equalR("0.1", "0.10000000001") = 1.', ["a(1)", "b(0)", "c"]),
+    (IMPORT + 'a(@floor("-2.5")). b(@round("2.675", 2)).', ["a(-3)", 'b("2.68000000")']),
+    (IMPORT + 'a(@evalR("x / y", "10", 4)). b(@evalR("2^10")).', ['a("2.50000000")', 'b("1024.00000000")']),
+    (IMPORT + "a(@addR(abc, 2)).", 'addR() argument 1 must be a real (a String such as "1.5", or a Number), not Function'),
+    (IMPORT + 'a(@round("2.5", "1")).', "round() argument 2 must be an Integer (a Number), not String"),
+    (IMPORT + 'a(@evalR(2, "1")).', 'evalR() argument 1 must be a formula (a String such as "x * 2"), not Number'),
+    (IMPORT + 'a(@addR("1", "2", "3")).', "addR() takes 2 arguments (3 given)"),
+    (IMPORT + 'a(@evalR("2 * x +", "1")).', "ValueError: evalR: the formula ends early, at character 8"),
+    # From Python: a Control's grounding with the module as its context.
+    ('#script (python)\nimport math_r.clingo\ndef main(control):\n'
+     '    control.ground([("base", [])], context=math_r.clingo)\n    control.solve()\n#end.\n'
+     'a(@timesR("1.5", 2)).', ['a("3.00000000")']),
+]
+
+
+@pytest.mark.skipif(not CLINGO, reason="MATH_R_CLINGO is not set")
+@pytest.mark.parametrize("program, expected", CLINGO_PROGRAMS)
+def test_clingo(program, expected):
+    answer = clingo_run(program)
+    if isinstance(expected, str):
+        assert expected in answer
+    else:
+        assert answer == expected
+
+
+def test_clingo_package_from_python():
+    clingo = pytest.importorskip("clingo")
+    import math_r.clingo as context
+
+    control = clingo.Control()
+    control.add("base", [], 'a(@addR("1.5", "2.25")). b(@sqrt("-1")).')
+    control.ground([("base", [])], context=context)
+    with control.solve(yield_=True) as models:
+        atoms = [str(symbol) for model in models for symbol in model.symbols(atoms=True)]
+    assert atoms == ['a("3.75000000")']
