@@ -32,7 +32,7 @@ PROGRAMS = --target math_R extpred-host
 PACKAGED = -DMATH_R_LIBEDIT=ON
 define build_packages
 	$(call reconfigure,$(1),$(2))
-	cmake --build $(1) -j $(JOBS) $(PROGRAMS) manual bridge
+	cmake --build $(1) -j $(JOBS) $(PROGRAMS) manual bridge python_module
 	cd $(1) && cpack -G DEB
 endef
 
@@ -57,7 +57,7 @@ test:
 install:
 	@$(NEEDS) install
 	$(call reconfigure,$(BUILD),$(RELEASE))
-	cmake --build $(BUILD) -j $(JOBS) $(PROGRAMS) manual bridge
+	cmake --build $(BUILD) -j $(JOBS) $(PROGRAMS) manual bridge python_module
 	cmake --install $(BUILD) --prefix $(PREFIX)
 
 # Debian packages of what `make install` installs, under /usr, in build/: math-r (the plug-in),

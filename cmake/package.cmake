@@ -5,6 +5,7 @@
 #   host    extpred-host       the host, its manual page extpred-host(1) and the tour
 #   swipl   swi-prolog-math-r  the SWI-Prolog bridge, where it is built, named as Debian names
 #                              SWI-Prolog's add-ons
+#   python  python3-math-r     the Python module math_r, with math_r.clingo, where it is built
 # Each carries the license and the release notes, and depends on the exact version of the others
 # that it needs. The files are the install rules' own, so the packages and an install differ only
 # in what packaging/finish-packages.cmake mends. lintian must find nothing in them (make lint),
@@ -39,9 +40,13 @@ set(MATH_R_PLUGIN_PACKAGE ${CPACK_PACKAGE_NAME})
 set(MATH_R_DEV_PACKAGE ${CPACK_PACKAGE_NAME}-dev)
 set(MATH_R_HOST_PACKAGE extpred-host)
 set(MATH_R_SWIPL_PACKAGE swi-prolog-math-r)
+set(MATH_R_PYTHON_PACKAGE python3-math-r)
 set(MATH_R_COMPONENTS plugin dev host)
 if(TARGET math_r4pl)
   list(APPEND MATH_R_COMPONENTS swipl)
+endif()
+if(TARGET math_r_python)
+  list(APPEND MATH_R_COMPONENTS python)
 endif()
 foreach(component IN LISTS MATH_R_COMPONENTS)
   string(TOUPPER ${component} COMPONENT)
@@ -54,6 +59,10 @@ install(FILES examples/tour.calls DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/$
 if(TARGET math_r4pl)
   install(FILES examples/shortest_route.pl examples/invoice.pl
     DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/${MATH_R_SWIPL_PACKAGE}/examples COMPONENT swipl)
+endif()
+if(TARGET math_r_python)
+  install(FILES examples/bill_of_materials.lp
+    DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/${MATH_R_PYTHON_PACKAGE}/examples COMPONENT python)
 endif()
 
 # The manual pages: extpred-host(1) from the host's --help and --version (help2man), and the
@@ -84,9 +93,11 @@ add_custom_target(manual ALL DEPENDS ${MATH_R_REFERENCE} ${MATH_R_MANUAL})
 # What is packaged carries debug information, which moves into the packages' -dbgsym, and
 # is hardened as Debian's packages are.
 set(MATH_R_PACKAGED_TARGETS math_R real_text host_term_value extpred_host_core extpred-host)
-if(TARGET math_r4pl)
-  list(APPEND MATH_R_PACKAGED_TARGETS math_r4pl)
-endif()
+foreach(bridge math_r4pl math_r_python)
+  if(TARGET ${bridge})
+    list(APPEND MATH_R_PACKAGED_TARGETS ${bridge})
+  endif()
+endforeach()
 foreach(target IN LISTS MATH_R_PACKAGED_TARGETS)
   target_compile_options(${target} PRIVATE -g)
 endforeach()
@@ -120,7 +131,7 @@ transcript file, a program's pipe or a terminal with line editing and history.
 With its manual page and a guided tour of math_R.so's predicates.")
 # Each names the exact version of the others that it needs: the headers and the host go with
 # the plug-in of their own build.
-foreach(component dev host swipl)
+foreach(component dev host swipl python)
   string(TOUPPER ${component} COMPONENT)
   set(CPACK_DEBIAN_${COMPONENT}_PACKAGE_NAME ${MATH_R_${COMPONENT}_PACKAGE})
   set(CPACK_DEBIAN_${COMPONENT}_PACKAGE_DEPENDS "${MATH_R_PLUGIN_PACKAGE} (= ${PROJECT_VERSION})")
@@ -148,6 +159,19 @@ engine's interface loads the same way, with load_plugin/2.")
   if(swipl_provides MATCHES "(swi-prolog-abi-foreign-[0-9]+)")
     string(APPEND CPACK_DEBIAN_SWIPL_PACKAGE_DEPENDS ", ${CMAKE_MATCH_1}")
   endif()
+endif()
+if(TARGET math_r_python)
+  set(CPACK_DEBIAN_PYTHON_PACKAGE_SECTION python)
+  set(CPACK_DEBIAN_PYTHON_DESCRIPTION "real-number predicates of math_R.so for Python and clingo
+The module math_r loads math_R.so into Python and makes each of its
+predicates a function: math_r.addR('1.5', '2.25') gives '3.75000000'.
+Reals pass as str, float or int, and come back as str, written with
+exactly 8 decimals. math_r.clingo makes the same functions external
+functions of clingo's answer-set programs, called as @addR(X, Y).")
+  # And the Python whose extension ABI it was built for, as Debian's python3 package names it.
+  math(EXPR python_next "${MATH_R_PYTHON_VERSION_MINOR} + 1")
+  string(APPEND CPACK_DEBIAN_PYTHON_PACKAGE_DEPENDS
+    ", python3 (>= ${MATH_R_PYTHON_VERSION}~), python3 (<< ${MATH_R_PYTHON_VERSION_MAJOR}.${python_next})")
 endif()
 set(CPACK_PACKAGE_DIRECTORY ${CMAKE_BINARY_DIR})
 if(CMAKE_CROSSCOMPILING AND CMAKE_SYSTEM_PROCESSOR STREQUAL "aarch64")

@@ -26,7 +26,7 @@ expect() { # expect WHAT EXPECTED ACTUAL
 if [ "$how" = install ]; then
   cmake --install "$build" --prefix "$prefix" >/dev/null
   expect "lintian's overrides, which only the packages carry" "no" "$([ -e "$prefix/share/lintian" ] && echo yes || echo no)"
-  host_prefix=$prefix dev_prefix=$prefix bridge_prefix=$prefix
+  host_prefix=$prefix dev_prefix=$prefix bridge_prefix=$prefix python_prefix=$prefix
 else
   packages=$work/package
   cpack -G DEB --config "$build/CPackConfig.cmake" -B "$packages" >/dev/null
@@ -61,7 +61,7 @@ else
   fi
   while read -r name ours edit runtimes; do
     deb=$(debOf "$name")
-    if [ ! -e "$deb" ] && [ "$name" = swi-prolog-math-r ]; then
+    if [ ! -e "$deb" ] && [[ "$name" == swi-prolog-math-r || "$name" == python3-math-r ]]; then
       continue
     fi
     expect "package $name" "built" "$([ -e "$deb" ] && echo built)"
@@ -80,12 +80,16 @@ math-r            -                  -        yes
 math-r-dev        math-r(=$version)  -        -
 extpred-host      math-r(=$version)  $libedit yes
 swi-prolog-math-r math-r(=$version)  -        yes
+python3-math-r    math-r(=$version)  -        yes
 TABLE
   unpack "$work/host" extpred-host
   unpack "$work/dev" math-r-dev
-  host_prefix=$work/host/usr dev_prefix=$work/dev/usr bridge_prefix=$work/bridge/usr
+  host_prefix=$work/host/usr dev_prefix=$work/dev/usr bridge_prefix=$work/bridge/usr python_prefix=$work/python/usr
   if [ -e "$(debOf swi-prolog-math-r)" ]; then
     unpack "$work/bridge" swi-prolog-math-r
+  fi
+  if [ -e "$(debOf python3-math-r)" ]; then
+    unpack "$work/python" python3-math-r
   fi
 fi
 
@@ -100,6 +104,20 @@ expect "installed host on the installed tour" "$("${emulator[@]}" "$build/extpre
 if [ -d "$bridge_prefix/lib/swi-prolog" ]; then
   expect "library(math_r), installed" "3.00000000" "$(swipl -p library="$bridge_prefix/lib/swi-prolog/library" \
     -p foreign="$(echo "$bridge_prefix"/lib/swi-prolog/lib/*)" -g 'use_module(library(math_r)), addR("1", "2", X), writeln(X)' -t halt)"
+fi
+
+# The installed Python module finds the installed plug-in by itself, from any folder, and so does
+# the clingo program installed beside it.
+modules=$python_prefix/lib/python3/dist-packages
+if [ -d "$modules/math_r" ]; then
+  expect "import math_r, installed" "3.00000000" \
+    "$(cd / && PYTHONPATH=$modules /usr/bin/python3 -c 'import math_r; print(math_r.addR("1", "2"))')"
+  if command -v clingo >/dev/null; then
+    example=$(dirname "$0")/../../examples/bill_of_materials
+    expect "the installed clingo example" "$(cat "$example.expected")" \
+      "$(cd / && PYTHONPATH=$modules clingo -V0 "$python_prefix/share/doc/python3-math-r/examples/bill_of_materials.lp" |
+         { read -r model; tr ' ' '\n' <<<"$model" | sort; cat; })"
+  fi
 fi
 
 # The manual pages render without a warning, as man would show them: the host's, and the
