@@ -207,6 +207,14 @@ TEST(Host, AnswersCallsGivenAsArguments)
          "pow  X to the power Y\ntimesR  the product of two reals\nsqrt  the square root\nln  the natural logarithm\n"
          "log    the logarithm of X to base B\nlog2   the base-2 logarithm\nlog10  the base-10 logarithm\n"
          "ln     the natural logarithm\nevalR  the value of a formula of up to four reals\n"},
+        // Each word on its own, every one somewhere, by its stem or its sign; what names the
+        // word (its name, its search words) before what only mentions it.
+        {{"apropos greater or equal", "apropos log base 2", "apropos powers", "apropos %", "apropos integer"}, 0,
+         "greaterEqR  whether X is greater than or equal to Y\nlog2  the base-2 logarithm\npow  X to the power Y\n"
+         "modR  the remainder of a division, truncated toward zero\n"
+         "floor  the largest whole number not above X, as an Integer\n"
+         "ceil   the smallest whole number not below X, as an Integer\n"
+         "evalR  the value of a formula of up to four reals\nround  X rounded to D decimals, D an Integer\n"},
         // A command with more words than it takes says its form, never parsed as a call; help
         // on a command describes it.
         {{"help sqrt extra", "help(halt)", "apropos", "list all"}, 0,
