@@ -107,6 +107,9 @@ std::optional<std::string> Session::answerText(const std::string& text, const st
                several ? std::optional(spot.at) : std::nullopt, voice);
         return std::nullopt;
     }
+    std::string where = voice.placeHints ? spotOf(0).name : "";
+    for (const auto& [call, note] : outcome.notes)
+        tell(placed(placeOf(where, voice.part, call, body.size()), note), voice.named);
     if (!outcome.why.empty()) {
         tell(placed(placeOf(voice.placeHints ? spotOf(0).name : "", voice.part, outcome.call, body.size()), outcome.why),
              voice.named);

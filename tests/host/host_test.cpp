@@ -225,6 +225,10 @@ TEST(Host, AnswersCallsGivenAsArguments)
         {{"help sqrt_io"}, 0, "sqrt_io(X, R): writes R = √X; fails when X < 0 or nan\n    sqrt(\"2\", R) → R = \"1.41421356\"\n"},
         {{"--lib", MISBEHAVING_PLUGIN_PATH, "help answer_io"}, 0, "answer_io\n"},
         {{"divR(\"1\", \"0\", Z), sqrt(\"4\", X)"}, 0, "false\n"},
+        // Texts that atof reads whole get no note; an empty one, read as 0, does.
+        {{"addR(\" 2\", \"1e3\", X), addR(\"inf\", \"0x1p3\", Y)"}, 0, "X = \"1002.00000000\", Y = \"inf\"\n"},
+        {{"sqrt(\"4\", X), addR(\"\", X, Y)"}, 0, "X = \"2.00000000\", Y = \"2.00000000\"\n",
+         "extpred-host: call 1, goal 2: \"\" is read as 0: it is empty\n"},
         // A formula, whose brackets pair inside its quotes; where it fails, the host says why.
         {{"evalR(\"sqrt((x - z)^2 + (y - w)^2)\", \"1\", \"1\", \"4\", \"5\", D)"}, 0, "D = \"5.00000000\"\n"},
         {{"addR(\"1\", \"2\", X), evalR(\"1 + sqrt(x - 4)\", X, R)"}, 0, "false\n",
@@ -356,13 +360,15 @@ TEST(Host, EveryHintFollowedGivesACallThatIsAnswered)
 {
     struct Advice {
         std::string call, hint, followed, answer;
+        std::string note = ""; // what the followed call still says of a text read as 0
     };
+    const std::string noNumber = "is read as 0: it starts with no number";
     const Advice cases[] = {
         // A real.
         {"sqrt(4, X)", "a real is written in double quotes: \"4\"", "sqrt(\"4\", X)", "X = \"2.00000000\""},
         {"sqrt(2.25, X)", "a real is written in double quotes", "sqrt(\"2.25\", X)", "X = \"1.50000000\""},
-        {"fabs(abc, \"0\")", "a real is written in double quotes", "fabs(\"abc\", \"0\")", "true"},
-        {"addR(x, \"2\", Z)", "a real is written in double quotes", "addR(\"x\", \"2\", Z)", "Z = \"2.00000000\""},
+        {"fabs(abc, \"0\")", "a real is written in double quotes", "fabs(\"abc\", \"0\")", "true", noNumber},
+        {"addR(x, \"2\", Z)", "a real is written in double quotes", "addR(\"x\", \"2\", Z)", "Z = \"2.00000000\"", noNumber},
         {"floor(\"2.5\", K), sqrt(K, X)", "evalR(\"x\", K, R) makes a real of K",
          "floor(\"2.5\", K), evalR(\"x\", K, R), sqrt(R, X)", "K = 2, R = \"2.00000000\", X = \"1.41421356\""},
         // A slot that a pattern writes.
@@ -370,7 +376,7 @@ TEST(Host, EveryHintFollowedGivesACallThatIsAnswered)
         {"floor(\"2.5\", k)", "a variable starts with a capital letter", "floor(\"2.5\", K)", "K = 2"},
         // An operand of evalR, which takes an Integer too.
         {"evalR(\"x * 2\", abc, R)", "a real is written in double quotes", "evalR(\"x * 2\", \"abc\", R)",
-         "R = \"0.00000000\""},
+         "R = \"0.00000000\"", noNumber},
         {"evalR(\"x / y\", \"10\", 2.5, R)", "a real is written in double quotes",
          "evalR(\"x / y\", \"10\", \"2.5\", R)", "R = \"4.00000000\""},
         // A formula.
@@ -403,11 +409,18 @@ TEST(Host, EveryHintFollowedGivesACallThatIsAnswered)
         {"abs(\"-1\", X)", "the name here is fabs", "fabs(\"-1\", X)", "X = \"1.00000000\""},
         {"sqrtt(\"2\", X)", "the closest name is sqrt", "sqrt(\"2\", X)", "X = \"1.41421356\""},
         {"atan(\"1\", \"1\", X)", "atan2 takes three arguments", "atan2(\"1\", \"1\", X)", "X = \"0.78539816\""},
+        // A quoted real that atof reads only in part: answered as read, and told why.
+        {"addR(\"−1\", \"2\", X)", "\"−1\" is read as 0: − is no minus sign here; write \"-1\"",
+         "addR(\"-1\", \"2\", X)", "X = \"1.00000000\""},
+        {"addR(\"1,5\", \"2\", X)", "\"1,5\" is read as 1: a real's decimals follow a point; write \"1.5\"",
+         "addR(\"1.5\", \"2\", X)", "X = \"3.50000000\""},
+        {"evalR(\"x\", \"1,000.5\", R)", "is read as 1: a real has no thousands separators; write \"1000.5\"",
+         "evalR(\"x\", \"1000.5\", R)", "R = \"1000.50000000\""},
     };
     for (const Advice& c : cases) {
         HostRun run = runHost({c.call});
         EXPECT_NE(run.err.find(c.hint), std::string::npos) << c.call << "\n" << run.err;
-        expectRun({{c.followed}, 0, c.answer + "\n"});
+        expectRun({{c.followed}, 0, c.answer + "\n", c.note});
     }
 }
 
@@ -513,7 +526,9 @@ TEST(Host, CallsFileGivesItsTranscript)
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(withoutInvalidNanSign(run.out), readFile(dir + "calls.expected"));
     EXPECT_EQ(run.err, "extpred-host: " + dir + "calls.txt line 9: argument 2 of round is the String \"2\"; "
-                       "D is a whole number, written without quotes, as in 2\n");
+                       "D is a whole number, written without quotes, as in 2\n"
+                       "extpred-host: " + dir + "calls.txt line 16: \"1.5abc\" is read as 1.5: what follows 1.5 is "
+                       "no part of a number\n");
 }
 
 // A file's lines are shown as text whatever bytes they hold, with the answers in one column.
@@ -528,7 +543,8 @@ TEST(Host, TranscriptsShowEachLineAsText)
     const TranscriptCase cases[] = {
         // A byte-order mark is no part of line 1; a blank line comes out empty; é is one column.
         {"\xEF\xBB\xBF% colour \x1b[31m\n  \t\nfabs(\"é\", \"0\")\nsqrt(\"4\", X)\n", 0,
-         "% colour \\x1b[31m\n\nfabs(\"é\", \"0\")  true\nsqrt(\"4\", X)    X = \"2.00000000\"\n"},
+         "% colour \\x1b[31m\n\nfabs(\"é\", \"0\")  true\nsqrt(\"4\", X)    X = \"2.00000000\"\n",
+         "line 3: \"é\" is read as 0: it starts with no number\n"},
         // A binary file's control bytes reach no terminal.
         {"\x7f\x01\xff\n", 1, "\\x7f\\x01\\xff  error\n",
          "line 1, character 1: expected a predicate name (a word starting with a lower-case letter)\n"
