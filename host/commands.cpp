@@ -296,6 +296,12 @@ std::string helpOn(const std::string& name, const PredicateLibrary& library, boo
         for (const std::string& symbol : predicatesOf(library))
             if (nameOf(symbol) == name || symbol == name)
                 items.push_back(symbol);
+    if (items.empty() && name.find('_') != std::string::npos && name != nameOf(name)) {
+        // A pattern the name does not have (sqrt_oi): the ones it has.
+        std::string patterns = helpOn(nameOf(name), library, oneLine, width);
+        if (patterns.rfind(nameOf(name) + "_", 0) == 0)
+            return "no predicate " + abridged(name) + "; " + (oneLine ? "" : nameOf(name) + " has:\n") + patterns;
+    }
     if (items.empty()) {
         if (const CommandForm* form = formOf(name))
             return (oneLine ? std::string(form->help) : wrapped(form->help, width)) + "\n";

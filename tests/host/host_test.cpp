@@ -223,6 +223,9 @@ TEST(Host, AnswersCallsGivenAsArguments)
          "apropos takes a word or a few: apropos square root\nlist takes nothing more: list\n"},
         {{"halt now", "sqrt(\"4\", X)"}, 0, "halt takes nothing more: halt\nX = \"2.00000000\"\n"},
         {{"help sqrt_io"}, 0, "sqrt_io(X, R): writes R = √X; fails when X < 0 or nan\n    sqrt(\"2\", R) → R = \"1.41421356\"\n"},
+        {{"help sqrt_oi"}, 0, "no predicate sqrt_oi; sqrt has:\nsqrt_ii(X, R): tests R = √X; fails when X < 0 or nan\n"
+                              "    sqrt(\"2\", \"1.41421356\") → true\n"
+                              "sqrt_io(X, R): writes R = √X; fails when X < 0 or nan\n    sqrt(\"2\", R) → R = \"1.41421356\"\n"},
         {{"--lib", MISBEHAVING_PLUGIN_PATH, "help answer_io"}, 0, "answer_io\n"},
         {{"divR(\"1\", \"0\", Z), sqrt(\"4\", X)"}, 0, "false\n"},
         // Texts that atof reads whole get no note; an empty one, read as 0, does.
@@ -475,7 +478,7 @@ TEST(Host, UnusableSetupsExitWithTwo)
         {{"--lib", EMPTY_PLUGIN_PATH, "--list"}, 2, "", "empty_plugin.so exports no predicate of the plug-in interface\n"},
         {{"--lib", "/nonexistent/math_R.so", "sqrt(\"2\", X)"},
          2, "", "cannot load the plug-in: /nonexistent/math_R.so: cannot open shared object file"},
-        {{"--lib", calls, "sqrt(\"2\", X)"}, 2, "", "cannot load the plug-in: " + calls},
+        {{"--lib", calls, "sqrt(\"2\", X)"}, 2, "", "cannot load the plug-in: calls.txt is not a shared object"},
         {{"sqrt(\"2\", X)"},
          2, "", "cannot find math_R.so at " + copied.folder + "/bin/math_R.so nor at " + copied.folder + "/lib/",
          "", "", copied.path},
