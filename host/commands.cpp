@@ -238,6 +238,16 @@ std::string apropos(const std::string& word, const PredicateLibrary& library, bo
     return joined(items, oneLine);
 }
 
+// An example under what it shows: indented by four, its own later lines by eight, so that they
+// stand apart from the next example.
+std::string exampleLines(const std::string& example, std::size_t width)
+{
+    std::string text = wrapped(example, width > 8 ? width - 4 : width, 4);
+    for (std::size_t at = 0; (at = text.find('\n', at)) != std::string::npos; at += 5)
+        text.insert(at + 1, "    ");
+    return "    " + text;
+}
+
 // What a formula may hold, under the patterns of evalR: the operators, the names, every
 // function with its arguments, and two examples.
 std::string formulaLanguage(bool oneLine, std::size_t width)
@@ -265,7 +275,7 @@ std::string formulaLanguage(bool oneLine, std::size_t width)
     }
     text += "Examples:\n";
     for (const std::string& example : examples)
-        text += "    " + wrapped(example, width > 8 ? width - 4 : width, 4) + "\n";
+        text += exampleLines(example, width) + "\n";
     return text.substr(0, text.size() - 1); // joined() ends the item
 }
 
@@ -286,11 +296,7 @@ std::string helpOn(const std::string& name, const PredicateLibrary& library, boo
             items.push_back(line + ";");
             continue;
         }
-        // The example under it, indented by four, its own later lines by eight.
-        std::string example = wrapped(row->example, width > 8 ? width - 4 : width, 4);
-        for (std::size_t at = 0; (at = example.find('\n', at)) != std::string::npos; at += 5)
-            example.insert(at + 1, "    ");
-        items.push_back(wrapped(line, width, 4) + "\n    " + example);
+        items.push_back(wrapped(line, width, 4) + "\n" + exampleLines(row->example, width));
     }
     if (rows.empty())
         for (const std::string& symbol : predicatesOf(library))

@@ -505,7 +505,7 @@ TEST(Host, HelpShowsUsageWithExamples)
 {
     HostRun run = runHost({"--help"});
     EXPECT_EQ(run.status, 0);
-    EXPECT_EQ(run.out.rfind("usage: extpred-host [--lib PATH] [-f FILE] [CALL ...]", 0), 0u) << run.out;
+    EXPECT_EQ(run.out.rfind("usage: extpred-host [--lib PATH] [--no-pager] [-f FILE] [CALL ...]", 0), 0u) << run.out;
     EXPECT_NE(run.out.find("X = \"1.41421356\""), std::string::npos);
     EXPECT_NE(run.out.find("--version"), std::string::npos);
     EXPECT_EQ(run.err, "");
@@ -825,15 +825,18 @@ TEST(Host, AProgramGetsEachAnswerBeforeItWritesTheNextCall)
 class TerminalHost : public LiveHost {
 public:
     // Standard output goes to the file `answers` when one is given; the terminal is `columns`
-    // wide when that is given.
-    explicit TerminalHost(const std::string& home, const std::string& answers = "", unsigned short columns = 0)
+    // wide (and 24 lines high) when that is given. An answer longer than that goes through
+    // `pager`, which by default shows it as it is.
+    explicit TerminalHost(const std::string& home, const std::string& answers = "", unsigned short columns = 0,
+                          const std::string& pager = "cat", const std::vector<std::string>& arguments = {})
     {
         std::vector<std::string> launcher = launcherWords();
-        std::vector<char*> argv = hostArgv(launcher, {});
+        std::vector<char*> argv = hostArgv(launcher, arguments);
         winsize size{24, columns, 0, 0};
         pid_ = forkpty(&out_, nullptr, nullptr, columns > 0 ? &size : nullptr);
         if (pid_ == 0) {
             setenv("HOME", home.c_str(), 1);
+            setenv("PAGER", pager.c_str(), 1);
             setenv("LC_ALL", "C", 1); // lines are UTF-8 even so
             if (!answers.empty())
                 dup2(open(answers.c_str(), O_WRONLY | O_TRUNC), 1);
@@ -937,6 +940,22 @@ TEST(Host, AtATerminal)
     EXPECT_EQ(history.find("sqrt(\"9\n"), std::string::npos) << history;
     unlink((home + "/.extpred_host_history").c_str());
 #endif
+    // An answer longer than the screen goes through the pager, a short one and any with
+    // --no-pager do not.
+    for (bool paging : {true, false}) {
+        TerminalHost host(home, "", 50, "sed 's/^/paged: /'", paging ? std::vector<std::string>{} : std::vector<std::string>{"--no-pager"});
+        host.prompt();
+        host.write("help evalR\r");
+        std::string answer = host.prompt();
+        EXPECT_EQ(answer.find("paged: evalR_ii(") != std::string::npos, paging) << answer;
+        EXPECT_NE(answer.find("evalR_iiiiio("), std::string::npos) << answer;
+        host.write("help sqrt\r");
+        answer = host.prompt();
+        EXPECT_EQ(answer.find("paged:"), std::string::npos) << answer;
+        host.write("halt\r");
+        EXPECT_EQ(host.status(), 0);
+        unlink((home + "/.extpred_host_history").c_str());
+    }
     rmdir(home.c_str());
 }
 
