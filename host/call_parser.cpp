@@ -1,6 +1,7 @@
 #include "call_parser.h"
 
 #include "extpred.h"
+#include "formula_faults.h"
 #include "wide_characters.h"
 
 #include <cctype>
@@ -120,8 +121,11 @@ private:
             failAt(begin, "this quoted text has no closing '\"'");
         // Brackets inside quotes still count towards the splitter's nesting depth, so a quoted text
         // (a formula) must close as many as it opens: then the depth after it is the depth before.
+        // A < or > alone is a formula's comparison, which no formula has.
         if (std::size_t unpaired = unpairedBracket(begin + 1, end); unpaired != end)
-            failAt(unpaired, std::string("the bracket '") + text_[unpaired] + "' has no partner inside this quoted text");
+            failAt(unpaired, text_[unpaired] == '<' || text_[unpaired] == '>'
+                                 ? FORMULA_COMPARISONS
+                                 : std::string("the bracket '") + text_[unpaired] + "' has no partner inside this quoted text");
         at_ = end + 1;
         return Argument{Argument::Text, text_.substr(begin, at_ - begin)};
     }
@@ -241,7 +245,8 @@ std::variant<Body, BodyError> parseBody(const std::string& line)
     for (std::size_t n = 0; n < starts.size(); ++n) {
         std::variant<Call, CallError> parsed = parseCall(line.substr(starts[n], ends[n] - starts[n]));
         if (const CallError* error = std::get_if<CallError>(&parsed))
-            return BodyError{starts[n] + error->column - 1, n + 1, starts.size(), error->message, error->misfit};
+            return BodyError{starts[n] + error->column - 1, n + 1, starts.size(), error->message, error->misfit,
+                             starts[n], ends[n]};
         body.push_back(std::move(std::get<Call>(parsed)));
         body.back().at += starts[n];
     }

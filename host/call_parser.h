@@ -54,6 +54,7 @@ struct BodyError {
     std::size_t calls; // how many calls the line holds
     std::string message;
     std::optional<Misfit> misfit = std::nullopt;
+    std::size_t begin = 0, end = 0; // the bytes of the line that the call is
 };
 
 std::variant<Body, BodyError> parseBody(const std::string& line);

@@ -41,8 +41,8 @@ const CommandForm COMMANDS[] = {
      "help: this guide. help NAME: the predicates of that name, as help sqrt, or of that pattern, as help sqrt_io; "
      "help evalR also shows the language of formulas. help COMMAND: what the command does."},
     {"apropos", Command::Apropos, 1, 8, "a word or a few", "apropos square root",
-     "apropos WORDS: the predicates whose name or description holds the words, those whose name does first, as "
-     "apropos logarithm or apropos square root."},
+     "apropos WORDS: the predicates that each of the words names or describes, in any of its forms or as an "
+     "operator's sign, those whose name holds a word first, as apropos logarithm, apropos log base 2 or apropos %."},
     {"list", Command::List, 0, 0, "nothing more", "list",
      "list: every predicate of the plug-in, name_pattern, in columns at a terminal (as --list)."},
     {"halt", Command::Halt, 0, 0, "nothing more", "halt", HALT_HELP},
@@ -62,6 +62,11 @@ bool isWordCharacter(char c)
 {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
 }
+
+// Signs that apropos searches for as words: the operators in the table of names.
+const char* const OPERATOR_SIGNS = "%^*/+-<>=";
+
+bool isOperatorSign(char c) { return c != '\0' && std::strchr(OPERATOR_SIGNS, c) != nullptr; }
 
 std::string lowered(std::string text)
 {
@@ -111,45 +116,108 @@ std::string joined(const std::vector<std::string>& items, bool oneLine)
     return oneLine ? text + "\n" : text;
 }
 
-// Whether `text` holds `wanted` (lower case) where one of its words begins: "square" in "the
-// square root", not "pi" in "pipe".
-bool holdsWord(const std::string& text, const std::string& wanted)
+// A word as apropos compares it: lower case, without the endings of plurals and of a verb's
+// forms, so that roots finds root, rounding round and truncate truncated.
+std::string stem(const std::string& word)
 {
-    std::string lower = lowered(text);
-    for (std::size_t at = lower.find(wanted); at != std::string::npos; at = lower.find(wanted, at + 1))
-        if (at == 0 || !isWordCharacter(lower[at - 1]))
-            return true;
-    return false;
+    std::string stemmed = lowered(word);
+    auto drop = [&](const std::string& ending) {
+        bool ends = stemmed.size() >= ending.size() + 3 &&
+                    stemmed.compare(stemmed.size() - ending.size(), ending.size(), ending) == 0;
+        if (ends)
+            stemmed.erase(stemmed.size() - ending.size());
+        return ends;
+    };
+    if (stemmed.size() < 2 || stemmed[stemmed.size() - 2] != 's')
+        drop("s");
+    if (!drop("ing"))
+        drop("ed");
+    drop("e");
+    return stemmed;
 }
 
-// The names whose predicate's name holds `words`, then those whose description does, each
-// with what it is; of a plug-in the README does not describe, the names that hold them.
+// The words of a description, stemmed, and each operator sign in it on its own: "base-2" is
+// base, - and 2.
+std::vector<std::string> wordsOf(const std::string& text)
+{
+    std::vector<std::string> words;
+    for (std::size_t at = 0; at < text.size();) {
+        std::size_t end = at;
+        while (end < text.size() && (isWordCharacter(text[end]) || static_cast<unsigned char>(text[end]) >= 0x80))
+            ++end;
+        if (end > at)
+            words.push_back(stem(text.substr(at, end - at)));
+        else if (isOperatorSign(text[at]))
+            words.emplace_back(1, text[at]);
+        at = std::max(end, at + 1);
+    }
+    return words;
+}
+
+// Words that join the others in a question (log of base 2, greater or equal) and name nothing.
+bool isJoiningWord(const std::string& word)
+{
+    static const char* const joining[] = {"a", "an", "and", "by", "for", "in", "of", "or", "the", "to", "with"};
+    return std::any_of(std::begin(joining), std::end(joining), [&](const char* each) { return word == each; });
+}
+
+// How strongly a predicate is about `wanted` (stemmed): most when its name holds it, less when it
+// is among its search words, least in what it is; 0 when nowhere.
+int weightOf(const std::string& wanted, const std::string& name, const std::vector<std::string>& searchWords,
+             const std::vector<std::string>& description)
+{
+    auto among = [&](const std::vector<std::string>& words) {
+        return std::any_of(words.begin(), words.end(), [&](const std::string& w) { return w.rfind(wanted, 0) == 0; });
+    };
+    return (lowered(name).find(wanted) != std::string::npos ? 8 : 0) + (among(searchWords) ? 2 : 0) +
+           (among(description) ? 1 : 0);
+}
+
+// The names about every one of `words`, those they name first, each with what it is; of a
+// plug-in the README does not describe, the names that hold the words.
 std::vector<std::pair<std::string, std::string>> namesAbout(const std::string& words, const PredicateLibrary& library)
 {
-    std::string wanted = lowered(words);
-    std::vector<std::pair<std::string, std::string>> byName, byDescription;
+    std::vector<std::string> wanted;
+    for (const std::string& word : wordsOf(words))
+        if (!isJoiningWord(word))
+            wanted.push_back(word);
+    if (wanted.empty())
+        wanted = wordsOf(words);
     std::vector<std::string> symbols = predicatesOf(library);
+    std::vector<std::pair<std::string, std::string>> found;
+    if (rowsOf(library).empty()) {
+        for (const std::string& symbol : symbols) {
+            std::string name = nameOf(symbol);
+            bool named = std::all_of(wanted.begin(), wanted.end(),
+                                     [&](const std::string& w) { return weightOf(w, name, {}, {}) > 0; });
+            if (named && (found.empty() || found.back().first != name))
+                found.emplace_back(name, "");
+        }
+        return found;
+    }
     auto has = [&](const std::string& name) {
         return std::any_of(symbols.begin(), symbols.end(), [&](const std::string& symbol) { return nameOf(symbol) == name; });
     };
-    if (rowsOf(library).empty()) {
-        for (const std::string& symbol : symbols)
-            if (lowered(nameOf(symbol)).find(wanted) != std::string::npos &&
-                (byName.empty() || byName.back().first != nameOf(symbol)))
-                byName.emplace_back(nameOf(symbol), "");
-        return byName;
-    }
+    std::vector<std::pair<int, std::size_t>> ranked; // weight, row
     for (std::size_t k = 0; k < PREDICATE_NAME_COUNT; ++k) {
         const PredicateName& each = PREDICATE_NAMES[k];
         if (!has(each.name)) // an older build of the plug-in
             continue;
-        if (lowered(each.name).find(wanted) != std::string::npos)
-            byName.emplace_back(each.name, each.is);
-        else if (holdsWord(std::string(each.is) + ", " + each.words, wanted))
-            byDescription.emplace_back(each.name, each.is);
+        const std::vector<std::string> searchWords = wordsOf(each.words), description = wordsOf(each.is);
+        int weight = 0;
+        for (const std::string& word : wanted) {
+            int w = weightOf(word, each.name, searchWords, description);
+            weight = w == 0 ? -1 : weight + w;
+            if (weight < 0)
+                break;
+        }
+        if (weight > 0)
+            ranked.emplace_back(-weight, k);
     }
-    byName.insert(byName.end(), byDescription.begin(), byDescription.end());
-    return byName;
+    std::stable_sort(ranked.begin(), ranked.end());
+    for (const auto& [weight, k] : ranked)
+        found.emplace_back(PREDICATE_NAMES[k].name, PREDICATE_NAMES[k].is);
+    return found;
 }
 
 std::string apropos(const std::string& word, const PredicateLibrary& library, bool oneLine, std::size_t width)
@@ -164,11 +232,20 @@ std::string apropos(const std::string& word, const PredicateLibrary& library, bo
     for (const auto& [name, description] : found) {
         if (oneLine || description.empty() || width <= column + 10)
             items.push_back(name);
-        else // cut to the line, with the ... that says so
-            items.push_back(name + std::string(column - name.size(), ' ') +
-                            excerptAround(description, 0, width - column).line);
+        else // its later lines under the description's first
+            items.push_back(wrapped(name + std::string(column - name.size(), ' ') + description, width, column));
     }
     return joined(items, oneLine);
+}
+
+// An example under what it shows: indented by four, its own later lines by eight, so that they
+// stand apart from the next example.
+std::string exampleLines(const std::string& example, std::size_t width)
+{
+    std::string text = wrapped(example, width > 8 ? width - 4 : width, 4);
+    for (std::size_t at = 0; (at = text.find('\n', at)) != std::string::npos; at += 5)
+        text.insert(at + 1, "    ");
+    return "    " + text;
 }
 
 // What a formula may hold, under the patterns of evalR: the operators, the names, every
@@ -198,7 +275,7 @@ std::string formulaLanguage(bool oneLine, std::size_t width)
     }
     text += "Examples:\n";
     for (const std::string& example : examples)
-        text += "    " + wrapped(example, width > 8 ? width - 4 : width, 4) + "\n";
+        text += exampleLines(example, width) + "\n";
     return text.substr(0, text.size() - 1); // joined() ends the item
 }
 
@@ -219,16 +296,18 @@ std::string helpOn(const std::string& name, const PredicateLibrary& library, boo
             items.push_back(line + ";");
             continue;
         }
-        // The example under it, indented by four, its own later lines by eight.
-        std::string example = wrapped(row->example, width > 8 ? width - 4 : width, 4);
-        for (std::size_t at = 0; (at = example.find('\n', at)) != std::string::npos; at += 5)
-            example.insert(at + 1, "    ");
-        items.push_back(wrapped(line, width, 4) + "\n    " + example);
+        items.push_back(wrapped(line, width, 4) + "\n" + exampleLines(row->example, width));
     }
     if (rows.empty())
         for (const std::string& symbol : predicatesOf(library))
             if (nameOf(symbol) == name || symbol == name)
                 items.push_back(symbol);
+    if (items.empty() && name.find('_') != std::string::npos && name != nameOf(name)) {
+        // A pattern the name does not have (sqrt_oi): the ones it has.
+        std::string patterns = helpOn(nameOf(name), library, oneLine, width);
+        if (patterns.rfind(nameOf(name) + "_", 0) == 0)
+            return "no predicate " + abridged(name) + "; " + (oneLine ? "" : nameOf(name) + " has:\n") + patterns;
+    }
     if (items.empty()) {
         if (const CommandForm* form = formOf(name))
             return (oneLine ? std::string(form->help) : wrapped(form->help, width)) + "\n";
@@ -287,8 +366,10 @@ Command commandOf(const std::string& line)
             at = stop;
         }
     }
+    // apropos also finds an operator by its sign: apropos %.
+    auto plainCharacter = [form](char c) { return isWordCharacter(c) || (form->kind == Command::Apropos && isOperatorSign(c)); };
     bool plain = std::all_of(words.begin(), words.end(),
-                             [](const std::string& w) { return std::all_of(w.begin(), w.end(), isWordCharacter); });
+                             [&](const std::string& w) { return std::all_of(w.begin(), w.end(), plainCharacter); });
     if (words.size() < form->fewest || words.size() > form->most || !plain)
         return {Command::Usage, std::string(form->name) + " takes " + form->takes + ": " + form->example};
     std::string joinedWords;

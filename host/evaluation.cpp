@@ -2,6 +2,7 @@
 
 #include "false_answers.h"
 #include "line_display.h"
+#include "partial_reals.h"
 #include "predicate_hints.h"
 
 #include <new>
@@ -122,6 +123,11 @@ Outcome evaluate(const Body& body, const PredicateLibrary& library, bool atPromp
 {
     std::vector<Step> steps;
     std::size_t n = 0;
+    std::vector<std::pair<std::size_t, std::string>> notes;
+    auto noted = [&](Outcome outcome) {
+        outcome.notes = std::move(notes);
+        return outcome;
+    };
     try {
         if (std::optional<Outcome> problem = plan(body, library, atPrompt, steps))
             return *problem;
@@ -135,8 +141,10 @@ Outcome evaluate(const Body& body, const PredicateLibrary& library, bool atPromp
             for (const Argument& argument : call.arguments)
                 slots.push_back(termFor(argument, bound));
 
+            for (std::string& note : partialReadings(call, step.symbol, library))
+                notes.emplace_back(n + 1, std::move(note));
             if (!step.predicate(slots.data(), static_cast<unsigned int>(slots.size())))
-                return {true, "false", n + 1, whyFalse({call, step.symbol, slots, library})};
+                return noted({true, "false", n + 1, whyFalse({call, step.symbol, slots, library})});
             for (std::size_t k = 0; k < slots.size(); ++k) {
                 const std::string& name = call.arguments[k].text;
                 if (!step.outputs[k])
@@ -146,7 +154,7 @@ Outcome evaluate(const Body& body, const PredicateLibrary& library, bool atPromp
                 // A variable named twice in one call holds only if both slots agree.
                 if (const CONSTANT* earlier = bound.find(name)) {
                     if (!(*earlier == slots[k]))
-                        return {true, "false"};
+                        return noted({true, "false"});
                 } else {
                     bound.add(name, slots[k]);
                 }
@@ -154,7 +162,7 @@ Outcome evaluate(const Body& body, const PredicateLibrary& library, bool atPromp
         }
         Outcome answered{true, "", 0};
         answered.text = bound.answer(answered.bindings);
-        return answered;
+        return noted(answered);
     } catch (const std::bad_alloc&) {
         // Only a call being made is named: planning and the answer's text belong to none.
         if (steps.size() == body.size() && n < steps.size())

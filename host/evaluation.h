@@ -7,6 +7,7 @@
 #include "predicate_library.h"
 
 #include <string>
+#include <utility>
 #include <vector>
 
 struct Outcome {
@@ -15,6 +16,8 @@ struct Outcome {
     std::size_t call = 0; // the 1-based call that went wrong, or that answered false
     std::string why = ""; // of a false answer, when the host can tell (a line, and the place it means)
     std::vector<std::size_t> bindings = {}; // where in `text` each binding after the first starts
+    // Of the calls that ran, each 1-based with a line about a quoted real read only in part.
+    std::vector<std::pair<std::size_t, std::string>> notes = {};
 };
 
 // At the prompt, a hint that has nothing closer than the whole list names its command.

@@ -34,7 +34,7 @@ int answerCalls(Session& session, const Options& options)
         return answerTranscript(session, file, *options.file);
     }
     if (isatty(STDIN_FILENO))
-        return answerAtTerminal(session);
+        return answerAtTerminal(session, options.paging);
     return answerPipe(session);
 }
 

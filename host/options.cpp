@@ -7,7 +7,7 @@
 
 namespace {
 
-const char* const USAGE = "usage: extpred-host [--lib PATH] [-f FILE] [CALL ...]\n"
+const char* const USAGE = "usage: extpred-host [--lib PATH] [--no-pager] [-f FILE] [CALL ...]\n"
                           "   or: extpred-host [--lib PATH] --list";
 // The project's version, set once in CMakeLists.txt.
 const char* const VERSION = EXTPRED_HOST_VERSION;
@@ -77,6 +77,8 @@ options:
   -f FILE     read calls from FILE as a transcript (- for standard input)
   --list      print the predicates that the plug-in exports, one name_pattern a
               line, sorted, and exit
+  --no-pager  at a terminal, show an answer longer than the screen (help evalR)
+              whole instead of through $PAGER (else less -FRX)
   --help      print the usage, the call syntax, the input modes and the exit
               status, and exit
   --version   print the program's name and version, and exit
@@ -115,6 +117,8 @@ int readOptions(int argc, char** argv, Options& options)
             return ALL_ANSWERED;
         } else if (argument == "--list") {
             options.list = true;
+        } else if (argument == "--no-pager") {
+            options.paging = false;
         } else if (argument == "--lib" || argument == "-f" || argument.rfind("--lib=", 0) == 0) {
             std::string option = argument.substr(0, argument.find('='));
             if (option == argument && k + 1 == argc)

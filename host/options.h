@@ -10,6 +10,7 @@ struct Options {
     std::optional<std::string> library; // --lib
     std::optional<std::string> file;    // -f
     bool list = false;                  // --list
+    bool paging = true;                 // off with --no-pager
     std::vector<std::string> calls;
 };
 

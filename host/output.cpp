@@ -15,7 +15,7 @@ void tell(const std::string& message, bool named)
     std::cout.flush();   // keep the message next to its call when both streams share a terminal
     int failure = errno; // of a write that failed (that one, or before), which the caller may report
     std::size_t end = message.find('\n');
-    std::string text = wrapped((named ? "extpred-host: " : "") + message.substr(0, end), terminalWidth(STDERR_FILENO), 4) +
+    std::string text = wrapped((named ? "extpred-host: " : "") + message.substr(0, end), terminalWidth(STDERR_FILENO), 4, true) +
                        (end == std::string::npos ? "" : message.substr(end)) + "\n";
     for (std::size_t done = 0; done < text.size();) {
         ssize_t count = write(STDERR_FILENO, text.data() + done, text.size() - done);

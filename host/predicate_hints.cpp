@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cmath>
+#include <cstdlib>
 #include <cstddef>
 #include <map>
 #include <utility>
@@ -58,10 +60,30 @@ std::string wholeNumberLike(const std::string& text)
     return !text.empty() && error == std::errc() && end == last ? text : "2";
 }
 
+// round's D counts decimals, so a step such as 0.5 written there is rounded to with evalR:
+// round(x * 2, 0) / 2 rounds x to a half. Empty for another slot, or a text that is no such step.
+std::string roundingStep(const PredicateRow& row, std::size_t k, const std::string& written)
+{
+    if (split(row).first != "round" || k != 1)
+        return "";
+    char* end = nullptr;
+    double step = std::strtod(written.c_str(), &end);
+    if (end == written.c_str() || *end != '\0' || !(step > 0 && step < 1))
+        return "";
+    double times = 1 / step;
+    std::string formula = times == std::round(times) ? "round(x * " + std::to_string(long(times)) + ", 0) / " +
+                                                           std::to_string(long(times))
+                                                     : "round(x / " + written + ", 0) * " + written;
+    return ": it counts decimals; to round to a multiple of " + written + ", evalR(\"" + formula + "\", " +
+           slotName(row.slots, 0) + ", " + slotName(row.slots, 2) + ")";
+}
+
 // A whole number is written without quotes; a real and a formula within them. A variable's value
 // cannot be rewritten: the call that converts it is named instead.
-std::string advice(SlotKind kind, const std::string& slot, const Argument& argument, CONSTANT::TYPE type)
+std::string advice(const PredicateRow& row, std::size_t k, const Argument& argument, CONSTANT::TYPE type)
 {
+    const SlotKind kind = slotKind(row, k);
+    const std::string slot = slotName(row.slots, k);
     const bool variable = argument.kind == Argument::Variable;
     const std::string written = abridged(argument.text, 40);
     if (kind == SlotKind::Integer) {
@@ -69,8 +91,10 @@ std::string advice(SlotKind kind, const std::string& slot, const Argument& argum
             return slot + " is a whole number; floor(" + written + ", N) makes one of " + written;
         if (argument.kind == Argument::Name)
             return slot + " is a whole number, as in 2";
-        std::string text = argument.kind == Argument::Text ? argument.text.substr(1, argument.text.size() - 2) : "";
-        return slot + " is a whole number, written without quotes, as in " + wholeNumberLike(text);
+        std::string text = argument.kind == Argument::Text ? argument.text.substr(1, argument.text.size() - 2)
+                                                           : argument.text;
+        return slot + " is a whole number, written without quotes, as in " +
+               wholeNumberLike(argument.kind == Argument::Text ? text : "") + roundingStep(row, k, text);
     }
     if (variable && type == CONSTANT::Integer)
         return "evalR(\"x\", " + written + ", R) makes a real of " + written;
@@ -240,7 +264,7 @@ std::string kindHint(const std::vector<const PredicateRow*>& rows, const Predica
         return "";
     if (argument.kind == Argument::Name && writesAt(rows, row, k))
         return "a variable starts with a capital letter or _";
-    return advice(kind, slotName(row.slots, k), argument, term.getType());
+    return advice(row, k, argument, term.getType());
 }
 
 std::string misfitHint(const std::vector<const PredicateRow*>& rows, const Misfit& misfit)
@@ -261,5 +285,5 @@ std::string misfitHint(const std::vector<const PredicateRow*>& rows, const Misfi
         return "";
     // Advised as an integer written there would be: quoted for a formula, else a whole number.
     const Argument number{Argument::Integer, misfit.text};
-    return advice(kind, slotName(reader->slots, misfit.argument), number, CONSTANT::Integer);
+    return advice(*reader, misfit.argument, number, CONSTANT::Integer);
 }

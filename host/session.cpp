@@ -2,6 +2,7 @@
 
 #include "call_parser.h"
 #include "evaluation.h"
+#include "habits.h"
 #include "line_display.h"
 #include "output.h"
 #include "predicate_hints.h"
@@ -90,7 +91,9 @@ std::optional<std::string> Session::answerText(const std::string& text, const st
     std::variant<Body, BodyError> parsed = parseBody(text);
     if (const BodyError* error = std::get_if<BodyError>(&parsed)) {
         Spot spot = spotOf(error->at);
-        std::string hint = error->misfit ? misfitHint(rowsOf(library_), *error->misfit) : "";
+        std::string hint = error->misfit ? misfitHint(rowsOf(library_), *error->misfit)
+                                         : habitHint(text.substr(error->begin, error->end - error->begin),
+                                                     error->at - error->begin);
         report(placed(placeOf(spot.name, voice.part, error->call, error->calls, characterNumber(spot.line, spot.at)),
                       hint.empty() ? error->message : hint),
                spot.line, spot.at, voice);
@@ -107,6 +110,9 @@ std::optional<std::string> Session::answerText(const std::string& text, const st
                several ? std::optional(spot.at) : std::nullopt, voice);
         return std::nullopt;
     }
+    std::string where = voice.placeHints ? spotOf(0).name : "";
+    for (const auto& [call, note] : outcome.notes)
+        tell(placed(placeOf(where, voice.part, call, body.size()), note), voice.named);
     if (!outcome.why.empty()) {
         tell(placed(placeOf(voice.placeHints ? spotOf(0).name : "", voice.part, outcome.call, body.size()), outcome.why),
              voice.named);

@@ -3,6 +3,7 @@
 #include "commands.h"
 #include "line_reader.h"
 #include "output.h"
+#include "pager.h"
 
 #include <unistd.h>
 
@@ -18,7 +19,7 @@ const char* const CONTINUATION = "|  "; // while a call goes on over several lin
 
 // Lines typed are edited and kept in the history wherever the answers go. Answers that go
 // elsewhere get no prompt, and exactly one line for each call, as from a pipe.
-int answerAtTerminal(Session& session)
+int answerAtTerminal(Session& session, bool paging)
 {
     bool prompting = isatty(STDOUT_FILENO);
     std::unique_ptr<LineReader> reader = editingReader(nullptr, commandWords(session.library()));
@@ -63,6 +64,8 @@ int answerAtTerminal(Session& session)
             // For the person at the keyboard, not for a file of answers.
             std::string text = commandAnswer(command, session.library(), false,
                                              terminalWidth(prompting ? STDOUT_FILENO : STDERR_FILENO));
+            if (prompting && paging && needsPager(text) && put("", true) && throughPager(text))
+                continue;
             if (prompting ? !put(text, true) : !(std::cerr << text << std::flush))
                 return writeFailed();
             continue;

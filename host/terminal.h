@@ -4,6 +4,7 @@
 
 #include "session.h"
 
-int answerAtTerminal(Session& session);
+// Answers longer than the screen go through the pager unless `paging` is off.
+int answerAtTerminal(Session& session, bool paging = true);
 
 #endif

@@ -8,8 +8,9 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <fstream>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <vector>
 
 namespace {
@@ -120,20 +121,24 @@ unsigned thisMachine()
 
 } // namespace
 
-std::string foreignMachine(const std::string& path)
+std::string foreignFile(const std::string& path)
 {
     // e_ident, e_type and e_machine: the first 20 bytes, laid out alike in both classes.
     unsigned char header[20] = {};
     std::ifstream file(path, std::ios::binary);
-    if (!file.read(reinterpret_cast<char*>(header), sizeof header) || std::memcmp(header, ELFMAG, SELFMAG) != 0)
+    std::size_t slash = path.rfind('/');
+    const std::string name = path.substr(slash == std::string::npos ? 0 : slash + 1);
+    std::error_code error;
+    if (file && std::filesystem::is_regular_file(path, error) &&
+        (!file.read(reinterpret_cast<char*>(header), sizeof header) || std::memcmp(header, ELFMAG, SELFMAG) != 0))
+        return name + " is not a shared object: it has no ELF header";
+    if (std::memcmp(header, ELFMAG, SELFMAG) != 0)
         return "";
     bool little = header[EI_DATA] == ELFDATA2LSB;
     unsigned machine = little ? header[18] | unsigned(header[19]) << 8 : unsigned(header[18]) << 8 | header[19];
     if (thisMachine() == EM_NONE || machine == thisMachine())
         return "";
-    std::size_t slash = path.rfind('/');
-    return path.substr(slash == std::string::npos ? 0 : slash + 1) + " is a shared object for " + machineName(machine) +
-           "; this host runs " + machineName(thisMachine());
+    return name + " is a shared object for " + machineName(machine) + "; this host runs " + machineName(thisMachine());
 }
 
 // The dynamic symbol table (.dynsym) and its names, found through the section headers: a table

@@ -12,10 +12,11 @@
 // each once. Throws LoadError when the file cannot be read as one.
 std::vector<std::string> exportedPredicates(const std::string& path);
 
-// When `path` is an ELF shared object built for another machine than this program: what it
-// is, e.g. "math_R.so is a shared object for aarch64; this host runs x86-64". Empty for a file
-// of this machine, or one that is no ELF file. Read from the file's own header, since the
-// loader's message for such a file can be "No such file or directory".
-std::string foreignMachine(const std::string& path);
+// When `path` is an ELF shared object built for another machine than this program, or a file
+// that is no ELF object at all: what it is, e.g. "math_R.so is a shared object for aarch64; this
+// host runs x86-64", "notes.txt is not a shared object: it has no ELF header". Empty for a file
+// of this machine, or one that cannot be read. Read from the file's own header, since the
+// loader's message for such a file can be "No such file or directory" or "file too short".
+std::string foreignFile(const std::string& path);
 
 #endif

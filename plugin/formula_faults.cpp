@@ -4,7 +4,11 @@
 #include "line_display.h"
 
 #include <algorithm>
+#include <cctype>
 #include <vector>
+
+const char* const FORMULA_COMPARISONS = "a formula computes a value and has no comparisons: lessR, lessEqR, greaterR, "
+                                        "greaterEqR, equalR and notEqualR compare two reals";
 
 namespace {
 
@@ -35,10 +39,14 @@ std::string functionNames()
 
 // What a formula written as another language writes it most likely meant, by the fault and the
 // token where the formula fails: said after the fault instead of the list of every name.
+// Where the text stops making sense (a syntax fault), the token is what stands there, "" for a
+// name or a bracket, and `after` what must come just before it; `leads` puts the advice first.
 struct Advice {
     FormulaFault fault;
     const char* token;
     const char* text;
+    const char* after = "";
+    bool leads = false;
 };
 const Advice ADVICE[] = {
     {FormulaFault::ArgumentCount, "log", " (base, value); for one argument, ln, log2 or log10"},
@@ -58,7 +66,13 @@ const Advice ADVICE[] = {
     {FormulaFault::UnknownName, "W", "the operands are written in lower case: x, y, z and w"},
     // Where the text stops making sense, by the bytes there: signs of other languages and of
     // typeset mathematics.
-    {FormulaFault::Syntax, "*", "the power is written ^, as x ^ 2"},
+    {FormulaFault::Syntax, "*", "the power is written ^, as x ^ 2", "*"},
+    {FormulaFault::Syntax, "mod", "the remainder is written with %, as x % 3"},
+    {FormulaFault::Syntax, "", "a number is multiplied with *, as 2 * x", "0123456789."},
+    {FormulaFault::Syntax, "<", FORMULA_COMPARISONS, "", true},
+    {FormulaFault::Syntax, ">", FORMULA_COMPARISONS, "", true},
+    {FormulaFault::Syntax, "=", FORMULA_COMPARISONS, "", true},
+    {FormulaFault::Syntax, "!", FORMULA_COMPARISONS, "", true},
     {FormulaFault::Syntax, "\u2212", "\u2212 is no operator here: write -"},
     {FormulaFault::Syntax, "\u2013", "\u2013 is no operator here: write -"},
     {FormulaFault::Syntax, "\u00D7", "\u00D7 is no operator here: write *"},
@@ -66,21 +80,26 @@ const Advice ADVICE[] = {
     {FormulaFault::Syntax, "\u00F7", "\u00F7 is no operator here: write /"},
 };
 
+// Whether the syntax fault at byte `at` is the one that `advice` is about: ** is a * where an
+// operand was expected after a *, 2x a name or a bracket right after a number.
+bool standsAt(const Advice& advice, const std::string& formula, std::size_t at)
+{
+    const std::string token = advice.token, after = advice.after;
+    bool here = token.empty() ? at < formula.size() && (std::isalpha(static_cast<unsigned char>(formula[at])) || formula[at] == '(')
+                              : formula.compare(at, token.size(), token) == 0;
+    return here && (after.empty() || (at > 0 && after.find(formula[at - 1]) != std::string::npos));
+}
+
 // The advice for the fault at `result`, or null.
-const char* adviceFor(const FormulaResult& result, const std::string& formula)
+const Advice* adviceFor(const FormulaResult& result, const std::string& formula)
 {
     for (const Advice& advice : ADVICE) {
         if (advice.fault != result.fault)
             continue;
-        std::string token = advice.token;
-        if (result.fault == FormulaFault::Syntax) {
-            // ** is a * where an operand was expected, after a *.
-            bool power = token == "*" && result.at > 0 && formula[result.at - 1] == '*';
-            if (formula.compare(result.at, token.size(), token) == 0 && (token != "*" || power))
-                return advice.text;
-        } else if (formula.compare(result.at, result.length, token) == 0 && result.length == token.size()) {
-            return advice.text;
-        }
+        if (result.fault == FormulaFault::Syntax ? standsAt(advice, formula, result.at)
+                                                 : formula.compare(result.at, result.length, advice.token) == 0 &&
+                                                       result.length == std::string(advice.token).size())
+            return &advice;
     }
     return nullptr;
 }
@@ -115,9 +134,11 @@ std::string faultText(const FormulaResult& result, const std::string& formula, c
 
 std::string reasonFor(const FormulaResult& result, const std::string& formula, const std::string& symbol, int count)
 {
-    if (const char* advice = adviceFor(result, formula)) {
+    if (const Advice* advice = adviceFor(result, formula)) {
         std::string fault = faultText(result, formula, symbol, count, false);
-        return fault + (result.fault == FormulaFault::ArgumentCount ? "" : "; ") + advice;
+        if (advice->leads)
+            return advice->text + std::string("; ") + fault;
+        return fault + (result.fault == FormulaFault::ArgumentCount ? "" : "; ") + advice->text;
     }
     return faultText(result, formula, symbol, count, true);
 }

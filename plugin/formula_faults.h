@@ -22,6 +22,10 @@ struct FormulaExplanation {
     bool placed = false; // false where there is no place to point at (an empty formula)
 };
 
+// Said of a comparison written in a formula, wherever it is found: by the evaluator, or before it
+// by a host whose parser pairs < and > as brackets.
+extern const char* const FORMULA_COMPARISONS;
+
 // The operand of evalR's slot as the library reads it: a real term's text or an Integer.
 double formulaOperandOf(const char* text);
 inline double formulaOperandOf(int integer) { return double(integer); }

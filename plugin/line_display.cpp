@@ -3,6 +3,7 @@
 #include "wide_characters.h"
 
 #include <algorithm>
+#include <cstring>
 #include <cwchar>
 #include <functional>
 #include <vector>
@@ -165,12 +166,16 @@ std::string abridged(const std::string& text, std::size_t width)
            " characters)";
 }
 
-std::string wrapped(const std::string& text, std::size_t width, std::size_t indent)
+std::string wrapped(const std::string& text, std::size_t width, std::size_t indent, bool wholeCode)
 {
     if (width == 0)
         return text;
+    // A piece of code in a message stays whole: no break inside a quoted text, nor beside a lone
+    // operator sign (x ^ 2 broken after the ^ would read as two pieces).
+    auto isSign = [](const std::string& word) { return word.size() == 1 && std::strchr("+-*/%^=<>", word[0]) != nullptr; };
     std::string out;
     std::size_t column = 0; // of the line being written
+    bool quoted = false, afterSign = false;
     for (std::size_t at = 0; at < text.size();) {
         if (text[at] == '\n') {
             out += '\n';
@@ -181,7 +186,10 @@ std::string wrapped(const std::string& text, std::size_t width, std::size_t inde
         std::size_t end = std::min(text.find_first_of(" \n", at), text.size());
         std::string word = text.substr(at, end - at);
         std::size_t columns = shownWidth(word);
-        if (column > indent && column + 1 + columns > width) {
+        bool breakable = !wholeCode || (!quoted && !afterSign && !isSign(word));
+        quoted = quoted != (std::count(word.begin(), word.end(), '"') % 2 == 1);
+        afterSign = isSign(word);
+        if (breakable && column > indent && column + 1 + columns > width) {
             out += '\n' + std::string(indent, ' ');
             column = indent;
         } else if (column > 0) {

@@ -31,7 +31,8 @@ std::string abridged(const std::string& text, std::size_t width = 80);
 
 // `text` broken at blanks into lines of at most `width` columns (a longer word alone on its
 // line), each after the first indented by `indent` blanks; 0 for no limit. Line ends in `text`
-// are kept.
-std::string wrapped(const std::string& text, std::size_t width, std::size_t indent = 0);
+// are kept. With `wholeCode`, a quoted text and the words beside a lone operator sign (x ^ 2) are
+// never broken apart, though the line then runs longer.
+std::string wrapped(const std::string& text, std::size_t width, std::size_t indent = 0, bool wholeCode = false);
 
 #endif

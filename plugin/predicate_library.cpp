@@ -38,7 +38,7 @@ PredicateLibrary::PredicateLibrary(const std::string& path)
     handle_ = dlopen(file_.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (handle_ == nullptr) {
         const char* message = dlerror();
-        std::string foreign = foreignMachine(file_);
+        std::string foreign = foreignFile(file_);
         throw LoadError(!foreign.empty() ? foreign : message ? message : "cannot load " + path);
     }
     link_map* map = nullptr;

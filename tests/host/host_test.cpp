@@ -207,6 +207,14 @@ TEST(Host, AnswersCallsGivenAsArguments)
          "pow  X to the power Y\ntimesR  the product of two reals\nsqrt  the square root\nln  the natural logarithm\n"
          "log    the logarithm of X to base B\nlog2   the base-2 logarithm\nlog10  the base-10 logarithm\n"
          "ln     the natural logarithm\nevalR  the value of a formula of up to four reals\n"},
+        // Each word on its own, every one somewhere, by its stem or its sign; what names the
+        // word (its name, its search words) before what only mentions it.
+        {{"apropos greater or equal", "apropos log base 2", "apropos powers", "apropos %", "apropos integer"}, 0,
+         "greaterEqR  whether X is greater than or equal to Y\nlog2  the base-2 logarithm\npow  X to the power Y\n"
+         "modR  the remainder of a division, truncated toward zero\n"
+         "floor  the largest whole number not above X, as an Integer\n"
+         "ceil   the smallest whole number not below X, as an Integer\n"
+         "evalR  the value of a formula of up to four reals\nround  X rounded to D decimals, D an Integer\n"},
         // A command with more words than it takes says its form, never parsed as a call; help
         // on a command describes it.
         {{"help sqrt extra", "help(halt)", "apropos", "list all"}, 0,
@@ -215,8 +223,15 @@ TEST(Host, AnswersCallsGivenAsArguments)
          "apropos takes a word or a few: apropos square root\nlist takes nothing more: list\n"},
         {{"halt now", "sqrt(\"4\", X)"}, 0, "halt takes nothing more: halt\nX = \"2.00000000\"\n"},
         {{"help sqrt_io"}, 0, "sqrt_io(X, R): writes R = √X; fails when X < 0 or nan\n    sqrt(\"2\", R) → R = \"1.41421356\"\n"},
+        {{"help sqrt_oi"}, 0, "no predicate sqrt_oi; sqrt has:\nsqrt_ii(X, R): tests R = √X; fails when X < 0 or nan\n"
+                              "    sqrt(\"2\", \"1.41421356\") → true\n"
+                              "sqrt_io(X, R): writes R = √X; fails when X < 0 or nan\n    sqrt(\"2\", R) → R = \"1.41421356\"\n"},
         {{"--lib", MISBEHAVING_PLUGIN_PATH, "help answer_io"}, 0, "answer_io\n"},
         {{"divR(\"1\", \"0\", Z), sqrt(\"4\", X)"}, 0, "false\n"},
+        // Texts that atof reads whole get no note; an empty one, read as 0, does.
+        {{"addR(\" 2\", \"1e3\", X), addR(\"inf\", \"0x1p3\", Y)"}, 0, "X = \"1002.00000000\", Y = \"inf\"\n"},
+        {{"sqrt(\"4\", X), addR(\"\", X, Y)"}, 0, "X = \"2.00000000\", Y = \"2.00000000\"\n",
+         "extpred-host: call 1, goal 2: \"\" is read as 0: it is empty\n"},
         // A formula, whose brackets pair inside its quotes; where it fails, the host says why.
         {{"evalR(\"sqrt((x - z)^2 + (y - w)^2)\", \"1\", \"1\", \"4\", \"5\", D)"}, 0, "D = \"5.00000000\"\n"},
         {{"addR(\"1\", \"2\", X), evalR(\"1 + sqrt(x - 4)\", X, R)"}, 0, "false\n",
@@ -348,13 +363,15 @@ TEST(Host, EveryHintFollowedGivesACallThatIsAnswered)
 {
     struct Advice {
         std::string call, hint, followed, answer;
+        std::string note = ""; // what the followed call still says of a text read as 0
     };
+    const std::string noNumber = "is read as 0: it starts with no number";
     const Advice cases[] = {
         // A real.
         {"sqrt(4, X)", "a real is written in double quotes: \"4\"", "sqrt(\"4\", X)", "X = \"2.00000000\""},
         {"sqrt(2.25, X)", "a real is written in double quotes", "sqrt(\"2.25\", X)", "X = \"1.50000000\""},
-        {"fabs(abc, \"0\")", "a real is written in double quotes", "fabs(\"abc\", \"0\")", "true"},
-        {"addR(x, \"2\", Z)", "a real is written in double quotes", "addR(\"x\", \"2\", Z)", "Z = \"2.00000000\""},
+        {"fabs(abc, \"0\")", "a real is written in double quotes", "fabs(\"abc\", \"0\")", "true", noNumber},
+        {"addR(x, \"2\", Z)", "a real is written in double quotes", "addR(\"x\", \"2\", Z)", "Z = \"2.00000000\"", noNumber},
         {"floor(\"2.5\", K), sqrt(K, X)", "evalR(\"x\", K, R) makes a real of K",
          "floor(\"2.5\", K), evalR(\"x\", K, R), sqrt(R, X)", "K = 2, R = \"2.00000000\", X = \"1.41421356\""},
         // A slot that a pattern writes.
@@ -362,7 +379,7 @@ TEST(Host, EveryHintFollowedGivesACallThatIsAnswered)
         {"floor(\"2.5\", k)", "a variable starts with a capital letter", "floor(\"2.5\", K)", "K = 2"},
         // An operand of evalR, which takes an Integer too.
         {"evalR(\"x * 2\", abc, R)", "a real is written in double quotes", "evalR(\"x * 2\", \"abc\", R)",
-         "R = \"0.00000000\""},
+         "R = \"0.00000000\"", noNumber},
         {"evalR(\"x / y\", \"10\", 2.5, R)", "a real is written in double quotes",
          "evalR(\"x / y\", \"10\", \"2.5\", R)", "R = \"4.00000000\""},
         // A formula.
@@ -395,11 +412,43 @@ TEST(Host, EveryHintFollowedGivesACallThatIsAnswered)
         {"abs(\"-1\", X)", "the name here is fabs", "fabs(\"-1\", X)", "X = \"1.00000000\""},
         {"sqrtt(\"2\", X)", "the closest name is sqrt", "sqrt(\"2\", X)", "X = \"1.41421356\""},
         {"atan(\"1\", \"1\", X)", "atan2 takes three arguments", "atan2(\"1\", \"1\", X)", "X = \"0.78539816\""},
+        // Habits of other prompts: Prolog's arithmetic, comparisons, ; and single quotes, SQL's select.
+        {"X is 1 + 2.", "arithmetic is a call of evalR here, with the formula in double quotes: evalR(\"1 + 2\", X)",
+         "evalR(\"1 + 2\", X)", "X = \"3.00000000\""},
+        {"sqrt(\"2\", X), Y = X * 2 + X mod 3", "evalR(\"x * 2 + x % 3\", X, Y)",
+         "sqrt(\"2\", X), evalR(\"x * 2 + x % 3\", X, Y)", "X = \"1.41421356\", Y = \"4.24264068\""},
+        {"sqrt(\"2\", X), X > \"1\"", "a comparison is a call here: greaterR(X, \"1\")",
+         "sqrt(\"2\", X), greaterR(X, \"1\")", "X = \"1.41421356\""},
+        {"sqrt(\"2\", X), X =< 2", "lessEqR(X, \"2\")", "sqrt(\"2\", X), lessEqR(X, \"2\")", "X = \"1.41421356\""},
+        {"sqrt(\"2\", X);", "end a call with . or nothing, and separate calls with , (; is no separator here): sqrt(\"2\", X)",
+         "sqrt(\"2\", X)", "X = \"1.41421356\""},
+        {"sqrt('2', X)", "a real is written in double quotes: \"2\"", "sqrt(\"2\", X)", "X = \"1.41421356\""},
+        {"select sqrt(2);", "a call is a name and its arguments, with a variable for what it computes: sqrt(\"2\", X)",
+         "sqrt(\"2\", X)", "X = \"1.41421356\""},
+        // In a formula: the remainder, a product, comparisons.
+        {"evalR(\"x mod 3\", \"7\", R)", "the remainder is written with %, as x % 3", "evalR(\"x % 3\", \"7\", R)",
+         "R = \"1.00000000\""},
+        {"evalR(\"2x\", \"7\", R)", "a number is multiplied with *, as 2 * x", "evalR(\"2 * x\", \"7\", R)",
+         "R = \"14.00000000\""},
+        {"evalR(\"x > 1\", \"2\", R)", ": a formula computes a value and has no comparisons: lessR, lessEqR, greaterR",
+         "greaterR(\"2\", \"1\")", "true"},
+        {"evalR(\"x = 1\", \"1\", R)", "evalR: a formula computes a value and has no comparisons", "equalR(\"1\", \"1\")",
+         "true"},
+        // round's D counts decimals: a step is rounded to with evalR.
+        {"round(\"2.3\", 0.5, R)", "it counts decimals; to round to a multiple of 0.5, evalR(\"round(x * 2, 0) / 2\", X, Z)",
+         "evalR(\"round(x * 2, 0) / 2\", \"2.3\", R)", "R = \"2.50000000\""},
+        // A quoted real that atof reads only in part: answered as read, and told why.
+        {"addR(\"−1\", \"2\", X)", "\"−1\" is read as 0: − is no minus sign here; write \"-1\"",
+         "addR(\"-1\", \"2\", X)", "X = \"1.00000000\""},
+        {"addR(\"1,5\", \"2\", X)", "\"1,5\" is read as 1: a real's decimals follow a point; write \"1.5\"",
+         "addR(\"1.5\", \"2\", X)", "X = \"3.50000000\""},
+        {"evalR(\"x\", \"1,000.5\", R)", "is read as 1: a real has no thousands separators; write \"1000.5\"",
+         "evalR(\"x\", \"1000.5\", R)", "R = \"1000.50000000\""},
     };
     for (const Advice& c : cases) {
         HostRun run = runHost({c.call});
         EXPECT_NE(run.err.find(c.hint), std::string::npos) << c.call << "\n" << run.err;
-        expectRun({{c.followed}, 0, c.answer + "\n"});
+        expectRun({{c.followed}, 0, c.answer + "\n", c.note});
     }
 }
 
@@ -429,7 +478,7 @@ TEST(Host, UnusableSetupsExitWithTwo)
         {{"--lib", EMPTY_PLUGIN_PATH, "--list"}, 2, "", "empty_plugin.so exports no predicate of the plug-in interface\n"},
         {{"--lib", "/nonexistent/math_R.so", "sqrt(\"2\", X)"},
          2, "", "cannot load the plug-in: /nonexistent/math_R.so: cannot open shared object file"},
-        {{"--lib", calls, "sqrt(\"2\", X)"}, 2, "", "cannot load the plug-in: " + calls},
+        {{"--lib", calls, "sqrt(\"2\", X)"}, 2, "", "cannot load the plug-in: calls.txt is not a shared object"},
         {{"sqrt(\"2\", X)"},
          2, "", "cannot find math_R.so at " + copied.folder + "/bin/math_R.so nor at " + copied.folder + "/lib/",
          "", "", copied.path},
@@ -456,7 +505,7 @@ TEST(Host, HelpShowsUsageWithExamples)
 {
     HostRun run = runHost({"--help"});
     EXPECT_EQ(run.status, 0);
-    EXPECT_EQ(run.out.rfind("usage: extpred-host [--lib PATH] [-f FILE] [CALL ...]", 0), 0u) << run.out;
+    EXPECT_EQ(run.out.rfind("usage: extpred-host [--lib PATH] [--no-pager] [-f FILE] [CALL ...]", 0), 0u) << run.out;
     EXPECT_NE(run.out.find("X = \"1.41421356\""), std::string::npos);
     EXPECT_NE(run.out.find("--version"), std::string::npos);
     EXPECT_EQ(run.err, "");
@@ -505,7 +554,9 @@ TEST(Host, CallsFileGivesItsTranscript)
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(withoutInvalidNanSign(run.out), readFile(dir + "calls.expected"));
     EXPECT_EQ(run.err, "extpred-host: " + dir + "calls.txt line 9: argument 2 of round is the String \"2\"; "
-                       "D is a whole number, written without quotes, as in 2\n");
+                       "D is a whole number, written without quotes, as in 2\n"
+                       "extpred-host: " + dir + "calls.txt line 16: \"1.5abc\" is read as 1.5: what follows 1.5 is "
+                       "no part of a number\n");
 }
 
 // A file's lines are shown as text whatever bytes they hold, with the answers in one column.
@@ -520,7 +571,8 @@ TEST(Host, TranscriptsShowEachLineAsText)
     const TranscriptCase cases[] = {
         // A byte-order mark is no part of line 1; a blank line comes out empty; é is one column.
         {"\xEF\xBB\xBF% colour \x1b[31m\n  \t\nfabs(\"é\", \"0\")\nsqrt(\"4\", X)\n", 0,
-         "% colour \\x1b[31m\n\nfabs(\"é\", \"0\")  true\nsqrt(\"4\", X)    X = \"2.00000000\"\n"},
+         "% colour \\x1b[31m\n\nfabs(\"é\", \"0\")  true\nsqrt(\"4\", X)    X = \"2.00000000\"\n",
+         "line 3: \"é\" is read as 0: it starts with no number\n"},
         // A binary file's control bytes reach no terminal.
         {"\x7f\x01\xff\n", 1, "\\x7f\\x01\\xff  error\n",
          "line 1, character 1: expected a predicate name (a word starting with a lower-case letter)\n"
@@ -773,15 +825,18 @@ TEST(Host, AProgramGetsEachAnswerBeforeItWritesTheNextCall)
 class TerminalHost : public LiveHost {
 public:
     // Standard output goes to the file `answers` when one is given; the terminal is `columns`
-    // wide when that is given.
-    explicit TerminalHost(const std::string& home, const std::string& answers = "", unsigned short columns = 0)
+    // wide (and 24 lines high) when that is given. An answer longer than that goes through
+    // `pager`, which by default shows it as it is.
+    explicit TerminalHost(const std::string& home, const std::string& answers = "", unsigned short columns = 0,
+                          const std::string& pager = "cat", const std::vector<std::string>& arguments = {})
     {
         std::vector<std::string> launcher = launcherWords();
-        std::vector<char*> argv = hostArgv(launcher, {});
+        std::vector<char*> argv = hostArgv(launcher, arguments);
         winsize size{24, columns, 0, 0};
         pid_ = forkpty(&out_, nullptr, nullptr, columns > 0 ? &size : nullptr);
         if (pid_ == 0) {
             setenv("HOME", home.c_str(), 1);
+            setenv("PAGER", pager.c_str(), 1);
             setenv("LC_ALL", "C", 1); // lines are UTF-8 even so
             if (!answers.empty())
                 dup2(open(answers.c_str(), O_WRONLY | O_TRUNC), 1);
@@ -885,6 +940,22 @@ TEST(Host, AtATerminal)
     EXPECT_EQ(history.find("sqrt(\"9\n"), std::string::npos) << history;
     unlink((home + "/.extpred_host_history").c_str());
 #endif
+    // An answer longer than the screen goes through the pager, a short one and any with
+    // --no-pager do not.
+    for (bool paging : {true, false}) {
+        TerminalHost host(home, "", 50, "sed 's/^/paged: /'", paging ? std::vector<std::string>{} : std::vector<std::string>{"--no-pager"});
+        host.prompt();
+        host.write("help evalR\r");
+        std::string answer = host.prompt();
+        EXPECT_EQ(answer.find("paged: evalR_ii(") != std::string::npos, paging) << answer;
+        EXPECT_NE(answer.find("evalR_iiiiio("), std::string::npos) << answer;
+        host.write("help sqrt\r");
+        answer = host.prompt();
+        EXPECT_EQ(answer.find("paged:"), std::string::npos) << answer;
+        host.write("halt\r");
+        EXPECT_EQ(host.status(), 0);
+        unlink((home + "/.extpred_host_history").c_str());
+    }
     rmdir(home.c_str());
 }
 
