@@ -115,7 +115,8 @@ bench-compare:
 	JOBS=$(JOBS) scripts/bench-compare '$(BASE)' $(COMPARE_ARGS)
 
 # The library and every test under AddressSanitizer, UndefinedBehaviorSanitizer and
-# LeakSanitizer, stopping at the first error.
+# LeakSanitizer, stopping at the first error; the SWI-Prolog bridge's suite too, in a swipl with
+# the sanitizer's runtime preloaded (cmake/sanitized-interpreter).
 sanitize:
 	@$(NEEDS) sanitize
 	@$(call configure,build-asan,-DCMAKE_BUILD_TYPE=RelWithDebInfo -DMATH_R_SANITIZE=address)
@@ -124,7 +125,7 @@ sanitize:
 	UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
 	ctest --test-dir build-asan --output-on-failure --no-tests=error -j $(JOBS)
 
-# The same suite, threads test included, under ThreadSanitizer (clang).
+# The same suite, threads tests included (the bridge's too), under ThreadSanitizer (clang).
 tsan:
 	@$(NEEDS) tsan
 	@$(call configure,build-tsan,-DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMATH_R_SANITIZE=thread)

@@ -2,7 +2,9 @@
 // back what it is given, breaks the rules, and has a predicate named as a built-in one.
 #include "extpred.h"
 
+#include <cstdio>
 #include <new>
+#include <string>
 
 #define EXPORT extern "C" EXTPRED_API
 
@@ -10,6 +12,23 @@
 EXPORT bool echo_io(CONSTANT* argv, unsigned)
 {
     argv[1] = argv[0];
+    return true;
+}
+
+// Writes the bytes of its text, a String's or a Symbol's, as two hexadecimal digits each: what
+// the plug-in was given, byte for byte, which an echo would hand back unseen.
+EXPORT bool bytes_io(CONSTANT* argv, unsigned)
+{
+    const char* text = argv[0].isString() ? argv[0].toString() : argv[0].isSymbol() ? argv[0].toSymbol() : nullptr;
+    if (text == nullptr)
+        return false;
+    std::string hex;
+    for (const char* c = text; *c != '\0'; ++c) {
+        char digits[4];
+        std::snprintf(digits, sizeof digits, hex.empty() ? "%02x" : " %02x", static_cast<unsigned char>(*c));
+        hex += digits;
+    }
+    argv[1] = CONSTANT(hex.c_str(), true);
     return true;
 }
 

@@ -45,7 +45,13 @@ const std::string DEEP_PARENTHESES = repeated("(", 64) + "1" + repeated(")", 64)
 const std::string DEEP_CALLS = repeated("abs(", 64) + "-1" + repeated(")", 64);
 const std::string DEEP_SIGNS = repeated("-", 64) + "1";
 const std::string DEEP_POWERS = repeated("1^", 64) + "1";
-const std::string DEEPEST_PARENTHESES = repeated("(", 256) + "1" + repeated(")", 256);
+// n levels of parentheses around `inner`.
+std::string nested(const std::string& inner, int n) { return repeated("(", n) + inner + repeated(")", n); }
+const std::string DEEPEST_PARENTHESES = nested("1", 256);
+// Operands side by side, each read at the level of the sum, however many there are.
+const std::string LONG_SUM = repeated("1 + ", 999) + "1";
+const std::string LONG_PRODUCT = repeated("1 * ", 999) + "1";
+const std::string LONG_SIGNED_SUM = repeated("-1 + ", 999) + "-1";
 const std::string MILLION_PARENTHESES = repeated("(", 1000000) + "1" + repeated(")", 1000000);
 const std::string MILLION_SIGNS = repeated("-", 1000000) + "1";
 
@@ -180,7 +186,19 @@ TEST(Formula, Answers)
         {P(evalR_io), {DEEP_SIGNS}, "1.00000000"},
         {P(evalR_io), {DEEP_POWERS}, "1.00000000"},
         {P(evalR_io), {DEEPEST_PARENTHESES}, "1.00000000"},
-        {P(evalR_io), {"(" + DEEPEST_PARENTHESES + ")"}, "false"},
+        {P(evalR_io), {nested("1", 257)}, "false"},
+        // The innermost operand is a level of its own, whatever it is; a sign or a call is one
+        // more: 256 levels below the formula's own answer, 257 fail.
+        {P(evalR_iio), {nested("x", 256), "1"}, "1.00000000"},
+        {P(evalR_iio), {nested("x", 257), "1"}, "false"},
+        {P(evalR_io), {nested("abs(1)", 255)}, "1.00000000"},
+        {P(evalR_io), {nested("abs(1)", 256)}, "false"},
+        {P(evalR_io), {nested("-1", 255)}, "-1.00000000"},
+        {P(evalR_io), {nested("-1", 256)}, "false"},
+        // Each operand gives back the levels it took: a flat formula is never too deep.
+        {P(evalR_io), {LONG_SUM}, "1000.00000000"},
+        {P(evalR_io), {LONG_PRODUCT}, "1.00000000"},
+        {P(evalR_io), {LONG_SIGNED_SUM}, "-1000.00000000"},
         {P(evalR_io), {MILLION_PARENTHESES}, "false"},
         {P(evalR_io), {MILLION_SIGNS}, "false"},
         // Test patterns compare at 8 decimals, as addR_iii; ^ consults errno in them too.

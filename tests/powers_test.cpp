@@ -97,6 +97,10 @@ TEST(Rounding, RoundTakesIntegerDecimalsUpToEight)
         // To tens and more, the answer is the multiple itself, which the test takes back.
         {P(round_iio), {"99999.9999", -5}, "100000.00000000"},
         {P(round_iii), {"99999.9999", -5, "100000.00000000"}, "true"},
+        // 10^22 is the last power of ten that a double holds: there the product with it is still
+        // the nearest double to the multiple, 7 x 10^22; beyond, the quotient by 10^-23 is used.
+        {P(round_iio), {"7e22", -22}, "70000000000000004194304.00000000"},
+        {P(round_iio), {"7e22", -23}, "100000000000000008388608.00000000"},
         {P(round_iio), {"3.14159", "2"}, "false"},
         // z is compared exactly, unrounded.
         {P(round_iii), {"3.14159", 2, "3.14"}, "true"},

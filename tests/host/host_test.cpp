@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <link.h>
 #include <poll.h>
 #include <pty.h>
 #include <signal.h>
@@ -16,6 +17,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstddef>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -452,27 +454,59 @@ TEST(Host, EveryHintFollowedGivesACallThatIsAnswered)
     }
 }
 
-// The plug-in copied with the machine in its ELF header made RISC-V's (or, on RISC-V, x86-64's),
-// as a plug-in built for another machine is.
-std::string pluginOfAnotherMachine()
+// The plug-in copied as `name` in the test's folder, with `bytes` written over its own at `offset`.
+std::string alteredPlugin(const std::string& name, std::size_t offset, const std::string& bytes)
 {
-    std::string bytes = readFile(MATH_R_PATH);
-    std::string path = ::testing::TempDir() + "math_R_elsewhere.so";
-    bool riscv = bytes.size() > 19 && bytes[18] == '\xF3';
-    bytes[18] = riscv ? '\x3E' : '\xF3'; // little-endian e_machine: 62 or 243
-    bytes[19] = '\0';
-    std::ofstream(path, std::ios::binary) << bytes;
+    std::string content = readFile(MATH_R_PATH);
+    content.replace(offset, bytes.size(), bytes);
+    std::string path = ::testing::TempDir() + name;
+    std::ofstream(path, std::ios::binary) << content;
     return path;
+}
+
+// The machines the suite runs on, by their e_machine, as the host names them.
+std::string machineName(unsigned char machine)
+{
+    switch (machine) {
+    case 0x3E: return "x86-64";
+    case 0xB7: return "aarch64";
+    case 0xF3: return "riscv";
+    default: return "machine " + std::to_string(machine);
+    }
+}
+
+// The plug-in copied with the machine in its ELF header made RISC-V's (or, on RISC-V, x86-64's),
+// as a plug-in built for another machine is; and what the host says of it.
+struct ForeignPlugin {
+    std::string path;
+    std::string message;
+};
+
+ForeignPlugin pluginOfAnotherMachine()
+{
+    const unsigned char own = static_cast<unsigned char>(readFile(MATH_R_PATH).at(18)); // little-endian e_machine
+    const unsigned char other = own == 0xF3 ? 0x3E : 0xF3;
+    return {alteredPlugin("math_R_elsewhere.so", 18, {char(other), '\0'}),
+            "math_R_elsewhere.so is a shared object for " + machineName(other) + "; this host runs " + machineName(own) + "\n"};
 }
 
 TEST(Host, UnusableSetupsExitWithTwo)
 {
     CopiedHost copied;
     std::string calls = std::string(TESTS_DIR) + "/host/calls.txt";
-    std::string elsewhere = pluginOfAnotherMachine();
+    const ForeignPlugin elsewhere = pluginOfAnotherMachine();
+    // Section headers of another size than this architecture's: the loader, which reads none,
+    // takes the file, but its predicates cannot be listed.
+    const std::size_t entrySize = offsetof(ElfW(Ehdr), e_shentsize);
+    const std::string noEntrySize = alteredPlugin("math_R_shentsize0.so", entrySize, {'\0', '\0'});
+    const std::string doubleEntrySize = alteredPlugin("math_R_shentsize2x.so", entrySize, {char(2 * sizeof(ElfW(Shdr))), '\0'});
     const HostCase cases[] = {
         // Said from the file's header, not as the loader says it ("No such file or directory").
-        {{"--lib", elsewhere, "sqrt(\"2\", X)"}, 2, "", "math_R_elsewhere.so is a shared object for "},
+        {{"--lib", elsewhere.path, "sqrt(\"2\", X)"}, 2, "", elsewhere.message},
+        {{"--lib", noEntrySize, "sqrt(\"2\", X)"}, 2, "",
+         "cannot list the predicates of " + noEntrySize + ": not a shared object of this architecture\n"},
+        {{"--lib", doubleEntrySize, "--list"}, 2, "",
+         "cannot list the predicates of " + doubleEntrySize + ": not a shared object of this architecture\n"},
         // A library of something else answers no call: said at once, whether calls or --list follow.
         {{"--lib", EMPTY_PLUGIN_PATH, "help sqrt"}, 2, "", "empty_plugin.so exports no predicate of the plug-in interface\n"},
         {{"--lib", EMPTY_PLUGIN_PATH, "--list"}, 2, "", "empty_plugin.so exports no predicate of the plug-in interface\n"},
@@ -498,7 +532,8 @@ TEST(Host, UnusableSetupsExitWithTwo)
     };
     for (const HostCase& c : cases)
         expectRun(c);
-    unlink(elsewhere.c_str());
+    for (const std::string& path : {elsewhere.path, noEntrySize, doubleEntrySize})
+        unlink(path.c_str());
 }
 
 TEST(Host, HelpShowsUsageWithExamples)
