@@ -37,6 +37,8 @@ answer(floor("2.5", 2), _, true).
 answer(evalR('x / y', "10", 4, X), X, "2.50000000").   % a formula is a string or an atom
 answer(evalR("x * 2", "1.5", 3), _, true).
 answer(evalR("x", -2147483648, X), X, "-2147483648.00000000").
+answer(evalR("sqrt(x)", -1, X), X, fails).           % a formula that reads but has no value
+answer(evalR("x * 2", "1.5", 4), _, fails).
 answer(lessR("1", "2"), _, true).
 answer(lessR("2", "1"), _, fails).
 answer(greaterEqR("2", "2.000000001"), _, true).
@@ -82,6 +84,9 @@ raises(round("2.5", a, _), type_error(integer, a)).
 raises(round("2.5", 2147483648, _), representation_error(int)).
 raises(evalR(3, _), type_error(formula, 3)).
 raises(evalR([], _), type_error(formula, [])).
+raises(evalR("log(x)", 8, _),                          % a formula that cannot be read
+       syntax_error("log at character 1 takes 2 arguments (base, value); for one argument, ln, log2 or log10")).
+raises(evalR("x / y", 2, _), syntax_error("the operand y at character 5 is not given: evalR_iio gives only x")).
 raises(other:echo(f(x), _), type_error(extpred_term, f(x))). % another plug-in's slot takes any
 raises(other:echo(2147483648, _), type_error(extpred_term, 2147483648)).
 raises(other:echo(1r3, _), type_error(extpred_term, 1r3)).
@@ -154,7 +159,7 @@ call_until_stopped(Main, Stop) :-
 
 test(missing_pattern_named) :-
     catch(sqrt(_, "2"), error(instantiation_error, context(_, Message)), true),
-    assertion(sub_string(Message, _, _, _, "no predicate sqrt_oi in math_R.so; sqrt has sqrt_ii and sqrt_io")).
+    assertion(sub_string(Message, _, _, _, "no predicate sqrt_oi in math_R.so; sqrt has sqrt_ii and sqrt_io: the first argument must be given")).
 
 test(huge_texts) :-
     length(Zeros, 1000000), maplist(=(0'0), Zeros),
