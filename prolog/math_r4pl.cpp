@@ -12,6 +12,7 @@
 #include <SWI-Prolog.h>
 
 #include <dlfcn.h>
+#include <link.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -523,22 +524,69 @@ foreign_t loadPlugin(term_t pathTerm, term_t moduleTerm, term_t familiesTerm)
     return PL_unify_nil(list);
 }
 
+// The folders where this bridge keeps its plug-ins: beside it, as a build has them, and where an
+// installation puts them relative to it. Empty when it cannot tell where it lies.
+std::vector<std::filesystem::path> bridgeFolders()
+{
+    Dl_info self;
+    if (dladdr(reinterpret_cast<void*>(&bridgeFolders), &self) == 0 || self.dli_fname == nullptr)
+        return {};
+    std::filesystem::path folder = std::filesystem::path(self.dli_fname).parent_path();
+    return {folder, (folder / MATH_R_PLUGIN_DIR).lexically_normal()};
+}
+
+// The file that the system's loader opens for `name` (LD_LIBRARY_PATH, its cache, its folders),
+// as use_foreign_library/1 leaves a plain name to it; empty when it finds none.
+std::string loaderFinds(const std::string& name)
+{
+    void* handle = dlopen(name.c_str(), RTLD_LAZY | RTLD_LOCAL);
+    if (handle == nullptr)
+        return "";
+    link_map* map = nullptr;
+    std::string path;
+    if (dlinfo(handle, RTLD_DI_LINKMAP, &map) == 0 && map != nullptr && map->l_name != nullptr)
+        path = map->l_name; // empty for the program itself
+    dlclose(handle);
+    return path;
+}
+
 // '$math_r_default_plugin'(-Path): math_R.so beside this library, as a build has it, else where
 // an installation puts it relative to this library.
 foreign_t defaultPlugin(term_t pathTerm)
 {
     term_t name = atomTerm(DEFAULT_PLUGIN);
-    Dl_info self;
-    if (dladdr(reinterpret_cast<void*>(&defaultPlugin), &self) == 0 || self.dli_fname == nullptr)
+    std::vector<std::filesystem::path> folders = bridgeFolders();
+    if (folders.empty())
         return raiseForLoading(formalError("existence_error", "file", name), "cannot tell where the bridge lies");
-    std::filesystem::path folder = std::filesystem::path(self.dli_fname).parent_path();
-    std::filesystem::path beside = folder / DEFAULT_PLUGIN;
-    std::filesystem::path installed = (folder / MATH_R_PLUGIN_DIR / DEFAULT_PLUGIN).lexically_normal();
-    for (const std::filesystem::path& candidate : {beside, installed})
-        if (access(candidate.c_str(), F_OK) == 0)
-            return PL_unify_chars(pathTerm, PL_ATOM | REP_FN, static_cast<std::size_t>(-1), candidate.c_str());
-    return raiseForLoading(formalError("existence_error", "file", name),
-                           std::string("no ") + DEFAULT_PLUGIN + " at " + beside.string() + " nor at " + installed.string());
+    for (const std::filesystem::path& folder : folders)
+        if (access((folder / DEFAULT_PLUGIN).c_str(), F_OK) == 0)
+            return PL_unify_chars(pathTerm, PL_ATOM | REP_FN, static_cast<std::size_t>(-1), (folder / DEFAULT_PLUGIN).c_str());
+    return raiseForLoading(formalError("existence_error", "file", name), std::string("no ") + DEFAULT_PLUGIN + " at " +
+                           folders[0].string() + " nor at " + folders[1].string());
+}
+
+// '$math_r_search'(+Name, -Path): the plug-in of a plain name (math_R or math_R.so) where the
+// system's loader finds it, else in the folders of this bridge; false when neither has it.
+foreign_t searchPlugin(term_t nameTerm, term_t pathTerm)
+{
+    std::string name;
+    if (!getText(nameTerm, name, REP_FN))
+        return FALSE;
+    if (name.empty() || name.find_first_of(std::string("/\0", 2)) != std::string::npos)
+        return FALSE;
+    const std::string extension = ".so";
+    std::vector<std::string> names{name};
+    if (name.size() < extension.size() || name.compare(name.size() - extension.size(), extension.size(), extension) != 0)
+        names.insert(names.begin(), name + extension);
+    std::string path;
+    for (const std::string& each : names)
+        if (path.empty())
+            path = loaderFinds(each);
+    for (const std::filesystem::path& folder : bridgeFolders())
+        for (const std::string& each : names)
+            if (path.empty() && access((folder / each).c_str(), F_OK) == 0)
+                path = (folder / each).string();
+    return !path.empty() && PL_unify_chars(pathTerm, PL_ATOM | REP_FN, static_cast<std::size_t>(-1), path.c_str());
 }
 
 } // namespace
@@ -547,4 +595,5 @@ extern "C" __attribute__((visibility("default"))) void install_math_r4pl()
 {
     PL_register_foreign_in_module(MODULE, "$math_r_load", 3, reinterpret_cast<pl_function_t>(loadPlugin), 0);
     PL_register_foreign_in_module(MODULE, "$math_r_default_plugin", 1, reinterpret_cast<pl_function_t>(defaultPlugin), 0);
+    PL_register_foreign_in_module(MODULE, "$math_r_search", 2, reinterpret_cast<pl_function_t>(searchPlugin), 0);
 }

@@ -58,6 +58,7 @@ answer(other:lazy(X), X, unbound).
 answer(other:succ(1, X), X, 3).
 answer(succ(1, X), X, 2).
 answer((aliased:load_plugin(foreign(math_R), aliased), aliased:sqrt("4", X)), X, "2.00000000").
+answer((load_plugin(foreign(test_plugin), searched), searched:echo(a, X)), X, a). % on LD_LIBRARY_PATH
 
 test(answers, forall(answer(Goal, X, Expected))) :-
     (   call(Goal)
@@ -122,6 +123,13 @@ clashing(( assertz(calls_linked :- linked:sqrt("4", _)), % names linked:sqrt/2 b
            linked:load_plugin(foreign(math_R), linked) ), Clashes,
          ( Clashes == [clash(define, linked, addR/3, math_r)],
            predicate_property(linked:sqrt(_, _), implementation_module(linked)) )).
+clashing(( user:load_plugin(foreign(math_R), twice), user:load_plugin(foreign(math_R), twice) ), Clashes,
+         memberchk(clash(import, user, acos/2, math_r), Clashes)).   % a reload that changes nothing is silent
+clashing(( ordered:use_module(library(math_r), [load_plugin/2]),      % the library after another copy
+           ordered:load_plugin(foreign(math_R), first), ordered:use_module(library(math_r)) ), Clashes,
+         ( memberchk(clash(import, ordered, acos/2, first), Clashes),
+           predicate_property(ordered:acos(_, _), imported_from(first)),
+           predicate_property(ordered:load_plugin(_, _), imported_from(math_r)) )).
 
 test(clashes, forall(clashing(Load, Clashes, Holds))) :-
     retractall(user:clash_warning(_)),
