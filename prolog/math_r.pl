@@ -203,9 +203,10 @@ import_clash(Caller, Module, Indicator) :-
 
 prolog:message(load_plugin_clashes(Path, Clashes)) -->
     { length(Clashes, Count),
+      ( Count =:= 1 -> Clash = 'predicate clashes' ; Clash = 'predicates clash' ),
       setof(Action-Module-Holder, Indicator^member(clash(Action, Module, Indicator, Holder), Clashes), Groups)
     },
-    [ '~w: ~D predicates clash with predicates already there:'-[Path, Count] ],
+    [ '~w: ~D ~w with predicates already there:'-[Path, Count, Clash] ],
     clash_groups(Groups, Clashes).
 
 clash_groups([], _) -->
