@@ -37,8 +37,8 @@ the plug-in writes comes back as a string, an atom or an integer.
 %   a path or a path alias, with or without its extension: foreign(math_R) finds math_R.so as
 %   use_foreign_library/1 does, in the folders of the alias foreign, else where the system's
 %   loader finds it (LD_LIBRARY_PATH, /usr/lib/<triplet>), else in the folder where this library
-%   finds its own. A name of a built-in predicate is defined in Module only, not
-%   exported: call it as Module:Name(...).
+%   finds its own. A name of a built-in predicate is defined in Module only, not exported: call
+%   it as Module:Name(...).
 %
 %   Every clash is found before anything is defined: a name that Module already defines or
 %   imports is not defined there, and one that the calling module already has is not imported
@@ -75,6 +75,7 @@ plugin_path(File, Path) :-
     ;   domain_error(file_spec, File)
     ).
 
+% The names that use_foreign_library/1 leaves to the system's loader when no file has them.
 loader_name(foreign(Name), Name) :-
     !,
     atom(Name).
