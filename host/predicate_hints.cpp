@@ -1,6 +1,7 @@
 #include "predicate_hints.h"
 
 #include "line_display.h"
+#include "missing_patterns.h"
 
 #include <algorithm>
 #include <charconv>
@@ -140,50 +141,10 @@ std::size_t distance(const std::string& a, const std::string& b, std::size_t lim
     return row[b.size()];
 }
 
-// "a", "a and b", "a, b and c".
-std::string listed(const std::vector<std::string>& items)
-{
-    std::string text;
-    for (std::size_t k = 0; k < items.size(); ++k)
-        text += (k == 0 ? "" : k + 1 == items.size() ? " and " : ", ") + items[k];
-    return text;
-}
-
 std::string count(std::size_t number)
 {
     static const char* const words[] = {"no", "one", "two", "three", "four", "five", "six", "seven"};
     return number < 8 ? words[number] : std::to_string(number);
-}
-
-std::string ordinal(std::size_t position)
-{
-    static const char* const words[] = {"first", "second", "third", "fourth", "fifth",
-                                        "sixth", "seventh", "eighth", "ninth", "tenth"};
-    return position < 10 ? words[position] : std::to_string(position + 1) + "th";
-}
-
-// The fewest arguments that, given, turn `pattern` into one of `patterns`: an o of `pattern`
-// may become an i, never the other way. Empty when none of the same length can be reached.
-std::vector<std::size_t> argumentsToGive(const std::string& pattern, const std::vector<std::string>& patterns)
-{
-    std::vector<std::size_t> best;
-    bool found = false;
-    for (const std::string& other : patterns) {
-        if (other.size() != pattern.size())
-            continue;
-        std::vector<std::size_t> give;
-        bool reachable = true;
-        for (std::size_t k = 0; k < pattern.size() && reachable; ++k) {
-            reachable = !(pattern[k] == 'i' && other[k] == 'o');
-            if (pattern[k] == 'o' && other[k] == 'i')
-                give.push_back(k);
-        }
-        if (reachable && (!found || give.size() < best.size())) {
-            best = std::move(give);
-            found = true;
-        }
-    }
-    return best;
 }
 
 } // namespace
@@ -211,11 +172,8 @@ std::string hintFor(const std::string& name, const std::string& pattern, const s
 
     auto known = patterns.find(name);
     if (known != patterns.end()) {
-        std::vector<std::string> symbols;
-        for (const std::string& each : known->second)
-            symbols.push_back(name + '_' + each);
-        std::string hint = name + " has " + listed(symbols);
-        std::vector<std::size_t> give = argumentsToGive(pattern, known->second);
+        std::string hint = patternsOffered(name, known->second);
+        std::string give = argumentsToGive(pattern, known->second);
         if (give.empty()) {
             // None of the same length: another name may take as many arguments.
             std::vector<std::string> others;
@@ -229,10 +187,7 @@ std::string hintFor(const std::string& name, const std::string& pattern, const s
             return hint + "; " + listed(others) + (others.size() > 1 ? " take " : " takes ") + count(pattern.size()) +
                    (pattern.size() == 1 ? " argument" : " arguments");
         }
-        std::vector<std::string> which;
-        for (std::size_t k : give)
-            which.push_back(ordinal(k));
-        return hint + ": the " + listed(which) + (give.size() > 1 ? " arguments" : " argument") + " must be given";
+        return hint + ": " + give;
     }
 
     if (auto alias = ALIASES.find(name); alias != ALIASES.end() && !meant.empty()) {

@@ -20,19 +20,25 @@ the plug-in writes comes back as a string, an atom or an integer.
 
 :- meta_predicate load_plugin(+, :).
 
-:- multifile prolog:message//1.
+:- multifile prolog:message//1, user:message_hook/3.
 
 % plugin_module(Module, Path, Exports): Module holds the predicates of the plug-in at Path, and
 % exports these. A plug-in is never unloaded, nor are its predicates replaced.
 :- dynamic plugin_module/3.
+
+% reported_clash(Module, Clash): a clash of the plug-in that Module holds, which a warning has told
+% of and no warning tells again.
+:- dynamic reported_clash/2.
 
 %!  load_plugin(+File, :Module) is det.
 %
 %   Loads the plug-in File and defines each predicate that it exports as Name/Arity in Module,
 %   exported from it and imported where load_plugin/2 is called, as use_module/1 would. File is
 %   a path or a path alias, with or without its extension: foreign(math_R) finds math_R.so as
-%   use_foreign_library/1 does. A name of a built-in predicate is defined in Module only, not
-%   exported: call it as Module:Name(...).
+%   use_foreign_library/1 does, in the folders of the alias foreign, else where the system's
+%   loader finds it (LD_LIBRARY_PATH, /usr/lib/<triplet>), else in the folder where this library
+%   finds its own. A name of a built-in predicate is defined in Module only, not exported: call
+%   it as Module:Name(...).
 %
 %   Every clash is found before anything is defined: a name that Module already defines or
 %   imports is not defined there, and one that the calling module already has is not imported
@@ -52,10 +58,15 @@ load_plugin(File, Caller:Module) :-
     plugin_path(File, Path),
     with_mutex(math_r_load, load_into(Module, Path, Caller)).
 
-% The plug-in File names, with .so or without; else the directory it names, for '$math_r_load' to
-% tell why it is no plug-in.
+% The plug-in File names, with .so or without: a file, else, for a plain name or foreign(Name),
+% where use_foreign_library/1 would leave it to the system's loader, what that loader finds or
+% this bridge's own folders hold; else the directory it names, for '$math_r_load' to tell why it
+% is no plug-in.
 plugin_path(File, Path) :-
     (   absolute_file_name(File, Path, [file_type(executable), access(exist), file_errors(fail)])
+    ->  true
+    ;   loader_name(File, Name),
+        '$math_r_search'(Name, Path)
     ->  true
     ;   absolute_file_name(File, Path, [file_type(directory), file_errors(fail)])
     ->  true
@@ -63,6 +74,13 @@ plugin_path(File, Path) :-
     ->  existence_error(file, File)
     ;   domain_error(file_spec, File)
     ).
+
+% The names that use_foreign_library/1 leaves to the system's loader when no file has them.
+loader_name(foreign(Name), Name) :-
+    !,
+    atom(Name).
+loader_name(Name, Name) :-
+    atom(Name).
 
 % A path, or Alias(Path) of an alias that file_search_path/2 knows.
 file_spec(File) :-
@@ -80,7 +98,7 @@ load_into(Module, Path, Caller) :-
     (   ( Held == Path ; same_file(Held, Path) )
     ->  split_imports(Caller, Module, Exports, Imports, Clashes),
         import_plugin(Caller, Module, Imports),
-        warn_clashes(Path, Clashes)
+        warn_clashes(Module, Path, Clashes)
     ;   format(string(Message), "~w holds the predicates of ~w; load ~w into another module",
                [Module, Held, Path]),
         throw(error(permission_error(modify, module, Module), context(math_r:load_plugin/2, Message)))
@@ -100,7 +118,7 @@ load_into(Module, Path, Caller) :-
     maplist(clash(define, Module), Undefined, NotDefined),
     include(exported_clash(Exports), Unimportable, NotImported),
     append(NotDefined, NotImported, Clashes),
-    warn_clashes(Path, Clashes).
+    warn_clashes(Module, Path, Clashes).
 
 % Module has no predicate of that name yet, or only the built-in one, or only the one it sees in
 % its default module (user), which a definition of its own overrides. Such a one may still be an
@@ -159,16 +177,37 @@ clash(Action, Module, Name/Arity, clash(Action, Module, Name/Arity, Holder)) :-
     ;   Holder = Module
     ).
 
-warn_clashes(_, []) :-
+% One warning of the clashes that none has told of yet: a load that changes nothing says nothing.
+warn_clashes(Module, Path, Clashes) :-
+    exclude(reported_clash(Module), Clashes, New),
+    (   New == []
+    ->  true
+    ;   forall(member(Clash, New), assertz(reported_clash(Module, Clash))),
+        print_message(warning, load_plugin_clashes(Path, New))
+    ).
+
+% A plug-in's predicate that SWI-Prolog would not import where the same name is already imported
+% from elsewhere (use_module(library(math_r)) where load_plugin/2 imported another copy's): told
+% of once, for all its names, in the warning that load_plugin/2 gives, instead of an error each.
+user:message_hook(error(permission_error(import_into(Caller), procedure, Module:Indicator), context(_, already_from(_))),
+                  error, _) :-
+    math_r:import_clash(Caller, Module, Indicator).
+
+import_clash(Caller, Module, Indicator) :-
+    plugin_module(Module, Path, Exports),
+    memberchk(Indicator, Exports),
+    with_mutex(math_r_load,
+               ( split_imports(Caller, Module, Exports, _, Clashes),
+                 warn_clashes(Module, Path, Clashes) )),
+    reported_clash(Module, clash(import, Caller, Indicator, _)),
     !.
-warn_clashes(Path, Clashes) :-
-    print_message(warning, load_plugin_clashes(Path, Clashes)).
 
 prolog:message(load_plugin_clashes(Path, Clashes)) -->
     { length(Clashes, Count),
+      ( Count =:= 1 -> Clash = 'predicate clashes' ; Clash = 'predicates clash' ),
       setof(Action-Module-Holder, Indicator^member(clash(Action, Module, Indicator, Holder), Clashes), Groups)
     },
-    [ 'load_plugin/2: ~w: ~D predicates clash with predicates already there:'-[Path, Count] ],
+    [ '~w: ~D ~w with predicates already there:'-[Path, Count, Clash] ],
     clash_groups(Groups, Clashes).
 
 clash_groups([], _) -->

@@ -3,6 +3,8 @@
 // that calls '$math_r_call'(Family, A1, ..., AN); the family holds the predicates of that name
 // and arity, one per binding pattern, and the call takes the one whose pattern has an o where
 // an argument is unbound.
+#include "formula_faults.h"
+#include "missing_patterns.h"
 #include "plugin_terms.h"
 #include "predicate_reference.h"
 
@@ -10,6 +12,7 @@
 #include <SWI-Prolog.h>
 
 #include <dlfcn.h>
+#include <link.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -42,7 +45,7 @@ struct Family {
     std::size_t arity = 0;
     const TermMembers* terms = nullptr;
     std::vector<std::pair<std::uint64_t, Predicate>> patterns;
-    std::string offered; // "addR has addR_iii, addR_iio, addR_ioi and addR_oii", for messages
+    std::vector<std::string> letters; // of each pattern, in the same order, for messages
     // What each slot takes, as the README's table says; empty for a plug-in that the table does
     // not describe, whose arguments pass kind for kind.
     std::vector<SlotKind> kinds;
@@ -107,12 +110,8 @@ Plugin::Plugin(const std::string& path, const std::string& module) : library(pat
         family.arity = key.second;
         family.library = library.name();
         family.terms = &terms;
-        family.offered = family.name + " has ";
-        for (std::size_t k = 0; k < family.patterns.size(); ++k) {
-            if (k > 0)
-                family.offered += k + 1 == family.patterns.size() ? " and " : ", ";
-            family.offered += family.name + '_' + patternOf(family.arity, family.patterns[k].first);
-        }
+        for (const auto& pattern : family.patterns)
+            family.letters.push_back(patternOf(family.arity, pattern.first));
         family.kinds = kindsOf(family, rows);
         families.push_back(std::make_unique<Family>(std::move(family)));
     }
@@ -138,12 +137,15 @@ PL_blob_t familyBlob = {
 
 // ----- Errors: error(Formal, context(Where, Message)), raised; always false.
 
+// An empty message leaves the context's message unbound: the formal term says it all.
 int raise(term_t formal, const char* module, const char* name, std::size_t arity, const std::string& message)
 {
-    term_t error = PL_new_term_ref();
+    term_t error = PL_new_term_ref(), text = PL_new_term_ref();
+    if (!message.empty() && !PL_put_chars(text, PL_STRING | REP_UTF8, message.size(), message.c_str()))
+        return FALSE;
     if (!formal || !PL_unify_term(error, PL_FUNCTOR_CHARS, "error", 2, PL_TERM, formal, PL_FUNCTOR_CHARS, "context", 2,
                        PL_FUNCTOR_CHARS, ":", 2, PL_UTF8_CHARS, module, PL_FUNCTOR_CHARS, "/", 2, PL_UTF8_CHARS, name,
-                       PL_INT64, static_cast<std::int64_t>(arity), PL_UTF8_STRING, message.c_str()))
+                       PL_INT64, static_cast<std::int64_t>(arity), PL_TERM, text))
         return FALSE;
     return PL_raise_exception(error);
 }
@@ -182,6 +184,41 @@ int raiseThrown(const Family& family)
     } catch (...) {
         return raise(atomTerm("system_error"), family, family.name + " threw an exception");
     }
+}
+
+// "no predicate sqrt_oi in math_R.so; sqrt has sqrt_ii and sqrt_io: the first argument must be
+// given", as the host says it.
+int raiseUnbound(const Family& family, const std::string& pattern)
+{
+    std::string message = "no predicate " + family.name + '_' + pattern + " in " + family.library + "; " +
+                          patternsOffered(family.name, family.letters);
+    std::string give = argumentsToGive(pattern, family.letters);
+    return raise(atomTerm("instantiation_error"), family, give.empty() ? message : message + ": " + give);
+}
+
+// A call of evalR that failed: syntax_error(Reason) when its formula cannot be read, with the
+// reason and place that the host gives; false, as any failed call, when the formula reads (an
+// operation in it has no value, or a test's value differs). Only this library's evalR, whose
+// first slot the table says is a formula, is asked.
+int failCall(const Family& family, const std::string& pattern, Slots& slots)
+{
+    if (family.kinds.empty() || family.kinds[0] != SlotKind::Formula || family.arity < 2)
+        return FALSE;
+    const TermMembers& terms = *family.terms;
+    std::vector<double> operands; // those between the formula and the value
+    for (std::size_t k = 1; k + 1 < family.arity; ++k) {
+        CONSTANT* slot = slots.at(k);
+        operands.push_back(terms.type(slot) == CONSTANT::Integer ? formulaOperandOf(terms.toInt(slot))
+                                                                 : formulaOperandOf(terms.toString(slot)));
+    }
+    FormulaExplanation explanation = explainFormula(family.name + '_' + pattern, terms.toString(slots.at(0)),
+                                                    operands.data(), static_cast<int>(operands.size()));
+    if (explanation.kind != FormulaExplanation::Unreadable)
+        return FALSE;
+    term_t formal = PL_new_term_ref();
+    if (!PL_unify_term(formal, PL_FUNCTOR_CHARS, "syntax_error", 1, PL_UTF8_STRING, explanation.reason.c_str()))
+        return FALSE;
+    return raise(formal, family, "");
 }
 
 // ----- Terms in and out.
@@ -419,8 +456,7 @@ foreign_t callPredicate(term_t arguments, int arity, control_t)
             outputs |= std::uint64_t{1} << k;
     Predicate predicate = family.find(outputs);
     if (predicate == nullptr)
-        return raise(atomTerm("instantiation_error"), family,
-                     "no predicate " + family.name + '_' + patternOf(count, outputs) + " in " + family.library + "; " + family.offered);
+        return raiseUnbound(family, patternOf(count, outputs));
 
     try {
         Slots slots(*family.terms, count);
@@ -431,7 +467,7 @@ foreign_t callPredicate(term_t arguments, int arity, control_t)
                 return FALSE;
         }
         if (!predicate(slots.data(), static_cast<unsigned>(count)))
-            return FALSE;
+            return failCall(family, patternOf(count, outputs), slots);
         for (std::size_t k = 0; k < count; ++k)
             if ((outputs >> k & 1) && !unifyOutput(slot0 + k, *family.terms, slots.at(k)))
                 return FALSE;
@@ -488,22 +524,69 @@ foreign_t loadPlugin(term_t pathTerm, term_t moduleTerm, term_t familiesTerm)
     return PL_unify_nil(list);
 }
 
+// The folders where this bridge keeps its plug-ins: beside it, as a build has them, and where an
+// installation puts them relative to it. Empty when it cannot tell where it lies.
+std::vector<std::filesystem::path> bridgeFolders()
+{
+    Dl_info self;
+    if (dladdr(reinterpret_cast<void*>(&bridgeFolders), &self) == 0 || self.dli_fname == nullptr)
+        return {};
+    std::filesystem::path folder = std::filesystem::path(self.dli_fname).parent_path();
+    return {folder, (folder / MATH_R_PLUGIN_DIR).lexically_normal()};
+}
+
+// The file that the system's loader opens for `name` (LD_LIBRARY_PATH, its cache, its folders),
+// as use_foreign_library/1 leaves a plain name to it; empty when it finds none.
+std::string loaderFinds(const std::string& name)
+{
+    void* handle = dlopen(name.c_str(), RTLD_LAZY | RTLD_LOCAL);
+    if (handle == nullptr)
+        return "";
+    link_map* map = nullptr;
+    std::string path;
+    if (dlinfo(handle, RTLD_DI_LINKMAP, &map) == 0 && map != nullptr && map->l_name != nullptr)
+        path = map->l_name; // empty for the program itself
+    dlclose(handle);
+    return path;
+}
+
 // '$math_r_default_plugin'(-Path): math_R.so beside this library, as a build has it, else where
 // an installation puts it relative to this library.
 foreign_t defaultPlugin(term_t pathTerm)
 {
     term_t name = atomTerm(DEFAULT_PLUGIN);
-    Dl_info self;
-    if (dladdr(reinterpret_cast<void*>(&defaultPlugin), &self) == 0 || self.dli_fname == nullptr)
+    std::vector<std::filesystem::path> folders = bridgeFolders();
+    if (folders.empty())
         return raiseForLoading(formalError("existence_error", "file", name), "cannot tell where the bridge lies");
-    std::filesystem::path folder = std::filesystem::path(self.dli_fname).parent_path();
-    std::filesystem::path beside = folder / DEFAULT_PLUGIN;
-    std::filesystem::path installed = (folder / MATH_R_PLUGIN_DIR / DEFAULT_PLUGIN).lexically_normal();
-    for (const std::filesystem::path& candidate : {beside, installed})
-        if (access(candidate.c_str(), F_OK) == 0)
-            return PL_unify_chars(pathTerm, PL_ATOM | REP_FN, static_cast<std::size_t>(-1), candidate.c_str());
-    return raiseForLoading(formalError("existence_error", "file", name),
-                           std::string("no ") + DEFAULT_PLUGIN + " at " + beside.string() + " nor at " + installed.string());
+    for (const std::filesystem::path& folder : folders)
+        if (access((folder / DEFAULT_PLUGIN).c_str(), F_OK) == 0)
+            return PL_unify_chars(pathTerm, PL_ATOM | REP_FN, static_cast<std::size_t>(-1), (folder / DEFAULT_PLUGIN).c_str());
+    return raiseForLoading(formalError("existence_error", "file", name), std::string("no ") + DEFAULT_PLUGIN + " at " +
+                           folders[0].string() + " nor at " + folders[1].string());
+}
+
+// '$math_r_search'(+Name, -Path): the plug-in of a plain name (math_R or math_R.so) where the
+// system's loader finds it, else in the folders of this bridge; false when neither has it.
+foreign_t searchPlugin(term_t nameTerm, term_t pathTerm)
+{
+    std::string name;
+    if (!getText(nameTerm, name, REP_FN))
+        return FALSE;
+    if (name.empty() || name.find_first_of(std::string("/\0", 2)) != std::string::npos)
+        return FALSE;
+    const std::string extension = ".so";
+    std::vector<std::string> names{name};
+    if (name.size() < extension.size() || name.compare(name.size() - extension.size(), extension.size(), extension) != 0)
+        names.insert(names.begin(), name + extension);
+    std::string path;
+    for (const std::string& each : names)
+        if (path.empty())
+            path = loaderFinds(each);
+    for (const std::filesystem::path& folder : bridgeFolders())
+        for (const std::string& each : names)
+            if (path.empty() && access((folder / each).c_str(), F_OK) == 0)
+                path = (folder / each).string();
+    return !path.empty() && PL_unify_chars(pathTerm, PL_ATOM | REP_FN, static_cast<std::size_t>(-1), path.c_str());
 }
 
 } // namespace
@@ -512,4 +595,5 @@ extern "C" __attribute__((visibility("default"))) void install_math_r4pl()
 {
     PL_register_foreign_in_module(MODULE, "$math_r_load", 3, reinterpret_cast<pl_function_t>(loadPlugin), 0);
     PL_register_foreign_in_module(MODULE, "$math_r_default_plugin", 1, reinterpret_cast<pl_function_t>(defaultPlugin), 0);
+    PL_register_foreign_in_module(MODULE, "$math_r_search", 2, reinterpret_cast<pl_function_t>(searchPlugin), 0);
 }

@@ -37,6 +37,8 @@ answer(floor("2.5", 2), _, true).
 answer(evalR('x / y', "10", 4, X), X, "2.50000000").   % a formula is a string or an atom
 answer(evalR("x * 2", "1.5", 3), _, true).
 answer(evalR("x", -2147483648, X), X, "-2147483648.00000000").
+answer(evalR("sqrt(x)", -1, X), X, fails).           % a formula that reads but has no value
+answer(evalR("x * 2", "1.5", 4), _, fails).
 answer(lessR("1", "2"), _, true).
 answer(lessR("2", "1"), _, fails).
 answer(greaterEqR("2", "2.000000001"), _, true).
@@ -56,6 +58,7 @@ answer(other:lazy(X), X, unbound).
 answer(other:succ(1, X), X, 3).
 answer(succ(1, X), X, 2).
 answer((aliased:load_plugin(foreign(math_R), aliased), aliased:sqrt("4", X)), X, "2.00000000").
+answer((load_plugin(foreign(test_plugin), searched), searched:echo(a, X)), X, a). % on LD_LIBRARY_PATH
 
 test(answers, forall(answer(Goal, X, Expected))) :-
     (   call(Goal)
@@ -82,6 +85,9 @@ raises(round("2.5", a, _), type_error(integer, a)).
 raises(round("2.5", 2147483648, _), representation_error(int)).
 raises(evalR(3, _), type_error(formula, 3)).
 raises(evalR([], _), type_error(formula, [])).
+raises(evalR("log(x)", 8, _),                          % a formula that cannot be read
+       syntax_error("log at character 1 takes 2 arguments (base, value); for one argument, ln, log2 or log10")).
+raises(evalR("x / y", 2, _), syntax_error("the operand y at character 5 is not given: evalR_iio gives only x")).
 raises(other:echo(f(x), _), type_error(extpred_term, f(x))). % another plug-in's slot takes any
 raises(other:echo(2147483648, _), type_error(extpred_term, 2147483648)).
 raises(other:echo(1r3, _), type_error(extpred_term, 1r3)).
@@ -150,6 +156,13 @@ clashing(( assertz(calls_linked :- linked:sqrt("4", _)), % names linked:sqrt/2 b
            linked:load_plugin(foreign(math_R), linked) ), Clashes,
          ( Clashes == [clash(define, linked, addR/3, math_r)],
            predicate_property(linked:sqrt(_, _), implementation_module(linked)) )).
+clashing(( user:load_plugin(foreign(math_R), twice), user:load_plugin(foreign(math_R), twice) ), Clashes,
+         memberchk(clash(import, user, acos/2, math_r), Clashes)).   % a reload that changes nothing is silent
+clashing(( ordered:use_module(library(math_r), [load_plugin/2]),      % the library after another copy
+           ordered:load_plugin(foreign(math_R), first), ordered:use_module(library(math_r)) ), Clashes,
+         ( memberchk(clash(import, ordered, acos/2, first), Clashes),
+           predicate_property(ordered:acos(_, _), imported_from(first)),
+           predicate_property(ordered:load_plugin(_, _), imported_from(math_r)) )).
 
 test(clashes, forall(clashing(Load, Clashes, Holds))) :-
     retractall(user:clash_warning(_)),
@@ -187,7 +200,7 @@ call_until_stopped(Main, Stop) :-
 
 test(missing_pattern_named) :-
     catch(sqrt(_, "2"), error(instantiation_error, context(_, Message)), true),
-    assertion(sub_string(Message, _, _, _, "no predicate sqrt_oi in math_R.so; sqrt has sqrt_ii and sqrt_io")).
+    assertion(sub_string(Message, _, _, _, "no predicate sqrt_oi in math_R.so; sqrt has sqrt_ii and sqrt_io: the first argument must be given")).
 
 test(huge_texts) :-
     length(Zeros, 1000000), maplist(=(0'0), Zeros),

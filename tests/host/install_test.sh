@@ -9,6 +9,7 @@ set -euo pipefail
 how=$1 build=$2 consumer=$3 libdir=$4
 toolchain=${5:-} cxx=${6:-c++}
 emulator=("${@:7}")
+source=$(cd "$(dirname "$0")/../.." && pwd)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 prefix=$work/prefix
@@ -96,14 +97,32 @@ fi
 expect "installed host" 'X = "1.41421356"' "$("${emulator[@]}" "$host_prefix/bin/extpred-host" 'sqrt("2", X)')"
 # The installed (for the package, stripped) host and plug-in answer the installed tour as the
 # built ones answer the sources'.
-tour=$(dirname "$0")/../../examples/tour.calls
+tour=$source/examples/tour.calls
 expect "installed host on the installed tour" "$("${emulator[@]}" "$build/extpred-host" -f "$tour")" \
   "$("${emulator[@]}" "$host_prefix/bin/extpred-host" -f "$host_prefix/share/doc/extpred-host/examples/tour.calls")"
 
 # The installed bridge finds the installed plug-in by itself.
 if [ -d "$bridge_prefix/lib/swi-prolog" ]; then
-  expect "library(math_r), installed" "3.00000000" "$(swipl -p library="$bridge_prefix/lib/swi-prolog/library" \
-    -p foreign="$(echo "$bridge_prefix"/lib/swi-prolog/lib/*)" -g 'use_module(library(math_r)), addR("1", "2", X), writeln(X)' -t halt)"
+  swipl=(swipl --on-error=status -p library="$bridge_prefix/lib/swi-prolog/library"
+         -p foreign="$(echo "$bridge_prefix"/lib/swi-prolog/lib/*)")
+  expect "library(math_r), installed" "3.00000000" \
+    "$("${swipl[@]}" -g 'use_module(library(math_r)), addR("1", "2", X), writeln(X)' -t halt)"
+  # The README's examples of it, as written: its rule program (the section's first prolog
+  # block) and the goals of readme_prolog_examples.pl, in a folder where build/ is this build, as
+  # the README's comparison of two builds has it; and the installed example programs.
+  readme=$work/readme
+  mkdir "$readme"
+  ln -s "$(cd "$build" && pwd)" "$readme/build"
+  awk '/^## In SWI-Prolog/ {section = 1} section && /^```prolog$/ {block = 1; next} block && /^```$/ {exit} block' \
+    "$source/README.md" >"$readme/route.pl"
+  if ! output=$(cd "$readme" && "${swipl[@]}" -g check -t halt "$source/tests/host/readme_prolog_examples.pl" route.pl 2>&1); then
+    echo "the README's examples of library(math_r), installed:"$'\n'"$output" >&2
+    exit 1
+  fi
+  for example in shortest_route invoice; do
+    expect "the installed example $example.pl" "$(cat "$source/examples/$example.expected")" \
+      "$("${swipl[@]}" "$bridge_prefix/share/doc/swi-prolog-math-r/examples/$example.pl")"
+  done
 fi
 
 # The installed Python module finds the installed plug-in by itself, from any folder, and so does
