@@ -32,7 +32,7 @@ PROGRAMS = --target math_R extpred-host
 PACKAGED = -DMATH_R_LIBEDIT=ON
 define build_packages
 	$(call reconfigure,$(1),$(2))
-	cmake --build $(1) -j $(JOBS) $(PROGRAMS) manual bridge
+	cmake --build $(1) -j $(JOBS) $(PROGRAMS) manual bridge python_module
 	cd $(1) && cpack -G DEB
 endef
 
@@ -52,12 +52,12 @@ test:
 	cmake --build $(BUILD) -j $(JOBS)
 	ctest --test-dir $(BUILD) --output-on-failure --no-tests=error -j $(JOBS)
 
-# With the manual page, for which help2man is installed, and the SWI-Prolog bridge where
-# SWI-Prolog is installed.
+# With the manual page, for which help2man is installed, the SWI-Prolog bridge where SWI-Prolog
+# is installed and the Python module math_r where Python's development files are.
 install:
 	@$(NEEDS) install
 	$(call reconfigure,$(BUILD),$(RELEASE))
-	cmake --build $(BUILD) -j $(JOBS) $(PROGRAMS) manual bridge
+	cmake --build $(BUILD) -j $(JOBS) $(PROGRAMS) manual bridge python_module
 	cmake --install $(BUILD) --prefix $(PREFIX)
 
 # Debian packages of what `make install` installs, under /usr, in build/: math-r (the plug-in),
