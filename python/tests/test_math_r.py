@@ -175,6 +175,7 @@ def test_another_plugin_passes_kind_for_kind():
 
 
 def test_help_shows_the_rows():
+    assert math_r.sqrt.__doc__.startswith("sqrt: the square root.")
     assert "sqrt_io(X, R): writes R = √X; fails when X < 0 or nan" in math_r.sqrt.__doc__
     assert math_r.sqrt.__text_signature__ == "(X, /)"
 
