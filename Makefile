@@ -52,8 +52,8 @@ test:
 	cmake --build $(BUILD) -j $(JOBS)
 	ctest --test-dir $(BUILD) --output-on-failure --no-tests=error -j $(JOBS)
 
-# With the manual page, for which help2man is installed, and the SWI-Prolog bridge where
-# SWI-Prolog is installed.
+# With the manual page, for which help2man is installed, the SWI-Prolog bridge where SWI-Prolog
+# is installed and the Python module math_r where Python's development files are.
 install:
 	@$(NEEDS) install
 	$(call reconfigure,$(BUILD),$(RELEASE))
@@ -93,15 +93,17 @@ lint: package package-aarch64
 reproducible:
 	scripts/check-reproducible package $(BUILD)
 
-# Release build of the benchmarks in a directory of their own, then one run of them, and of the
-# SWI-Prolog bridge against SWI-Prolog's own arithmetic in one swipl process; either fails when
-# it misses a goal.
+# Release build of the benchmarks in a directory of their own, then one run of them, of the
+# SWI-Prolog bridge against SWI-Prolog's own arithmetic in one swipl process, and of math_r
+# against Python's and clingo's usual ways; each fails when it misses a goal.
 bench:
 	@$(NEEDS) bench
 	@$(call configure,$(BUILD)-bench,-DCMAKE_BUILD_TYPE=Release -DMATH_R_BENCH=ON -DBUILD_TESTING=OFF)
-	cmake --build $(BUILD)-bench -j $(JOBS) --target predicates_bench math_r4pl
+	cmake --build $(BUILD)-bench -j $(JOBS) --target predicates_bench math_r4pl python_module
 	status=0; $(BUILD)-bench/bench/predicates_bench || status=$$?; \
 	swipl -q -p foreign=$(BUILD)-bench -p library=prolog bench/bridge_bench.pl || status=$$?; \
+	PYTHONPATH=$(BUILD)-bench/python /usr/bin/python3 bench/python_bench.py || status=$$?; \
+	PYTHONPATH=$(BUILD)-bench/python /usr/bin/python3 bench/clingo_bench.py || status=$$?; \
 	exit $$status
 
 # The library at commit BASE against the working tree's, the same calls on both in one process,

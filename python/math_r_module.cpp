@@ -4,6 +4,7 @@
 #define PY_SSIZE_T_CLEAN
 #include <Python.h>
 
+#include "clingo_symbols.h"
 #include "formula_faults.h"
 #include "plugin_functions.h"
 
@@ -93,17 +94,20 @@ void addFloat(Slots& slots, double value)
 
 // An int of any size as its exact decimal text; beyond what Python writes in decimal (thousands
 // of digits, far beyond a double's range), its hexadecimal text, which reads as the same infinity.
+void addDecimal(Slots& slots, long long value)
+{
+    char buffer[24];
+    std::to_chars_result written = std::to_chars(buffer, buffer + sizeof buffer - 1, value);
+    *written.ptr = '\0';
+    slots.addText(buffer, std::size_t(written.ptr - buffer), true);
+}
+
 bool addDecimal(Slots& slots, PyObject* integer)
 {
     int overflow = 0;
     long long value = PyLong_AsLongLongAndOverflow(integer, &overflow);
-    if (overflow == 0) {
-        char buffer[24];
-        std::to_chars_result written = std::to_chars(buffer, buffer + sizeof buffer - 1, value);
-        *written.ptr = '\0';
-        slots.addText(buffer, std::size_t(written.ptr - buffer), true);
-        return true;
-    }
+    if (overflow == 0)
+        return addDecimal(slots, value), true;
     PyObject* text = PyObject_Str(integer);
     if (text == nullptr && PyErr_ExceptionMatches(PyExc_ValueError)) {
         PyErr_Clear();
@@ -177,13 +181,12 @@ struct Clingo {
     PyObject* string = nullptr; // clingo's String(text), Number(n) and Function(name)
     PyObject* number = nullptr;
     PyObject* function = nullptr;
-    PyObject* stringType = nullptr; // SymbolType.String and SymbolType.Number
-    PyObject* numberType = nullptr;
     PyObject* holds = nullptr; // Number(1) and Number(0), what a test gives
     PyObject* fails = nullptr;
     PyObject* typeName = nullptr; // interned attribute names
     PyObject* stringName = nullptr;
     PyObject* numberName = nullptr;
+    ClingoSymbols symbols; // read and made directly, where they can be
 } clingo;
 
 // The kind of a symbol, "Function", for messages.
@@ -197,31 +200,62 @@ std::string symbolKind(PyObject* type)
     return kind.substr(kind.rfind('.') + 1);
 }
 
-bool addSymbol(Slots& slots, PyObject* symbol, SlotKind kind, bool described, std::size_t k, const FunctionObject& self)
+// The symbol's text when it is a String, its value when it is a Number, else null; never an
+// exception. Read without asking for its type, which costs clingo 5.4 more than both: there a
+// symbol of another kind answers None, later clingo raises.
+PyObject* symbolValue(PyObject* symbol, PyObject* name, bool (*fits)(PyObject*))
 {
+    PyObject* value = PyObject_GetAttr(symbol, name);
+    if (value == nullptr)
+        PyErr_Clear();
+    else if (!fits(value))
+        Py_CLEAR(value);
+    return value;
+}
+
+bool isStr(PyObject* value) { return PyUnicode_Check(value); }
+
+bool wrongSymbol(PyObject* symbol, SlotKind kind, bool described, std::size_t k, const FunctionObject& self)
+{
+    const char* takes = !described                  ? "a String or a Number"
+                        : kind == SlotKind::Integer ? "an Integer (a Number)"
+                        : kind == SlotKind::Formula ? "a formula (a String such as \"x * 2\")"
+                                                    : "a real (a String such as \"1.5\", or a Number)";
     PyObject* type = PyObject_GetAttr(symbol, clingo.typeName);
     if (type == nullptr) {
         PyErr_Clear();
         return wrongKind(self, k, "a clingo symbol", Py_TYPE(symbol)->tp_name);
     }
-    std::unique_ptr<PyObject, void (*)(PyObject*)> held(type, [](PyObject* object) { Py_DECREF(object); });
-    bool isString = type == clingo.stringType || PyObject_RichCompareBool(type, clingo.stringType, Py_EQ) == 1;
-    bool isNumber = !isString && (type == clingo.numberType || PyObject_RichCompareBool(type, clingo.numberType, Py_EQ) == 1);
-    const char* takes = !described                       ? "a String or a Number"
-                        : kind == SlotKind::Integer ? "an Integer (a Number)"
-                        : kind == SlotKind::Formula ? "a formula (a String such as \"x * 2\")"
-                                                    : "a real (a String such as \"1.5\", or a Number)";
-    bool fits = isString ? (!described || kind != SlotKind::Integer) : isNumber && (!described || kind != SlotKind::Formula);
-    if (!fits)
-        return wrongKind(self, k, takes, (isString ? "String" : isNumber ? "Number" : symbolKind(type)).c_str());
-    PyObject* value = PyObject_GetAttr(symbol, isString ? clingo.stringName : clingo.numberName);
-    if (value == nullptr)
-        return false;
-    bool added = isString                                        ? addStr(slots, value, k, self)
-                 : !described || kind == SlotKind::Integer ? addInteger(slots, value, k, self)
-                                                                 : addDecimal(slots, value);
-    Py_DECREF(value);
-    return added;
+    std::string given = symbolKind(type);
+    Py_DECREF(type);
+    return wrongKind(self, k, takes, given.c_str());
+}
+
+bool addSymbol(Slots& slots, PyObject* symbol, SlotKind kind, bool described, std::size_t k, const FunctionObject& self)
+{
+    const bool takesText = !described || kind != SlotKind::Integer, takesNumber = !described || kind != SlotKind::Formula;
+    const bool integer = !described || kind == SlotKind::Integer;
+    if (clingo.symbols.reads(symbol)) {
+        int number = 0;
+        if (const char* text = takesText ? clingo.symbols.text(symbol) : nullptr)
+            slots.addText(text, std::strlen(text), true);
+        else if (takesNumber && clingo.symbols.number(symbol, number))
+            integer ? slots.addInteger(number) : addDecimal(slots, number);
+        else
+            return wrongSymbol(symbol, kind, described, k, self);
+        return true;
+    }
+    if (PyObject* text = takesText ? symbolValue(symbol, clingo.stringName, isStr) : nullptr) {
+        bool added = addStr(slots, text, k, self);
+        Py_DECREF(text);
+        return added;
+    }
+    if (PyObject* number = takesNumber ? symbolValue(symbol, clingo.numberName, isInt) : nullptr) {
+        bool added = integer ? addInteger(slots, number, k, self) : addDecimal(slots, number);
+        Py_DECREF(number);
+        return added;
+    }
+    return wrongSymbol(symbol, kind, described, k, self);
 }
 
 // ----- Results.
@@ -243,6 +277,10 @@ PyObject* pythonValue(const TermMembers& terms, CONSTANT* slot)
 
 PyObject* clingoValue(const TermMembers& terms, CONSTANT* slot)
 {
+    if (clingo.symbols.reads(clingo.holds) && terms.type(slot) == CONSTANT::String)
+        return clingo.symbols.makeString(terms.toString(slot));
+    if (clingo.symbols.reads(clingo.holds) && terms.type(slot) == CONSTANT::Integer)
+        return clingo.symbols.makeNumber(terms.toInt(slot));
     PyObject* value = pythonValue(terms, slot);
     if (value == nullptr || value == Py_None)
         return value;
@@ -420,21 +458,20 @@ PyObject* callWithInt(PyObject* callable, long argument)
     return result;
 }
 
-// clingo_functions(module, String, Number, Function, SymbolType): the name functions over
+// clingo_functions(module, String, Number, Function): the name functions over
 // clingo's symbols.
 PyObject* pluginClingoFunctions(PyObject* self, PyObject* const* arguments, Py_ssize_t count)
 {
-    if (count != 5 || !PyUnicode_Check(arguments[0]))
-        return PyErr_Format(PyExc_TypeError, "clingo_functions(module, String, Number, Function, SymbolType)");
+    if (count != 4 || !PyUnicode_Check(arguments[0]))
+        return PyErr_Format(PyExc_TypeError, "clingo_functions(module, String, Number, Function)");
     if (!own(clingo.string, Py_NewRef(arguments[1])) || !own(clingo.number, Py_NewRef(arguments[2])) ||
         !own(clingo.function, Py_NewRef(arguments[3])) ||
-        !own(clingo.stringType, PyObject_GetAttrString(arguments[4], "String")) ||
-        !own(clingo.numberType, PyObject_GetAttrString(arguments[4], "Number")) ||
         !own(clingo.holds, callWithInt(clingo.number, 1)) || !own(clingo.fails, callWithInt(clingo.number, 0)) ||
         !own(clingo.typeName, PyUnicode_InternFromString("type")) ||
         !own(clingo.stringName, PyUnicode_InternFromString("string")) ||
         !own(clingo.numberName, PyUnicode_InternFromString("number")))
         return nullptr;
+    clingo.symbols.setUp(clingo.string, clingo.number);
     PyObject* dict = PyDict_New();
     if (dict != nullptr && !addFunctions(dict, self, reinterpret_cast<PluginObject*>(self)->plugin->names, callClingo, arguments[0]))
         Py_CLEAR(dict);
@@ -466,7 +503,7 @@ PyMethodDef pluginMethods[] = {
     {"calls", pluginCalls, METH_NOARGS, "calls(): the patterns that each name calls, by the number of arguments"},
     {"functions", pluginFunctions, METH_O, "functions(module): every name_pattern and every name, as functions"},
     {"clingo_functions", reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(pluginClingoFunctions)), METH_FASTCALL,
-     "clingo_functions(module, String, Number, Function, SymbolType): every name, over clingo's symbols"},
+     "clingo_functions(module, String, Number, Function): every name, over clingo's symbols"},
     {nullptr, nullptr, 0, nullptr},
 };
 

@@ -67,9 +67,19 @@ std::string rowText(const Pattern& pattern)
     return text + "\n    " + row.example + "\n";
 }
 
+// "sqrt: the square root.", from the README's table of names; empty for a name it does not have.
+std::string nameLine(const std::string& name)
+{
+    for (std::size_t k = 0; k < PREDICATE_NAME_COUNT; ++k)
+        if (name == PREDICATE_NAMES[k].name)
+            return name + ": " + PREDICATE_NAMES[k].is + ".\n\n";
+    return "";
+}
+
 std::string symbolDoc(const Pattern& pattern)
 {
-    return pattern.symbol + signatureOf(pattern) + "\n--\n\n" + rowText(pattern) + returnsOf(pattern);
+    return pattern.symbol + signatureOf(pattern) + "\n--\n\n" + (pattern.row != nullptr ? nameLine(nameOf(pattern.symbol)) : "") +
+           rowText(pattern) + returnsOf(pattern);
 }
 
 // The name's usual pattern at each count, then every pattern of the name.
@@ -82,6 +92,8 @@ std::string nameDoc(const Function& function, const std::vector<const Pattern*>&
     std::string doc;
     if (called.size() == 1)
         doc = function.name + signatureOf(*called[0]) + "\n--\n\n";
+    if (all.front()->row != nullptr)
+        doc += nameLine(function.name);
     for (const Pattern* pattern : called)
         doc += function.name + signatureOf(*pattern) + " calls " + pattern->symbol + ". " + returnsOf(*pattern) + "\n";
     doc += "\n";

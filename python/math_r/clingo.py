@@ -13,13 +13,13 @@ gives Number(1) when it holds, Number(0) when not. From Python, pass this module
 Control.ground([("base", [])], context=math_r.clingo).
 """
 try:  # clingo 5.5 on
-    from clingo.symbol import Function as _Function, Number as _Number, String as _String, SymbolType as _SymbolType
+    from clingo.symbol import Function as _Function, Number as _Number, String as _String
 except ImportError:  # clingo 5.4
-    from clingo import Function as _Function, Number as _Number, String as _String, SymbolType as _SymbolType
+    from clingo import Function as _Function, Number as _Number, String as _String
 
 from . import _plugin
 
-_functions = _plugin.clingo_functions(__name__, _String, _Number, _Function, _SymbolType)
+_functions = _plugin.clingo_functions(__name__, _String, _Number, _Function)
 globals().update(_functions)
 __all__ = sorted(_functions)
 del _functions

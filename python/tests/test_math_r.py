@@ -175,6 +175,7 @@ def test_another_plugin_passes_kind_for_kind():
 
 
 def test_help_shows_the_rows():
+    assert math_r.sqrt.__doc__.startswith("sqrt: the square root.")
     assert "sqrt_io(X, R): writes R = √X; fails when X < 0 or nan" in math_r.sqrt.__doc__
     assert math_r.sqrt.__text_signature__ == "(X, /)"
 
@@ -272,3 +273,53 @@ def test_clingo_package_from_python():
     with control.solve(yield_=True) as models:
         atoms = [str(symbol) for model in models for symbol in model.symbols(atoms=True)]
     assert atoms == ['a("3.75000000")']
+
+
+class FakeSymbol:
+    """A symbol as clingo's Python API shows it, where its C library cannot be reached (a clingo
+    package other than the clingo program's): clingo 5.4 answers None for an attribute of another
+    kind of symbol, later ones raise."""
+
+    raises = False
+
+    def __init__(self, type, **value):
+        self.type, self.value = type, value
+
+    def __getattr__(self, name):
+        if name in self.value:
+            return self.value[name]
+        if self.raises:
+            raise RuntimeError("unexpected")
+        return None
+
+    def __eq__(self, other):
+        return (self.type, self.value) == (other.type, other.value)
+
+    def __repr__(self):
+        return f"{self.type}{self.value}"
+
+
+class RaisingSymbol(FakeSymbol):
+    raises = True
+
+
+@pytest.mark.parametrize("symbol", [FakeSymbol, RaisingSymbol])
+def test_clingo_symbols_read_through_their_attributes(symbol):
+    def String(text):
+        return symbol("SymbolType.String", string=text)
+
+    def Number(number):
+        return symbol("SymbolType.Number", number=number)
+
+    functions = math_r._plugin.clingo_functions("fake", String, Number, lambda name: symbol("SymbolType.Function", name=name))
+    assert functions["addR"](String("1.5"), Number(2)) == String("3.50000000")
+    assert functions["floor"](String("-2.5")) == Number(-3)
+    assert functions["round"](String("2.675"), Number(2)) == String("2.68000000")
+    assert functions["lessR"](Number(1), String("2")) == Number(1)
+    assert functions["sqrt"](String("-1")) == []
+    with pytest.raises(TypeError, match="round\\(\\) argument 2 must be an Integer \\(a Number\\), not String"):
+        functions["round"](String("2.5"), String("1"))
+    with pytest.raises(TypeError, match="addR\\(\\) argument 1 must be a real .*, not Function"):
+        functions["addR"](symbol("SymbolType.Function", name="abc"), Number(1))
+    with pytest.raises(TypeError, match="addR\\(\\) argument 1 must be a clingo symbol, not float"):
+        functions["addR"](1.5, Number(1))
