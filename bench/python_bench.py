@@ -63,4 +63,4 @@ def main(rounds):
 
 
 if __name__ == "__main__":
-    sys.exit(main(int(sys.argv[1]) if len(sys.argv) > 1 else 11))
+    sys.exit(main(int(sys.argv[1]) if len(sys.argv) > 1 else 15))

@@ -11,7 +11,6 @@
 #include <charconv>
 #include <climits>
 #include <cstring>
-#include <memory>
 #include <new>
 #include <string>
 

@@ -3,8 +3,9 @@ the built module makes of the README's table of predicates.
 usage: write_stub.py OUTPUT"""
 import sys
 
-import math_r
-from math_r import _math_r
+del sys.path[0]  # this script's folder, which holds the package's sources without the extension
+import math_r  # noqa: E402
+from math_r import _math_r  # noqa: E402
 
 REAL = "Real"
 

@@ -246,6 +246,16 @@ CLINGO_PROGRAMS = [
     (IMPORT + 'a(@evalR(2, "1")).', 'evalR() argument 1 must be a formula (a String such as "x * 2"), not Number'),
     (IMPORT + 'a(@addR("1", "2", "3")).', "addR() takes 2 arguments (3 given)"),
     (IMPORT + 'a(@evalR("2 * x +", "1")).', "ValueError: evalR: the formula ends early, at character 8"),
+    # A million calls, read and made through clingo's C library, and errors: what they leave.
+    ('#script (python)\nimport re\nimport math_r.clingo as m\nfrom clingo import Function, Number, String\n'
+     'def kb():\n    return int(re.search(r"VmRSS:\\s+(\\d+)", open("/proc/self/status").read()).group(1))\n'
+     'def calls(count):\n    a, b, c = String("1.5"), Number(2), String("-1")\n    for k in range(count):\n'
+     '        m.addR(a, b), m.sqrt(c), m.floor(a), m.lessR(a, b), m.evalR(String("x"), b)\n'
+     '        if k % 10 == 0:\n            try:\n                m.addR(Function("x"), b)\n'
+     '            except TypeError:\n                pass\n'
+     'def main(control):\n    calls(100000)\n    before = kb()\n    calls(1000000)\n'
+     '    control.add("base", [], "grown(%d)." % ((kb() - before) // 4000))\n'
+     '    control.ground([("base", [])])\n    control.solve()\n#end.\n', ["grown(0)"]),
     # From Python: a Control's grounding with the module as its context.
     ('#script (python)\nimport math_r.clingo\ndef main(control):\n'
      '    control.ground([("base", [])], context=math_r.clingo)\n    control.solve()\n#end.\n'
