@@ -31,45 +31,67 @@ endif()
 
 # A program that is not instrumented itself, an interpreter such as swipl or python3, loads
 # instrumented code only with the sanitizer's runtime loaded before anything else (LD_PRELOAD).
-# The runtime is the shared one of the compiler in use: libasan.so or libtsan.so of g++,
-# libclang_rt.asan-ARCH.so or libclang_rt.tsan-ARCH.so of clang.
+# The runtime is the shared one of clang (libclang_rt.asan-ARCH.so, libclang_rt.tsan-ARCH.so)
+# when it builds, else g++'s (libasan.so, libtsan.so): the first that runs a program.
 set(MATH_R_SANITIZER_RUNTIME "")
 if(MATH_R_SANITIZE)
   set(kind ${MATH_R_SANITIZE})
   string(REPLACE "address" "asan" kind ${kind})
   string(REPLACE "thread" "tsan" kind ${kind})
+  set(candidates "")
   if(CMAKE_CXX_COMPILER_ID MATCHES "Clang")
     execute_process(COMMAND ${CMAKE_CXX_COMPILER} -print-runtime-dir
-      OUTPUT_VARIABLE runtime_dir OUTPUT_STRIP_TRAILING_WHITESPACE RESULT_VARIABLE status)
-    set(runtime ${runtime_dir}/libclang_rt.${kind}-${CMAKE_SYSTEM_PROCESSOR}.so)
-  else()
-    execute_process(COMMAND ${CMAKE_CXX_COMPILER} -print-file-name=lib${kind}.so
-      OUTPUT_VARIABLE runtime OUTPUT_STRIP_TRAILING_WHITESPACE RESULT_VARIABLE status)
+      OUTPUT_VARIABLE runtime_dir OUTPUT_STRIP_TRAILING_WHITESPACE ERROR_QUIET)
+    list(APPEND candidates ${runtime_dir}/libclang_rt.${kind}-${CMAKE_SYSTEM_PROCESSOR}.so)
   endif()
-  if(status EQUAL 0 AND IS_ABSOLUTE "${runtime}" AND EXISTS "${runtime}")
-    file(REAL_PATH ${runtime} MATH_R_SANITIZER_RUNTIME)
+  # g++'s, which clang's instrumentation calls alike: Debian 12's clang 14 has a shared
+  # libclang_rt.tsan that crashes any program it is preloaded into.
+  if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
+    set(math_r_gxx ${CMAKE_CXX_COMPILER})
   else()
-    message(STATUS "No shared ${kind} runtime of ${CMAKE_CXX_COMPILER}: no tests run by an interpreter")
+    find_program(math_r_gxx g++ NO_CACHE)
+  endif()
+  if(math_r_gxx)
+    execute_process(COMMAND ${math_r_gxx} -print-file-name=lib${kind}.so
+      OUTPUT_VARIABLE runtime OUTPUT_STRIP_TRAILING_WHITESPACE ERROR_QUIET)
+    list(APPEND candidates ${runtime})
+  endif()
+  foreach(runtime IN LISTS candidates)
+    if(IS_ABSOLUTE "${runtime}" AND EXISTS "${runtime}")
+      execute_process(COMMAND ${CMAKE_COMMAND} -E env LD_PRELOAD=${runtime} ${CMAKE_COMMAND} -E true
+        RESULT_VARIABLE status OUTPUT_QUIET ERROR_QUIET)
+      if(status EQUAL 0)
+        file(REAL_PATH ${runtime} MATH_R_SANITIZER_RUNTIME)
+        break()
+      endif()
+    endif()
+  endforeach()
+  if(NOT MATH_R_SANITIZER_RUNTIME)
+    message(STATUS "No shared ${kind} runtime that runs: no tests run by an interpreter")
   endif()
 endif()
 
-# math_r_interpreter_launcher(VAR [SUPPRESSIONS FILE]) sets VAR to the words that run an
+# math_r_interpreter_launcher(VAR [LEAKS FILE] [RACES FILE]) sets VAR to the words that run an
 # interpreter on instrumented code when put before its command: cmake/sanitized-interpreter with
-# the runtime, and FILE, which names what the interpreter itself leaks (ASan) or races on (TSan).
-# Nothing in a build without sanitizers; NOTFOUND where the compiler has no shared runtime, where
-# such tests are not to be added. A test of the Python module, say:
-#   math_r_interpreter_launcher(python_launcher SUPPRESSIONS ${CMAKE_CURRENT_SOURCE_DIR}/python.supp)
+# the runtime and the suppressions of the sanitizer in use, which name what the interpreter
+# itself leaks (LEAKS, LeakSanitizer's format) or races on (RACES, ThreadSanitizer's). Nothing in
+# a build without sanitizers; NOTFOUND where the compiler has no shared runtime that runs, where
+# such tests are not to be added. A test of a Python module, say:
+#   math_r_interpreter_launcher(python_launcher LEAKS ${CMAKE_CURRENT_SOURCE_DIR}/python-leaks.supp)
 #   add_test(NAME python_module COMMAND ${python_launcher} ${Python3_EXECUTABLE} -m unittest ...)
 function(math_r_interpreter_launcher var)
-  cmake_parse_arguments(PARSE_ARGV 1 arg "" "SUPPRESSIONS" "")
-  if(NOT arg_SUPPRESSIONS)
-    set(arg_SUPPRESSIONS -)
+  cmake_parse_arguments(PARSE_ARGV 1 arg "" "LEAKS;RACES" "")
+  set(suppressions -)
+  if(MATH_R_SANITIZE STREQUAL "address" AND arg_LEAKS)
+    set(suppressions ${arg_LEAKS})
+  elseif(MATH_R_SANITIZE STREQUAL "thread" AND arg_RACES)
+    set(suppressions ${arg_RACES})
   endif()
   set(launcher "")
   if(MATH_R_SANITIZE AND NOT MATH_R_SANITIZER_RUNTIME)
     set(launcher NOTFOUND)
   elseif(MATH_R_SANITIZE)
-    set(launcher sh ${PROJECT_SOURCE_DIR}/cmake/sanitized-interpreter ${MATH_R_SANITIZER_RUNTIME} ${arg_SUPPRESSIONS})
+    set(launcher sh ${PROJECT_SOURCE_DIR}/cmake/sanitized-interpreter ${MATH_R_SANITIZER_RUNTIME} ${suppressions})
   endif()
   set(${var} ${launcher} PARENT_SCOPE)
 endfunction()
