@@ -107,16 +107,16 @@ if [ -d "$bridge_prefix/lib/swi-prolog" ]; then
          -p foreign="$(echo "$bridge_prefix"/lib/swi-prolog/lib/*)")
   expect "library(math_r), installed" "3.00000000" \
     "$("${swipl[@]}" -g 'use_module(library(math_r)), addR("1", "2", X), writeln(X)' -t halt)"
-  # The README's examples of it, as written: its rule program (the section's first prolog
-  # block) and the goals of readme_prolog_examples.pl, in a folder where build/ is this build, as
-  # the README's comparison of two builds has it; and the installed example programs.
+  # The guide's examples of it, as written: its rule program (the page's first prolog
+  # block) and the goals of guide_prolog_examples.pl, in a folder where build/ is this build, as
+  # the guide's comparison of two builds has it; and the installed example programs.
   readme=$work/readme
   mkdir "$readme"
   ln -s "$(cd "$build" && pwd)" "$readme/build"
-  awk '/^## In SWI-Prolog/ {section = 1} section && /^```prolog$/ {block = 1; next} block && /^```$/ {exit} block' \
-    "$source/README.md" >"$readme/route.pl"
-  if ! output=$(cd "$readme" && "${swipl[@]}" -g check -t halt "$source/tests/host/readme_prolog_examples.pl" route.pl 2>&1); then
-    echo "the README's examples of library(math_r), installed:"$'\n'"$output" >&2
+  awk '/^```prolog$/ {block = 1; next} block && /^```$/ {exit} block' \
+    "$source/docs/swi-prolog.md" >"$readme/route.pl"
+  if ! output=$(cd "$readme" && "${swipl[@]}" -g check -t halt "$source/tests/host/guide_prolog_examples.pl" route.pl 2>&1); then
+    echo "the examples of docs/swi-prolog.md, installed:"$'\n'"$output" >&2
     exit 1
   fi
   for example in shortest_route invoice; do

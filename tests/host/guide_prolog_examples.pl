@@ -1,7 +1,7 @@
-% The examples of the README's section on SWI-Prolog, as written there, with the answers it gives:
-% install_test.sh runs them against the installed library(math_r), with the section's rule
+% The examples of the guide docs/swi-prolog.md, as written there, with the answers it gives:
+% install_test.sh runs them against the installed library(math_r), with the page's rule
 % program loaded beside, in a folder where build/ is the build. Prints each example that does
-% not answer as the README says, and halts with 1 if any.
+% not answer as the guide says, and halts with 1 if any.
 :- use_module(library(math_r)).
 
 % Goal holds and binds X to the value shown; `true` where it binds nothing.
@@ -28,7 +28,7 @@ raises(round("2.5", 0.5, _), type_error(integer, 0.5), "").
 raises(evalR("log(x)", 8, _),
        syntax_error("log at character 1 takes 2 arguments (base, value); for one argument, ln, log2 or log10"), "").
 
-% A goal that the README says fails.
+% A goal that the guide says fails.
 fails(evalR("sqrt(x)", "-1", _)).
 
 wrong(answer(Goal)) :-
@@ -45,5 +45,5 @@ wrong(fails(Goal)) :-
 
 check :-
     findall(Wrong, wrong(Wrong), Wrongs),
-    forall(member(Wrong, Wrongs), print_message(error, format("not as the README says: ~q", [Wrong]))),
+    forall(member(Wrong, Wrongs), print_message(error, format("not as docs/swi-prolog.md says: ~q", [Wrong]))),
     ( Wrongs == [] -> true ; halt(1) ).
