@@ -98,6 +98,19 @@ std::string defaultLibraryPath()
                     "; give --lib PATH");
 }
 
+std::string loaderFinds(const std::string& name)
+{
+    void* handle = dlopen(name.c_str(), RTLD_LAZY | RTLD_LOCAL);
+    if (handle == nullptr)
+        return "";
+    link_map* map = nullptr;
+    std::string path;
+    if (dlinfo(handle, RTLD_DI_LINKMAP, &map) == 0 && map != nullptr && map->l_name != nullptr)
+        path = map->l_name; // empty for the program itself
+    dlclose(handle);
+    return path;
+}
+
 std::string libraryNear(const void* code, const std::vector<std::string>& folders)
 {
     Dl_info self;
@@ -111,14 +124,9 @@ std::string libraryNear(const void* code, const std::vector<std::string>& folder
             lookedAt += (lookedAt.empty() ? "" : ", ") + candidate;
         }
     }
-    // Where the loader finds it (LD_LIBRARY_PATH, its cache), by the path that it opened.
-    if (void* found = dlopen(LIBRARY_FILE, RTLD_NOW | RTLD_LOCAL)) {
-        link_map* map = nullptr;
-        std::string path = dlinfo(found, RTLD_DI_LINKMAP, &map) == 0 && map != nullptr && map->l_name != nullptr ? map->l_name : "";
-        dlclose(found);
-        if (!path.empty())
-            return path;
-    }
+    std::string found = loaderFinds(LIBRARY_FILE);
+    if (!found.empty())
+        return found;
     throw LoadError(std::string("cannot find ") + LIBRARY_FILE + (lookedAt.empty() ? "" : " at " + lookedAt + " nor") +
                     " where the system's loader looks");
 }

@@ -56,6 +56,10 @@ void expectPredicates(const PredicateLibrary& library);
 // `make install` puts it. Throws LoadError naming the places looked at.
 std::string defaultLibraryPath();
 
+// The file that the system's loader opens for the plain `name` (LD_LIBRARY_PATH, its cache, its
+// folders); empty when it finds none.
+std::string loaderFinds(const std::string& name);
+
 // math_R.so in the first of `folders` (each relative to the folder of the shared object that
 // holds `code`, a function of the caller's own) that has one, else the one that the system's
 // loader finds by name. Throws LoadError naming the places looked at.

@@ -12,7 +12,6 @@
 #include <SWI-Prolog.h>
 
 #include <dlfcn.h>
-#include <link.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -535,34 +534,18 @@ std::vector<std::filesystem::path> bridgeFolders()
     return {folder, (folder / MATH_R_PLUGIN_DIR).lexically_normal()};
 }
 
-// The file that the system's loader opens for `name` (LD_LIBRARY_PATH, its cache, its folders),
-// as use_foreign_library/1 leaves a plain name to it; empty when it finds none.
-std::string loaderFinds(const std::string& name)
-{
-    void* handle = dlopen(name.c_str(), RTLD_LAZY | RTLD_LOCAL);
-    if (handle == nullptr)
-        return "";
-    link_map* map = nullptr;
-    std::string path;
-    if (dlinfo(handle, RTLD_DI_LINKMAP, &map) == 0 && map != nullptr && map->l_name != nullptr)
-        path = map->l_name; // empty for the program itself
-    dlclose(handle);
-    return path;
-}
-
 // '$math_r_default_plugin'(-Path): math_R.so beside this library, as a build has it, else where
-// an installation puts it relative to this library.
+// an installation puts it relative to this library, else where the system's loader finds it.
 foreign_t defaultPlugin(term_t pathTerm)
 {
-    term_t name = atomTerm(DEFAULT_PLUGIN);
-    std::vector<std::filesystem::path> folders = bridgeFolders();
-    if (folders.empty())
-        return raiseForLoading(formalError("existence_error", "file", name), "cannot tell where the bridge lies");
-    for (const std::filesystem::path& folder : folders)
-        if (access((folder / DEFAULT_PLUGIN).c_str(), F_OK) == 0)
-            return PL_unify_chars(pathTerm, PL_ATOM | REP_FN, static_cast<std::size_t>(-1), (folder / DEFAULT_PLUGIN).c_str());
-    return raiseForLoading(formalError("existence_error", "file", name), std::string("no ") + DEFAULT_PLUGIN + " at " +
-                           folders[0].string() + " nor at " + folders[1].string());
+    try {
+        std::string path = libraryNear(reinterpret_cast<void*>(&defaultPlugin), {".", MATH_R_PLUGIN_DIR});
+        return PL_unify_chars(pathTerm, PL_ATOM | REP_FN, static_cast<std::size_t>(-1), path.c_str());
+    } catch (const LoadError& error) {
+        return raiseForLoading(formalError("existence_error", "file", atomTerm(DEFAULT_PLUGIN)), error.what());
+    } catch (const std::bad_alloc&) {
+        return PL_resource_error("memory");
+    }
 }
 
 // '$math_r_search'(+Name, -Path): the plug-in of a plain name (math_R or math_R.so) where the
