@@ -117,8 +117,9 @@ bench-compare:
 	JOBS=$(JOBS) scripts/bench-compare '$(BASE)' $(COMPARE_ARGS)
 
 # The library and every test under AddressSanitizer, UndefinedBehaviorSanitizer and
-# LeakSanitizer, stopping at the first error; the SWI-Prolog bridge's suite too, in a swipl with
-# the sanitizer's runtime preloaded (cmake/sanitized-interpreter).
+# LeakSanitizer, stopping at the first error; the SWI-Prolog bridge's and the Python module's
+# suites too, in swipl, python3 and clingo with the sanitizer's runtime preloaded
+# (cmake/sanitized-interpreter).
 sanitize:
 	@$(NEEDS) sanitize
 	@$(call configure,build-asan,-DCMAKE_BUILD_TYPE=RelWithDebInfo -DMATH_R_SANITIZE=address)
@@ -127,7 +128,7 @@ sanitize:
 	UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
 	ctest --test-dir build-asan --output-on-failure --no-tests=error -j $(JOBS)
 
-# The same suite, threads tests included (the bridge's too), under ThreadSanitizer (clang).
+# The same suite, threads tests included (the bridges' too), under ThreadSanitizer (clang).
 tsan:
 	@$(NEEDS) tsan
 	@$(call configure,build-tsan,-DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMATH_R_SANITIZE=thread)

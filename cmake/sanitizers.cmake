@@ -76,9 +76,9 @@ endif()
 # the runtime and the suppressions of the sanitizer in use, which name what the interpreter
 # itself leaks (LEAKS, LeakSanitizer's format) or races on (RACES, ThreadSanitizer's). Nothing in
 # a build without sanitizers; NOTFOUND where the compiler has no shared runtime that runs, where
-# such tests are not to be added. A test of a Python module, say:
-#   math_r_interpreter_launcher(python_launcher LEAKS ${CMAKE_CURRENT_SOURCE_DIR}/python-leaks.supp)
-#   add_test(NAME python_module COMMAND ${python_launcher} ${Python3_EXECUTABLE} -m unittest ...)
+# such tests are not to be added. As prolog/ does:
+#   math_r_interpreter_launcher(swipl_launcher LEAKS ${CMAKE_CURRENT_SOURCE_DIR}/swipl-leaks.supp)
+#   add_test(NAME prolog_bridge COMMAND ${swipl_launcher} ${SWIPL_EXECUTABLE} ...)
 function(math_r_interpreter_launcher var)
   cmake_parse_arguments(PARSE_ARGV 1 arg "" "LEAKS;RACES" "")
   set(suppressions -)
