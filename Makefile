@@ -68,18 +68,12 @@ package:
 	@$(NEEDS) package
 	$(call build_packages,$(BUILD),$(PACKAGED) $(RELEASE))
 
-# The same for arm64, cross-built, but for the bridge: build-aarch64/math-r_<version>_arm64.deb
-# and the others. The Python module's stub, which only a module that runs can write, is the one
-# that $(BUILD) writes for this machine.
-AARCH64_CONFIGURE = -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/aarch64-linux-gnu.cmake \
-	-DMATH_R_PYTHON_STUB=$(abspath $(BUILD))/python/math_r/__init__.pyi
-define native_python_stub
-	$(call reconfigure,$(BUILD),$(RELEASE))
-	cmake --build $(BUILD) -j $(JOBS) --target python_module
-endef
+# The same for arm64, cross-built, but for the SWI-Prolog bridge:
+# build-aarch64/math-r_<version>_arm64.deb, python3-math-r_<version>_arm64.deb (for Debian's
+# arm64 python3) and the others.
+AARCH64_CONFIGURE = -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/aarch64-linux-gnu.cmake
 package-aarch64:
 	@$(NEEDS) package-aarch64
-	$(native_python_stub)
 	$(call build_packages,build-aarch64,$(AARCH64_CONFIGURE) $(PACKAGED))
 
 # Debian's package checker on every package of both architectures, debug symbols included, with
@@ -154,7 +148,6 @@ fuzz:
 AARCH64_RUN = qemu-aarch64
 test-aarch64: all
 	@$(NEEDS) aarch64
-	$(native_python_stub)
 	@$(call configure,build-aarch64,$(AARCH64_CONFIGURE))
 	cmake --build build-aarch64 -j $(JOBS)
 	ctest --test-dir build-aarch64 --output-on-failure --no-tests=error -j $(JOBS)
