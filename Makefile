@@ -68,8 +68,9 @@ package:
 	@$(NEEDS) package
 	$(call build_packages,$(BUILD),$(PACKAGED) $(RELEASE))
 
-# The same for arm64, cross-built, but for the bridge: build-aarch64/math-r_<version>_arm64.deb
-# and the others.
+# The same for arm64, cross-built, but for the SWI-Prolog bridge:
+# build-aarch64/math-r_<version>_arm64.deb, python3-math-r_<version>_arm64.deb (for Debian's
+# arm64 python3) and the others.
 AARCH64_CONFIGURE = -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/aarch64-linux-gnu.cmake
 package-aarch64:
 	@$(NEEDS) package-aarch64

@@ -125,13 +125,25 @@ if [ -d "$bridge_prefix/lib/swi-prolog" ]; then
   done
 fi
 
-# The installed Python module finds the installed plug-in by itself, from any folder, and so does
-# the clingo program installed beside it.
+# The installed Python module is named for the target's python3 (the triplet of its libdir, not
+# the build machine's), depends on a python3 of that ABI, and finds the installed plug-in by
+# itself, from any folder (a cross build's under the build's own python3 of the target, through
+# the emulator); so does the clingo program installed beside it, where clingo can load the module.
 modules=$python_prefix/lib/python3/dist-packages
 if [ -d "$modules/math_r" ]; then
+  extension=$(cd "$modules/math_r" && echo _math_r*)
+  expect "the extension's name [$extension], for the target's python3" yes \
+    "$([[ $extension == _math_r.cpython-3*-"${libdir##*/}".so ]] && echo yes || echo no)"
+  if [ "$how" = package ]; then # cpython-311 is 3.11
+    minor=${extension#_math_r.cpython-3} minor=${minor%%-*}
+    expect "python3-math-r's dependency on its python3" "python3 (>= 3.$minor~), python3 (<< 3.$((minor + 1)))" \
+      "$(dpkg-deb -f "$(debOf python3-math-r)" Depends | grep -o 'python3 ([^)]*)' | paste -sd '#' | sed 's/#/, /')"
+  fi
+  python3=(/usr/bin/python3)
+  [ ${#emulator[@]} -eq 0 ] || python3=("${emulator[@]}" "$build/python/target_python3")
   expect "import math_r, installed" "3.00000000" \
-    "$(cd / && PYTHONPATH=$modules /usr/bin/python3 -c 'import math_r; print(math_r.addR("1", "2"))')"
-  if command -v clingo >/dev/null; then
+    "$(cd / && PYTHONPATH=$modules "${python3[@]}" -c 'import math_r; print(math_r.addR("1", "2"))')"
+  if [ ${#emulator[@]} -eq 0 ] && command -v clingo >/dev/null; then
     example=$(dirname "$0")/../../examples/bill_of_materials
     expect "the installed clingo example" "$(cat "$example.expected")" \
       "$(cd / && PYTHONPATH=$modules clingo -V0 "$python_prefix/share/doc/python3-math-r/examples/bill_of_materials.lp" |
