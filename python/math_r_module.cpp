@@ -51,7 +51,7 @@ void deallocFunction(PyObject* self)
     Py_DECREF(type);
 }
 
-PyTypeObject* pluginType = nullptr;   // made from their specs when the module is
+PyTypeObject* pluginType = nullptr;   // made from their PyType_Spec when the module is
 PyTypeObject* functionType = nullptr; // first imported
 
 // ----- Errors, each naming the function: always null.
