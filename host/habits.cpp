@@ -57,8 +57,11 @@ std::optional<std::string> realTerm(const std::string& side)
 
 // Prolog's arithmetic (X is 1 + 2, X = 1 + 2) as a call of evalR: the variables of the
 // expression are its operands x, y, z and w, the quotes of its reals dropped.
-std::optional<std::string> evalCall(const std::string& result, const std::string& expression)
+std::optional<std::string> evalCall(const std::string& result, std::string expression)
 {
+    // What ends a Prolog query or an SQL statement is no part of the formula.
+    while (!expression.empty() && std::string(" \t.;").find(expression.back()) != std::string::npos)
+        expression.pop_back();
     std::string formula, operands;
     std::vector<std::string> names;
     for (std::size_t k = 0; k < expression.size();) {
@@ -75,7 +78,7 @@ std::optional<std::string> evalCall(const std::string& result, const std::string
             k += expression.compare(k, 2, "**") == 0 ? 2 : 1;
             continue;
         }
-        if (isVariable(word) && (k == 0 || !isWordChar(expression[k - 1]))) {
+        if (isVariable(word)) {
             auto found = std::find(names.begin(), names.end(), word);
             if (found == names.end()) {
                 if (names.size() == std::size_t(FORMULA_OPERANDS))
@@ -91,6 +94,8 @@ std::optional<std::string> evalCall(const std::string& result, const std::string
         formula += word;
         k = end;
     }
+    if (trimmed(formula).empty())
+        return std::nullopt;
     return "evalR(\"" + trimmed(formula) + "\"" + operands + ", " + result + ")";
 }
 
@@ -148,6 +153,8 @@ std::string semicolonHint(const std::string& text)
         call.pop_back();
     for (std::size_t at = findOutsideQuotes(call, ";"); at != std::string::npos; at = findOutsideQuotes(call, ";", at))
         call[at] = ',';
+    if (trimmed(call).empty())
+        return "";
     return "end a call with . or nothing, and separate calls with , (; is no separator here): " + call;
 }
 

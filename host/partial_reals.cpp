@@ -18,6 +18,22 @@ std::size_t readUpTo(const std::string& text)
     return text.find_first_not_of(" \t", at) == std::string::npos ? text.size() : at;
 }
 
+// Whether atof reads all of the quoted `written` ("1.5"), blanks after it aside, and something:
+// the closing quote stops it. Asked of every quoted argument of every call, so without a copy.
+bool readWhole(const std::string& written)
+{
+    const char* begin = written.c_str() + 1;
+    const char* close = written.c_str() + written.size() - 1;
+    char* end = nullptr;
+    std::strtod(begin, &end);
+    if (end == begin)
+        return false;
+    for (; end < close; ++end)
+        if (*end != ' ' && *end != '\t')
+            return false;
+    return true;
+}
+
 // The value as atof reads it, in the shortest text that reads back as the same double.
 std::string valueRead(const std::string& text)
 {
@@ -77,13 +93,10 @@ std::vector<std::string> partialReadings(const Call& call, const std::string& sy
     std::vector<const PredicateRow*> rows; // looked up only for a text that needs them
     for (std::size_t k = 0; k < call.arguments.size(); ++k) {
         const Argument& argument = call.arguments[k];
-        if (argument.kind != Argument::Text)
+        if (argument.kind != Argument::Text || readWhole(argument.text))
             continue;
         const std::string text = argument.text.substr(1, argument.text.size() - 2);
         std::size_t at = readUpTo(text);
-        bool blank = text.find_first_not_of(" \t") == std::string::npos;
-        if (at == text.size() && !blank)
-            continue;
         if (rows.empty())
             rows = rowsOf(library);
         const PredicateRow* row = rowFor(rows, symbol);

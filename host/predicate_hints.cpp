@@ -71,10 +71,13 @@ std::string roundingStep(const PredicateRow& row, std::size_t k, const std::stri
     double step = std::strtod(written.c_str(), &end);
     if (end == written.c_str() || *end != '\0' || !(step > 0 && step < 1))
         return "";
+    // A step that is one over a small whole number is said with that number (0.5: * 2 and / 2);
+    // any other, tiny ones included, with the step itself.
     double times = 1 / step;
-    std::string formula = times == std::round(times) ? "round(x * " + std::to_string(long(times)) + ", 0) / " +
-                                                           std::to_string(long(times))
-                                                     : "round(x / " + written + ", 0) * " + written;
+    std::string formula = times <= 1e6 && times == std::round(times)
+                              ? "round(x * " + std::to_string(std::llround(times)) + ", 0) / " +
+                                    std::to_string(std::llround(times))
+                              : "round(x / " + written + ", 0) * " + written;
     return ": it counts decimals; to round to a multiple of " + written + ", evalR(\"" + formula + "\", " +
            slotName(row.slots, 0) + ", " + slotName(row.slots, 2) + ")";
 }

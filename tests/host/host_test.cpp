@@ -417,6 +417,7 @@ TEST(Host, EveryHintFollowedGivesACallThatIsAnswered)
         // Habits of other prompts: Prolog's arithmetic, comparisons, ; and single quotes, SQL's select.
         {"X is 1 + 2.", "arithmetic is a call of evalR here, with the formula in double quotes: evalR(\"1 + 2\", X)",
          "evalR(\"1 + 2\", X)", "X = \"3.00000000\""},
+        {"X is 1 + 2;", "evalR(\"1 + 2\", X)", "evalR(\"1 + 2\", X)", "X = \"3.00000000\""},
         {"sqrt(\"2\", X), Y = X * 2 + X mod 3", "evalR(\"x * 2 + x % 3\", X, Y)",
          "sqrt(\"2\", X), evalR(\"x * 2 + x % 3\", X, Y)", "X = \"1.41421356\", Y = \"4.24264068\""},
         {"sqrt(\"2\", X), X > \"1\"", "a comparison is a call here: greaterR(X, \"1\")",
@@ -439,6 +440,8 @@ TEST(Host, EveryHintFollowedGivesACallThatIsAnswered)
         // round's D counts decimals: a step is rounded to with evalR.
         {"round(\"2.3\", 0.5, R)", "it counts decimals; to round to a multiple of 0.5, evalR(\"round(x * 2, 0) / 2\", X, Z)",
          "evalR(\"round(x * 2, 0) / 2\", \"2.3\", R)", "R = \"2.50000000\""},
+        {"round(\"2.3\", 1e-300, R)", "to round to a multiple of 1e-300, evalR(\"round(x / 1e-300, 0) * 1e-300\", X, Z)",
+         "evalR(\"round(x / 1e-300, 0) * 1e-300\", \"2.3\", R)", "R = \"2.30000000\""},
         // A quoted real that atof reads only in part: answered as read, and told why.
         {"addR(\"−1\", \"2\", X)", "\"−1\" is read as 0: − is no minus sign here; write \"-1\"",
          "addR(\"-1\", \"2\", X)", "X = \"1.00000000\""},
