@@ -111,18 +111,26 @@ std::string loaderFinds(const std::string& name)
     return path;
 }
 
-std::string libraryNear(const void* code, const std::vector<std::string>& folders)
+std::vector<std::string> foldersNear(const void* code, const std::vector<std::string>& folders)
 {
     Dl_info self;
+    if (dladdr(code, &self) == 0 || self.dli_fname == nullptr)
+        return {};
+    std::filesystem::path folder = std::filesystem::path(self.dli_fname).parent_path();
+    std::vector<std::string> near;
+    for (const std::string& relative : folders)
+        near.push_back((folder / relative).lexically_normal());
+    return near;
+}
+
+std::string libraryNear(const void* code, const std::vector<std::string>& folders)
+{
     std::string lookedAt;
-    if (dladdr(code, &self) != 0 && self.dli_fname != nullptr) {
-        std::filesystem::path folder = std::filesystem::path(self.dli_fname).parent_path();
-        for (const std::string& relative : folders) {
-            std::string candidate = (folder / relative / LIBRARY_FILE).lexically_normal();
-            if (access(candidate.c_str(), F_OK) == 0)
-                return candidate;
-            lookedAt += (lookedAt.empty() ? "" : ", ") + candidate;
-        }
+    for (const std::string& folder : foldersNear(code, folders)) {
+        std::string candidate = (std::filesystem::path(folder) / LIBRARY_FILE).lexically_normal();
+        if (access(candidate.c_str(), F_OK) == 0)
+            return candidate;
+        lookedAt += (lookedAt.empty() ? "" : ", ") + candidate;
     }
     std::string found = loaderFinds(LIBRARY_FILE);
     if (!found.empty())

@@ -60,6 +60,10 @@ std::string defaultLibraryPath();
 // folders); empty when it finds none.
 std::string loaderFinds(const std::string& name);
 
+// `folders`, each relative to the folder of the shared object that holds `code` (a function of
+// the caller's own); none when it cannot tell where that lies.
+std::vector<std::string> foldersNear(const void* code, const std::vector<std::string>& folders);
+
 // math_R.so in the first of `folders` (each relative to the folder of the shared object that
 // holds `code`, a function of the caller's own) that has one, else the one that the system's
 // loader finds by name. Throws LoadError naming the places looked at.

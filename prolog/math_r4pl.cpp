@@ -524,22 +524,15 @@ foreign_t loadPlugin(term_t pathTerm, term_t moduleTerm, term_t familiesTerm)
 }
 
 // The folders where this bridge keeps its plug-ins: beside it, as a build has them, and where an
-// installation puts them relative to it. Empty when it cannot tell where it lies.
-std::vector<std::filesystem::path> bridgeFolders()
-{
-    Dl_info self;
-    if (dladdr(reinterpret_cast<void*>(&bridgeFolders), &self) == 0 || self.dli_fname == nullptr)
-        return {};
-    std::filesystem::path folder = std::filesystem::path(self.dli_fname).parent_path();
-    return {folder, (folder / MATH_R_PLUGIN_DIR).lexically_normal()};
-}
+// installation puts them relative to it.
+const std::vector<std::string> BRIDGE_FOLDERS{".", MATH_R_PLUGIN_DIR};
 
 // '$math_r_default_plugin'(-Path): math_R.so beside this library, as a build has it, else where
 // an installation puts it relative to this library, else where the system's loader finds it.
 foreign_t defaultPlugin(term_t pathTerm)
 {
     try {
-        std::string path = libraryNear(reinterpret_cast<void*>(&defaultPlugin), {".", MATH_R_PLUGIN_DIR});
+        std::string path = libraryNear(reinterpret_cast<void*>(&defaultPlugin), BRIDGE_FOLDERS);
         return PL_unify_chars(pathTerm, PL_ATOM | REP_FN, static_cast<std::size_t>(-1), path.c_str());
     } catch (const LoadError& error) {
         return raiseForLoading(formalError("existence_error", "file", atomTerm(DEFAULT_PLUGIN)), error.what());
@@ -565,10 +558,10 @@ foreign_t searchPlugin(term_t nameTerm, term_t pathTerm)
     for (const std::string& each : names)
         if (path.empty())
             path = loaderFinds(each);
-    for (const std::filesystem::path& folder : bridgeFolders())
+    for (const std::string& folder : foldersNear(reinterpret_cast<void*>(&searchPlugin), BRIDGE_FOLDERS))
         for (const std::string& each : names)
-            if (path.empty() && access((folder / each).c_str(), F_OK) == 0)
-                path = (folder / each).string();
+            if (path.empty() && access((std::filesystem::path(folder) / each).c_str(), F_OK) == 0)
+                path = (std::filesystem::path(folder) / each).string();
     return !path.empty() && PL_unify_chars(pathTerm, PL_ATOM | REP_FN, static_cast<std::size_t>(-1), path.c_str());
 }
 
