@@ -63,11 +63,6 @@ bool isWordCharacter(char c)
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
 }
 
-// Signs that apropos searches for as words: the operators in the table of names.
-const char* const OPERATOR_SIGNS = "%^*/+-<>=";
-
-bool isOperatorSign(char c) { return c != '\0' && std::strchr(OPERATOR_SIGNS, c) != nullptr; }
-
 std::string lowered(std::string text)
 {
     for (char& c : text)

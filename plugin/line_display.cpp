@@ -166,13 +166,15 @@ std::string abridged(const std::string& text, std::size_t width)
            " characters)";
 }
 
+bool isOperatorSign(char c) { return c != '\0' && std::strchr("+-*/%^=<>", c) != nullptr; }
+
 std::string wrapped(const std::string& text, std::size_t width, std::size_t indent, bool wholeCode)
 {
     if (width == 0)
         return text;
     // A piece of code in a message stays whole: no break inside a quoted text, nor beside a lone
     // operator sign (x ^ 2 broken after the ^ would read as two pieces).
-    auto isSign = [](const std::string& word) { return word.size() == 1 && std::strchr("+-*/%^=<>", word[0]) != nullptr; };
+    auto isSign = [](const std::string& word) { return word.size() == 1 && isOperatorSign(word[0]); };
     std::string out;
     std::size_t column = 0; // of the line being written
     bool quoted = false, afterSign = false;

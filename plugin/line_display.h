@@ -29,6 +29,9 @@ Excerpt excerptAround(const std::string& line, std::size_t at, std::size_t width
 // columns, its first `width` columns, "..." and its length, e.g. "aaa... (1000000 characters)".
 std::string abridged(const std::string& text, std::size_t width = 80);
 
+// A sign of a formula's operators or comparisons: + - * / % ^ = < >.
+bool isOperatorSign(char c);
+
 // `text` broken at blanks into lines of at most `width` columns (a longer word alone on its
 // line), each after the first indented by `indent` blanks; 0 for no limit. Line ends in `text`
 // are kept. With `wholeCode`, a quoted text and the words beside a lone operator sign (x ^ 2) are
