@@ -580,9 +580,11 @@ PyMODINIT_FUNC PyInit__math_r()
         {0, nullptr},
     };
     static PyType_Slot functionSlots[] = {{Py_tp_dealloc, reinterpret_cast<void*>(deallocFunction)}, {0, nullptr}};
-    static PyType_Spec pluginSpec = {"math_r._math_r.Plugin", sizeof(PluginObject), 0, Py_TPFLAGS_DEFAULT, pluginSlots};
-    static PyType_Spec functionSpec = {"math_r.plugin_function", sizeof(FunctionObject), 0, Py_TPFLAGS_DEFAULT,
-                                       functionSlots};
+    // Made only by load() and the plug-in: one made from Python would hold no plug-in.
+    static PyType_Spec pluginSpec = {"math_r._math_r.Plugin", sizeof(PluginObject), 0,
+                                     Py_TPFLAGS_DEFAULT | Py_TPFLAGS_DISALLOW_INSTANTIATION, pluginSlots};
+    static PyType_Spec functionSpec = {"math_r.plugin_function", sizeof(FunctionObject), 0,
+                                       Py_TPFLAGS_DEFAULT | Py_TPFLAGS_DISALLOW_INSTANTIATION, functionSlots};
     if (pluginType == nullptr)
         pluginType = reinterpret_cast<PyTypeObject*>(PyType_FromSpec(&pluginSpec));
     if (functionType == nullptr)

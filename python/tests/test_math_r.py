@@ -126,6 +126,7 @@ ERRORS = [
     (lambda: math_r.addR(X="1", Y="2"), TypeError, "addR() takes no keyword arguments"),
     (lambda: math_r.load_plugin("no/such/plugin.so"), ImportError, "no/such/plugin.so"),
     (lambda: math_r.load_plugin("/"), ImportError, "/"),
+    (lambda: type(math_r._plugin)(), TypeError, "cannot create"),
 ]
 
 
