@@ -265,6 +265,11 @@ CLINGO_PROGRAMS = [
                  'def main(control):\n    calls(100000)\n    before = kb()\n    calls(1000000)\n'
                  '    control.add("base", [], "grown(%d)." % ((kb() - before) // 4000))\n'
                  '    control.ground([("base", [])])\n    control.solve()\n#end.\n', ["grown(0)"], marks=MEASURES_MEMORY),
+    # Functions made over other symbols leave math_r.clingo's giving clingo's.
+    ('#script (python)\nimport math_r.clingo as m\nfrom clingo import Number, String\n'
+     'm._plugin.clingo_functions("other", str, int, str)\n'
+     'def same():\n    return Number(int(type(m.addR(String("1.5"), Number(2))) is type(String(""))))\n#end.\n'
+     'a(@same()).', ["a(1)"]),
     # From Python: a Control's grounding with the module as its context.
     ('#script (python)\nimport math_r.clingo\ndef main(control):\n'
      '    control.ground([("base", [])], context=math_r.clingo)\n    control.solve()\n#end.\n'
