@@ -411,7 +411,8 @@ PyObject* callPython(PyObject* self, PyObject* const* arguments, Py_ssize_t coun
     return call<addPython, pythonValue, none>(self, arguments, count, keywords, Py_True, Py_False);
 }
 
-// A failing output pattern gives no symbol (an empty list), so the rule instance is dropped.
+// A failing output pattern gives no symbol (an empty list), so the rule instance is dropped. Not
+// an empty tuple: clingo 5.4 reads that as the symbol ().
 PyObject* noSymbol() { return PyList_New(0); }
 
 PyObject* callClingo(PyObject* self, PyObject* const* arguments, Py_ssize_t count, PyObject* keywords)
