@@ -97,6 +97,7 @@ USUAL = [
     (lambda: math_r.addR(2**70, "0"), "1180591620717411303424.00000000"),
     (lambda: math_r.addR(10**5000, "0"), "inf"),  # beyond Python's decimal texts
     (lambda: math_r.round("2.5", -2147483648), "0.00000000"),
+    (lambda: math_r.load_plugin(os.fsencode(_math_r.default_plugin())).addR("1", "2"), "3.00000000"),  # a bytes path
 ]
 
 
@@ -125,7 +126,7 @@ ERRORS = [
     (lambda: math_r.evalR(), TypeError, "evalR() takes 1 to 5 arguments (0 given)"),
     (lambda: math_r.addR(X="1", Y="2"), TypeError, "addR() takes no keyword arguments"),
     (lambda: math_r.load_plugin("no/such/plugin.so"), ImportError, "no/such/plugin.so"),
-    (lambda: math_r.load_plugin("/"), ImportError, "/"),
+    (lambda: math_r.load_plugin("/"), ImportError, "/: "),
     (lambda: type(math_r._plugin)(), TypeError, "cannot create"),
 ]
 
