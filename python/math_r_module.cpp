@@ -344,21 +344,12 @@ PyObject* results(const FunctionObject& self, const Pattern& pattern, Slots& slo
 // and place that the host gives; one that reads but has no value is a plain failure.
 bool formulaReads(const FunctionObject& self, const Pattern& pattern, Slots& slots)
 {
-    const TermMembers& terms = self.plugin->terms;
-    const int count = int(pattern.arity) - 2; // the formula and the value aside
-    double operands[4] = {};
-    for (int k = 0; k < count && k < 4; ++k) {
-        CONSTANT* operand = slots.at(std::size_t(k) + 1);
-        operands[k] = terms.type(operand) == CONSTANT::Integer ? formulaOperandOf(terms.toInt(operand))
-                                                               : formulaOperandOf(terms.toString(operand));
-    }
-    const std::string formula = terms.toString(slots.at(0));
-    FormulaExplanation explanation = explainFormula(pattern.symbol, formula, operands, count);
+    FormulaExplanation explanation = explainFailedCall(pattern.symbol, self.plugin->terms, slots, pattern.arity);
     if (explanation.kind != FormulaExplanation::Unreadable)
         return true;
     std::string message = "evalR: " + explanation.reason;
     if (explanation.placed)
-        message += "\n" + formulaPlace(formula, explanation.at);
+        message += "\n" + formulaPlace(self.plugin->terms.toString(slots.at(0)), explanation.at);
     PyErr_SetString(PyExc_ValueError, message.c_str());
     return false;
 }
