@@ -14,6 +14,8 @@ import subprocess
 import sys
 import tempfile
 
+from python_bench import real_text
+
 GOAL = 0.5
 CALLS = 200000
 
@@ -31,12 +33,6 @@ SCRIPTS = {
 RULE = 'sum(K, @addR(X, "0.5")) :- real(K, X).\n#show.\n'
 
 
-def real_text(seed):
-    places = 1 + seed % 6
-    whole = (seed * 7919) % 10 ** (1 + seed % 7)
-    return f"{whole}.{(seed * 104729) % 10 ** places:0{places}d}"
-
-
 def child_seconds(command):
     """The CPU time (user and system) that the command took: on a machine shared with other
     work, far steadier than the time on the clock."""
@@ -48,12 +44,8 @@ def child_seconds(command):
     return after.ru_utime + after.ru_stime - before.ru_utime - before.ru_stime
 
 
-def main(rounds):
-    clingo = shutil.which("clingo")
-    if clingo is None:
-        print("clingo_bench: no clingo (Debian: gringo)", file=sys.stderr)
-        return 1
-    folder = tempfile.mkdtemp(prefix="clingo_bench")
+def run(clingo, folder, rounds):
+    """Each program's CPU times, the programs and their facts written in `folder`."""
     facts = os.path.join(folder, "facts.lp")
     with open(facts, "w", encoding="ascii") as out:
         out.writelines(f'real({k}, "{real_text(k)}").\n' for k in range(CALLS))
@@ -66,7 +58,16 @@ def main(rounds):
     for _ in range(rounds):
         for name, program in programs.items():
             times[name].append(child_seconds([clingo, "-q", program, facts]))
-    shutil.rmtree(folder)
+    return times
+
+
+def main(rounds):
+    clingo = shutil.which("clingo")
+    if clingo is None:
+        print("clingo_bench: no clingo (Debian: gringo)", file=sys.stderr)
+        return 1
+    with tempfile.TemporaryDirectory(prefix="clingo_bench") as folder:
+        times = run(clingo, folder, rounds)
     medians = {name: statistics.median(values) for name, values in times.items()}
     print(f"| clingo, {CALLS} @addR calls (median of {rounds} runs) | CPU s |")
     print("|---|---|")

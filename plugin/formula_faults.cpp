@@ -2,6 +2,7 @@
 
 #include "formula.h"
 #include "line_display.h"
+#include "plugin_terms.h"
 
 #include <algorithm>
 #include <cctype>
@@ -143,9 +144,13 @@ std::string reasonFor(const FormulaResult& result, const std::string& formula, c
     return faultText(result, formula, symbol, count, true);
 }
 
-} // namespace
+// The operand in `slot` as the library reads it: a real term's text or an Integer.
+double operandOf(const TermMembers& terms, CONSTANT* slot)
+{
+    return terms.type(slot) == CONSTANT::Integer ? double(terms.toInt(slot)) : RealCodec().read(terms.toString(slot));
+}
 
-double formulaOperandOf(const char* text) { return RealCodec().read(text); }
+} // namespace
 
 FormulaExplanation explainFormula(const std::string& symbol, const std::string& formula, const double* operands,
                                   int count)
@@ -161,6 +166,16 @@ FormulaExplanation explainFormula(const std::string& symbol, const std::string& 
     explanation.at = result.at;
     explanation.placed = result.fault != FormulaFault::Empty;
     return explanation;
+}
+
+FormulaExplanation explainFailedCall(const std::string& symbol, const TermMembers& terms, Slots& slots,
+                                     std::size_t arity)
+{
+    double operands[FORMULA_OPERANDS] = {};
+    int count = 0;
+    for (std::size_t k = 1; k + 1 < arity && count < FORMULA_OPERANDS; ++k)
+        operands[count++] = operandOf(terms, slots.at(k));
+    return explainFormula(symbol, terms.toString(slots.at(0)), operands, count);
 }
 
 std::string formulaPlace(const std::string& formula, std::size_t at, std::size_t width)

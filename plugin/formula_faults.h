@@ -26,14 +26,18 @@ struct FormulaExplanation {
 // by a host whose parser pairs < and > as brackets.
 extern const char* const FORMULA_COMPARISONS;
 
-// The operand of evalR's slot as the library reads it: a real term's text or an Integer.
-double formulaOperandOf(const char* text);
-inline double formulaOperandOf(int integer) { return double(integer); }
+class Slots;
+struct TermMembers;
 
 // The explanation of `formula` with `count` operands (0 to 4), as a call of `symbol`
 // (evalR_iio...) gave them; `symbol` names the call in "evalR_iio gives only x".
 FormulaExplanation explainFormula(const std::string& symbol, const std::string& formula, const double* operands,
                                   int count);
+
+// The explanation of a failed call of `symbol`, an evalR pattern, over its `arity` slots: the
+// formula in the first, the operands (texts or Integers) between it and the value.
+FormulaExplanation explainFailedCall(const std::string& symbol, const TermMembers& terms, Slots& slots,
+                                     std::size_t arity);
 
 // The formula, cut to `width` columns around the place, and under it a caret there, each line
 // indented by four: what follows the reason on lines of their own.

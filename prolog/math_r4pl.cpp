@@ -203,15 +203,7 @@ int failCall(const Family& family, const std::string& pattern, Slots& slots)
 {
     if (family.kinds.empty() || family.kinds[0] != SlotKind::Formula || family.arity < 2)
         return FALSE;
-    const TermMembers& terms = *family.terms;
-    std::vector<double> operands; // those between the formula and the value
-    for (std::size_t k = 1; k + 1 < family.arity; ++k) {
-        CONSTANT* slot = slots.at(k);
-        operands.push_back(terms.type(slot) == CONSTANT::Integer ? formulaOperandOf(terms.toInt(slot))
-                                                                 : formulaOperandOf(terms.toString(slot)));
-    }
-    FormulaExplanation explanation = explainFormula(family.name + '_' + pattern, terms.toString(slots.at(0)),
-                                                    operands.data(), static_cast<int>(operands.size()));
+    FormulaExplanation explanation = explainFailedCall(family.name + '_' + pattern, *family.terms, slots, family.arity);
     if (explanation.kind != FormulaExplanation::Unreadable)
         return FALSE;
     term_t formal = PL_new_term_ref();

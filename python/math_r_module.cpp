@@ -13,6 +13,7 @@
 #include <cstring>
 #include <new>
 #include <string>
+#include <utility>
 
 #ifndef MATH_R_PLUGIN_DIR
 #define MATH_R_PLUGIN_DIR "."
@@ -20,17 +21,32 @@
 
 namespace {
 
-// ----- Objects: a loaded plug-in, and a function of it (the self of a built-in function).
+// ----- Objects: a loaded plug-in, the clingo symbols of one clingo_functions call, and a
+// function of either (the self of a built-in function).
 
 struct PluginObject {
     PyObject_HEAD
     PluginFunctions* plugin;
 };
 
+// Each clingo_functions call has its own, which its functions hold: another call, over other
+// constructors, leaves them as they are.
+struct ContextObject {
+    PyObject_HEAD
+    PyObject* plugin; // the PluginObject
+    PyObject* string; // clingo's String(text), Number(n) and Function(name)
+    PyObject* number;
+    PyObject* function;
+    PyObject* holds; // Number(1) and Number(0), what a test gives
+    PyObject* fails;
+    ClingoSymbols symbols; // read and made directly, where they can be
+};
+
 struct FunctionObject {
     PyObject_HEAD
-    PyObject* owner; // the PluginObject, kept alive while the function is
+    PyObject* owner; // the PluginObject or ContextObject, kept alive while the function is
     const PluginFunctions* plugin;
+    const ContextObject* context; // null for a function over Python's values
     const Function* function;
     PyMethodDef method;
 };
@@ -43,6 +59,16 @@ void deallocPlugin(PyObject* self)
     Py_DECREF(type); // a heap type, which its objects hold
 }
 
+void deallocContext(PyObject* object)
+{
+    ContextObject* self = reinterpret_cast<ContextObject*>(object);
+    for (PyObject* held : {self->plugin, self->string, self->number, self->function, self->holds, self->fails})
+        Py_XDECREF(held);
+    PyTypeObject* type = Py_TYPE(object);
+    type->tp_free(object);
+    Py_DECREF(type);
+}
+
 void deallocFunction(PyObject* self)
 {
     Py_XDECREF(reinterpret_cast<FunctionObject*>(self)->owner);
@@ -51,8 +77,9 @@ void deallocFunction(PyObject* self)
     Py_DECREF(type);
 }
 
-PyTypeObject* pluginType = nullptr;   // made from their PyType_Spec when the module is
-PyTypeObject* functionType = nullptr; // first imported
+PyTypeObject* pluginType = nullptr; // made from their PyType_Spec when the module is first imported
+PyTypeObject* contextType = nullptr;
+PyTypeObject* functionType = nullptr;
 
 // ----- Errors, each naming the function: always null.
 
@@ -174,19 +201,13 @@ bool addPython(Slots& slots, PyObject* value, SlotKind kind, bool described, std
 }
 
 // ----- clingo's symbols: a String is a text, a Number an Integer or, in a real's slot, the
-// real of its value. The constructors and names come from the clingo module once.
+// real of its value.
 
-struct Clingo {
-    PyObject* string = nullptr; // clingo's String(text), Number(n) and Function(name)
+struct AttributeNames {
+    PyObject* type = nullptr; // interned when the module is imported
+    PyObject* string = nullptr;
     PyObject* number = nullptr;
-    PyObject* function = nullptr;
-    PyObject* holds = nullptr; // Number(1) and Number(0), what a test gives
-    PyObject* fails = nullptr;
-    PyObject* typeName = nullptr; // interned attribute names
-    PyObject* stringName = nullptr;
-    PyObject* numberName = nullptr;
-    ClingoSymbols symbols; // read and made directly, where they can be
-} clingo;
+} attributes;
 
 // The kind of a symbol, "Function", for messages.
 std::string symbolKind(PyObject* type)
@@ -220,7 +241,7 @@ bool wrongSymbol(PyObject* symbol, SlotKind kind, bool described, std::size_t k,
                         : kind == SlotKind::Integer ? "an Integer (a Number)"
                         : kind == SlotKind::Formula ? "a formula (a String such as \"x * 2\")"
                                                     : "a real (a String such as \"1.5\", or a Number)";
-    PyObject* type = PyObject_GetAttr(symbol, clingo.typeName);
+    PyObject* type = PyObject_GetAttr(symbol, attributes.type);
     if (type == nullptr) {
         PyErr_Clear();
         return wrongKind(self, k, "a clingo symbol", Py_TYPE(symbol)->tp_name);
@@ -234,22 +255,23 @@ bool addSymbol(Slots& slots, PyObject* symbol, SlotKind kind, bool described, st
 {
     const bool takesText = !described || kind != SlotKind::Integer, takesNumber = !described || kind != SlotKind::Formula;
     const bool integer = !described || kind == SlotKind::Integer;
-    if (clingo.symbols.reads(symbol)) {
+    const ClingoSymbols& symbols = self.context->symbols;
+    if (symbols.reads(symbol)) {
         int number = 0;
-        if (const char* text = takesText ? clingo.symbols.text(symbol) : nullptr)
+        if (const char* text = takesText ? symbols.text(symbol) : nullptr)
             slots.addText(text, std::strlen(text), true);
-        else if (takesNumber && clingo.symbols.number(symbol, number))
+        else if (takesNumber && symbols.number(symbol, number))
             integer ? slots.addInteger(number) : addDecimal(slots, number);
         else
             return wrongSymbol(symbol, kind, described, k, self);
         return true;
     }
-    if (PyObject* text = takesText ? symbolValue(symbol, clingo.stringName, isStr) : nullptr) {
+    if (PyObject* text = takesText ? symbolValue(symbol, attributes.string, isStr) : nullptr) {
         bool added = addStr(slots, text, k, self);
         Py_DECREF(text);
         return added;
     }
-    if (PyObject* number = takesNumber ? symbolValue(symbol, clingo.numberName, isInt) : nullptr) {
+    if (PyObject* number = takesNumber ? symbolValue(symbol, attributes.number, isInt) : nullptr) {
         bool added = integer ? addInteger(slots, number, k, self) : addDecimal(slots, number);
         Py_DECREF(number);
         return added;
@@ -259,8 +281,9 @@ bool addSymbol(Slots& slots, PyObject* symbol, SlotKind kind, bool described, st
 
 // ----- Results.
 
-PyObject* pythonValue(const TermMembers& terms, CONSTANT* slot)
+PyObject* pythonValue(const FunctionObject& self, CONSTANT* slot)
 {
+    const TermMembers& terms = self.plugin->terms;
     switch (terms.type(slot)) {
     case CONSTANT::String:
     case CONSTANT::Symbol: {
@@ -274,13 +297,15 @@ PyObject* pythonValue(const TermMembers& terms, CONSTANT* slot)
     }
 }
 
-PyObject* clingoValue(const TermMembers& terms, CONSTANT* slot)
+PyObject* clingoValue(const FunctionObject& self, CONSTANT* slot)
 {
+    const TermMembers& terms = self.plugin->terms;
+    const ContextObject& clingo = *self.context;
     if (clingo.symbols.reads(clingo.holds) && terms.type(slot) == CONSTANT::String)
         return clingo.symbols.makeString(terms.toString(slot));
     if (clingo.symbols.reads(clingo.holds) && terms.type(slot) == CONSTANT::Integer)
         return clingo.symbols.makeNumber(terms.toInt(slot));
-    PyObject* value = pythonValue(terms, slot);
+    PyObject* value = pythonValue(self, slot);
     if (value == nullptr || value == Py_None)
         return value;
     PyObject* make = terms.type(slot) == CONSTANT::Integer ? clingo.number
@@ -292,7 +317,7 @@ PyObject* clingoValue(const TermMembers& terms, CONSTANT* slot)
 }
 
 // What a pattern that held gives: True for a test, else its outputs, several as a tuple.
-template <PyObject* (*valueOf)(const TermMembers&, CONSTANT*)>
+template <PyObject* (*valueOf)(const FunctionObject&, CONSTANT*)>
 PyObject* results(const FunctionObject& self, const Pattern& pattern, Slots& slots, PyObject* holds)
 {
     if (pattern.outputs == 0)
@@ -300,12 +325,12 @@ PyObject* results(const FunctionObject& self, const Pattern& pattern, Slots& slo
     if (pattern.inputs + 1 == pattern.arity)
         for (std::size_t k = 0;; ++k)
             if (pattern.isOutput(k))
-                return valueOf(self.plugin->terms, slots.at(k));
+                return valueOf(self, slots.at(k));
     PyObject* tuple = PyTuple_New(Py_ssize_t(pattern.arity - pattern.inputs));
     for (std::size_t k = 0, at = 0; tuple != nullptr && k < pattern.arity; ++k) {
         if (!pattern.isOutput(k))
             continue;
-        PyObject* value = valueOf(self.plugin->terms, slots.at(k));
+        PyObject* value = valueOf(self, slots.at(k));
         if (value == nullptr) {
             Py_CLEAR(tuple);
             break;
@@ -319,21 +344,12 @@ PyObject* results(const FunctionObject& self, const Pattern& pattern, Slots& slo
 // and place that the host gives; one that reads but has no value is a plain failure.
 bool formulaReads(const FunctionObject& self, const Pattern& pattern, Slots& slots)
 {
-    const TermMembers& terms = self.plugin->terms;
-    const int count = int(pattern.arity) - 2; // the formula and the value aside
-    double operands[4] = {};
-    for (int k = 0; k < count && k < 4; ++k) {
-        CONSTANT* operand = slots.at(std::size_t(k) + 1);
-        operands[k] = terms.type(operand) == CONSTANT::Integer ? formulaOperandOf(terms.toInt(operand))
-                                                               : formulaOperandOf(terms.toString(operand));
-    }
-    const std::string formula = terms.toString(slots.at(0));
-    FormulaExplanation explanation = explainFormula(pattern.symbol, formula, operands, count);
+    FormulaExplanation explanation = explainFailedCall(pattern.symbol, self.plugin->terms, slots, pattern.arity);
     if (explanation.kind != FormulaExplanation::Unreadable)
         return true;
     std::string message = "evalR: " + explanation.reason;
     if (explanation.placed)
-        message += "\n" + formulaPlace(formula, explanation.at);
+        message += "\n" + formulaPlace(self.plugin->terms.toString(slots.at(0)), explanation.at);
     PyErr_SetString(PyExc_ValueError, message.c_str());
     return false;
 }
@@ -345,7 +361,7 @@ PyObject* wrongCount(const FunctionObject& self, Py_ssize_t count)
 
 // One call: the inputs made terms by `add`, the predicate called, the outputs read by `valueOf`.
 template <bool (*add)(Slots&, PyObject*, SlotKind, bool, std::size_t, const FunctionObject&),
-          PyObject* (*valueOf)(const TermMembers&, CONSTANT*), PyObject* (*noValue)()>
+          PyObject* (*valueOf)(const FunctionObject&, CONSTANT*), PyObject* (*noValue)()>
 PyObject* call(PyObject* object, PyObject* const* arguments, Py_ssize_t count, PyObject* keywords, PyObject* holds,
                PyObject* fails)
 {
@@ -386,11 +402,13 @@ PyObject* callPython(PyObject* self, PyObject* const* arguments, Py_ssize_t coun
     return call<addPython, pythonValue, none>(self, arguments, count, keywords, Py_True, Py_False);
 }
 
-// A failing output pattern gives no symbol (an empty list), so the rule instance is dropped.
+// A failing output pattern gives no symbol (an empty list), so the rule instance is dropped. Not
+// an empty tuple: clingo 5.4 reads that as the symbol ().
 PyObject* noSymbol() { return PyList_New(0); }
 
 PyObject* callClingo(PyObject* self, PyObject* const* arguments, Py_ssize_t count, PyObject* keywords)
 {
+    const ContextObject& clingo = *reinterpret_cast<FunctionObject*>(self)->context;
     return call<addSymbol, clingoValue, noSymbol>(self, arguments, count, keywords, clingo.holds, clingo.fails);
 }
 
@@ -400,14 +418,17 @@ PyObject* callClingo(PyObject* self, PyObject* const* arguments, Py_ssize_t coun
 // (refused with the function's own name).
 using FastFunction = PyObject* (*)(PyObject*, PyObject* const*, Py_ssize_t, PyObject*);
 
-// A built-in function of `function`, in the module named `module`.
-PyObject* newFunction(PyObject* owner, const Function& function, FastFunction body, PyObject* module)
+// A built-in function of `function` of `plugin`, over the symbols of `context` if any, in the
+// module named `module`.
+PyObject* newFunction(PyObject* plugin, ContextObject* context, const Function& function, FastFunction body,
+                      PyObject* module)
 {
     FunctionObject* self = PyObject_New(FunctionObject, functionType);
     if (self == nullptr)
         return nullptr;
-    self->owner = Py_NewRef(owner);
-    self->plugin = reinterpret_cast<PluginObject*>(owner)->plugin;
+    self->owner = Py_NewRef(context != nullptr ? reinterpret_cast<PyObject*>(context) : plugin);
+    self->plugin = reinterpret_cast<PluginObject*>(plugin)->plugin;
+    self->context = context;
     self->function = &function;
     self->method = {function.name.c_str(), reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(body)),
                     METH_FASTCALL | METH_KEYWORDS, function.doc.c_str()};
@@ -416,11 +437,11 @@ PyObject* newFunction(PyObject* owner, const Function& function, FastFunction bo
     return made;
 }
 
-bool addFunctions(PyObject* dict, PyObject* owner, const std::vector<Function>& functions, FastFunction body,
-                  PyObject* module)
+bool addFunctions(PyObject* dict, PyObject* plugin, ContextObject* context, const std::vector<Function>& functions,
+                  FastFunction body, PyObject* module)
 {
     for (const Function& function : functions) {
-        PyObject* made = newFunction(owner, function, body, module);
+        PyObject* made = newFunction(plugin, context, function, body, module);
         if (made == nullptr || PyDict_SetItemString(dict, function.name.c_str(), made) != 0) {
             Py_XDECREF(made);
             return false;
@@ -436,17 +457,10 @@ PyObject* pluginFunctions(PyObject* self, PyObject* module)
         return PyErr_Format(PyExc_TypeError, "functions() takes the module's name, a str");
     PluginFunctions* plugin = reinterpret_cast<PluginObject*>(self)->plugin;
     PyObject* dict = PyDict_New();
-    if (dict != nullptr && (!addFunctions(dict, self, plugin->symbols, callPython, module) ||
-                            !addFunctions(dict, self, plugin->names, callPython, module)))
+    if (dict != nullptr && (!addFunctions(dict, self, nullptr, plugin->symbols, callPython, module) ||
+                            !addFunctions(dict, self, nullptr, plugin->names, callPython, module)))
         Py_CLEAR(dict);
     return dict;
-}
-
-// Sets `field` to `value`, whose reference it takes; false when there is none.
-bool own(PyObject*& field, PyObject* value)
-{
-    Py_XSETREF(field, value);
-    return value != nullptr;
 }
 
 PyObject* callWithInt(PyObject* callable, long argument)
@@ -463,17 +477,23 @@ PyObject* pluginClingoFunctions(PyObject* self, PyObject* const* arguments, Py_s
 {
     if (count != 4 || !PyUnicode_Check(arguments[0]))
         return PyErr_Format(PyExc_TypeError, "clingo_functions(module, String, Number, Function)");
-    if (!own(clingo.string, Py_NewRef(arguments[1])) || !own(clingo.number, Py_NewRef(arguments[2])) ||
-        !own(clingo.function, Py_NewRef(arguments[3])) ||
-        !own(clingo.holds, callWithInt(clingo.number, 1)) || !own(clingo.fails, callWithInt(clingo.number, 0)) ||
-        !own(clingo.typeName, PyUnicode_InternFromString("type")) ||
-        !own(clingo.stringName, PyUnicode_InternFromString("string")) ||
-        !own(clingo.numberName, PyUnicode_InternFromString("number")))
+    ContextObject* clingo = PyObject_New(ContextObject, contextType);
+    if (clingo == nullptr)
         return nullptr;
-    clingo.symbols.setUp(clingo.string, clingo.number);
-    PyObject* dict = PyDict_New();
-    if (dict != nullptr && !addFunctions(dict, self, reinterpret_cast<PluginObject*>(self)->plugin->names, callClingo, arguments[0]))
-        Py_CLEAR(dict);
+    clingo->plugin = Py_NewRef(self);
+    clingo->string = Py_NewRef(arguments[1]);
+    clingo->number = Py_NewRef(arguments[2]);
+    clingo->function = Py_NewRef(arguments[3]);
+    clingo->holds = callWithInt(clingo->number, 1);
+    clingo->fails = clingo->holds != nullptr ? callWithInt(clingo->number, 0) : nullptr;
+    new (&clingo->symbols) ClingoSymbols();
+    PyObject* dict = clingo->fails != nullptr ? PyDict_New() : nullptr;
+    if (dict != nullptr) {
+        clingo->symbols.setUp(clingo->string, clingo->number);
+        if (!addFunctions(dict, self, clingo, reinterpret_cast<PluginObject*>(self)->plugin->names, callClingo, arguments[0]))
+            Py_CLEAR(dict);
+    }
+    Py_DECREF(clingo); // held by its functions
     return dict;
 }
 
@@ -579,15 +599,26 @@ PyMODINIT_FUNC PyInit__math_r()
         {Py_tp_doc, const_cast<char*>("A loaded plug-in of the engine's interface.")},
         {0, nullptr},
     };
+    static PyType_Slot contextSlots[] = {{Py_tp_dealloc, reinterpret_cast<void*>(deallocContext)}, {0, nullptr}};
     static PyType_Slot functionSlots[] = {{Py_tp_dealloc, reinterpret_cast<void*>(deallocFunction)}, {0, nullptr}};
-    static PyType_Spec pluginSpec = {"math_r._math_r.Plugin", sizeof(PluginObject), 0, Py_TPFLAGS_DEFAULT, pluginSlots};
-    static PyType_Spec functionSpec = {"math_r.plugin_function", sizeof(FunctionObject), 0, Py_TPFLAGS_DEFAULT,
-                                       functionSlots};
+    // Made only by load() and the plug-in: one made from Python would hold no plug-in.
+    static PyType_Spec pluginSpec = {"math_r._math_r.Plugin", sizeof(PluginObject), 0,
+                                     Py_TPFLAGS_DEFAULT | Py_TPFLAGS_DISALLOW_INSTANTIATION, pluginSlots};
+    static PyType_Spec contextSpec = {"math_r._math_r.ClingoContext", sizeof(ContextObject), 0,
+                                      Py_TPFLAGS_DEFAULT | Py_TPFLAGS_DISALLOW_INSTANTIATION, contextSlots};
+    static PyType_Spec functionSpec = {"math_r.plugin_function", sizeof(FunctionObject), 0,
+                                       Py_TPFLAGS_DEFAULT | Py_TPFLAGS_DISALLOW_INSTANTIATION, functionSlots};
     if (pluginType == nullptr)
         pluginType = reinterpret_cast<PyTypeObject*>(PyType_FromSpec(&pluginSpec));
+    if (contextType == nullptr)
+        contextType = reinterpret_cast<PyTypeObject*>(PyType_FromSpec(&contextSpec));
     if (functionType == nullptr)
         functionType = reinterpret_cast<PyTypeObject*>(PyType_FromSpec(&functionSpec));
-    if (pluginType == nullptr || functionType == nullptr)
+    for (auto [name, text] : {std::pair{&attributes.type, "type"}, {&attributes.string, "string"}, {&attributes.number, "number"}})
+        if (*name == nullptr)
+            *name = PyUnicode_InternFromString(text);
+    if (pluginType == nullptr || contextType == nullptr || functionType == nullptr || attributes.type == nullptr ||
+        attributes.string == nullptr || attributes.number == nullptr)
         return nullptr;
     return PyModule_Create(&moduleDef);
 }

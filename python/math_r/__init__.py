@@ -20,7 +20,7 @@ def load_plugin(path, name=None):
     whose functions are its predicates, as math_r's are math_R.so's. ImportError says why a file
     is none."""
     path = _os.fspath(path)
-    module = _types.ModuleType(name or _os.path.splitext(_os.path.basename(path))[0])
+    module = _types.ModuleType(name or _os.path.splitext(_os.path.basename(_os.fsdecode(path)))[0])
     module.__dict__.update(_math_r.load(path).functions(module.__name__))
     module.__all__ = sorted(name for name in module.__dict__ if not name.startswith("_"))
     return module

@@ -97,6 +97,7 @@ USUAL = [
     (lambda: math_r.addR(2**70, "0"), "1180591620717411303424.00000000"),
     (lambda: math_r.addR(10**5000, "0"), "inf"),  # beyond Python's decimal texts
     (lambda: math_r.round("2.5", -2147483648), "0.00000000"),
+    (lambda: math_r.load_plugin(os.fsencode(_math_r.default_plugin())).addR("1", "2"), "3.00000000"),  # a bytes path
 ]
 
 
@@ -125,7 +126,8 @@ ERRORS = [
     (lambda: math_r.evalR(), TypeError, "evalR() takes 1 to 5 arguments (0 given)"),
     (lambda: math_r.addR(X="1", Y="2"), TypeError, "addR() takes no keyword arguments"),
     (lambda: math_r.load_plugin("no/such/plugin.so"), ImportError, "no/such/plugin.so"),
-    (lambda: math_r.load_plugin("/"), ImportError, "/"),
+    (lambda: math_r.load_plugin("/"), ImportError, "/: "),
+    (lambda: type(math_r._plugin)(), TypeError, "cannot create"),
 ]
 
 
@@ -264,6 +266,11 @@ CLINGO_PROGRAMS = [
                  'def main(control):\n    calls(100000)\n    before = kb()\n    calls(1000000)\n'
                  '    control.add("base", [], "grown(%d)." % ((kb() - before) // 4000))\n'
                  '    control.ground([("base", [])])\n    control.solve()\n#end.\n', ["grown(0)"], marks=MEASURES_MEMORY),
+    # Functions made over other symbols leave math_r.clingo's giving clingo's.
+    ('#script (python)\nimport math_r.clingo as m\nfrom clingo import Number, String\n'
+     'm._plugin.clingo_functions("other", str, int, str)\n'
+     'def same():\n    return Number(int(type(m.addR(String("1.5"), Number(2))) is type(String(""))))\n#end.\n'
+     'a(@same()).', ["a(1)"]),
     # From Python: a Control's grounding with the module as its context.
     ('#script (python)\nimport math_r.clingo\ndef main(control):\n'
      '    control.ground([("base", [])], context=math_r.clingo)\n    control.solve()\n#end.\n'

@@ -144,7 +144,7 @@ if [ -d "$modules/math_r" ]; then
   expect "import math_r, installed" "3.00000000" \
     "$(cd / && PYTHONPATH=$modules "${python3[@]}" -c 'import math_r; print(math_r.addR("1", "2"))')"
   if [ ${#emulator[@]} -eq 0 ] && command -v clingo >/dev/null; then
-    example=$(dirname "$0")/../../examples/bill_of_materials
+    example=$source/examples/bill_of_materials
     expect "the installed clingo example" "$(cat "$example.expected")" \
       "$(cd / && PYTHONPATH=$modules clingo -V0 "$python_prefix/share/doc/python3-math-r/examples/bill_of_materials.lp" |
          { read -r model; tr ' ' '\n' <<<"$model" | sort; cat; })"
