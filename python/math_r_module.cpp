@@ -545,7 +545,11 @@ PyObject* load(PyObject*, PyObject* argument)
         self->plugin = new PluginFunctions(file);
     } catch (const LoadError& error) {
         Py_DECREF(self);
-        return PyErr_Format(PyExc_ImportError, "%s: %s", file.c_str(), error.what());
+        // The loader's own messages name the file already.
+        std::string reason = error.what();
+        if (reason.compare(0, file.size() + 1, file + ":") != 0)
+            reason = file + ": " + reason;
+        return PyErr_Format(PyExc_ImportError, "%s", reason.c_str());
     } catch (const std::bad_alloc&) {
         Py_DECREF(self);
         return PyErr_NoMemory();
