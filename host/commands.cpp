@@ -1,5 +1,6 @@
 #include "commands.h"
 
+#include "exported_predicates.h"
 #include "line_display.h"
 #include "output.h"
 #include "predicate_reference.h"
@@ -69,8 +70,6 @@ std::string lowered(std::string text)
         c = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
     return text;
 }
-
-std::string nameOf(const std::string& symbol) { return symbol.substr(0, symbol.rfind('_')); }
 
 // The plug-in's predicates, or none when its file cannot be listed.
 std::vector<std::string> predicatesOf(const PredicateLibrary& library)
@@ -182,7 +181,7 @@ std::vector<std::pair<std::string, std::string>> namesAbout(const std::string& w
     std::vector<std::pair<std::string, std::string>> found;
     if (rowsOf(library).empty()) {
         for (const std::string& symbol : symbols) {
-            std::string name = nameOf(symbol);
+            std::string name = predicateName(symbol);
             bool named = std::all_of(wanted.begin(), wanted.end(),
                                      [&](const std::string& w) { return weightOf(w, name, {}, {}) > 0; });
             if (named && (found.empty() || found.back().first != name))
@@ -191,7 +190,7 @@ std::vector<std::pair<std::string, std::string>> namesAbout(const std::string& w
         return found;
     }
     auto has = [&](const std::string& name) {
-        return std::any_of(symbols.begin(), symbols.end(), [&](const std::string& symbol) { return nameOf(symbol) == name; });
+        return std::any_of(symbols.begin(), symbols.end(), [&](const std::string& symbol) { return predicateName(symbol) == name; });
     };
     std::vector<std::pair<int, std::size_t>> ranked; // weight, row
     for (std::size_t k = 0; k < PREDICATE_NAME_COUNT; ++k) {
@@ -282,7 +281,7 @@ std::string helpOn(const std::string& name, const PredicateLibrary& library, boo
     std::vector<std::string> items;
     std::vector<const PredicateRow*> rows = rowsOf(library);
     for (const PredicateRow* row : rows) {
-        if (nameOf(row->symbol) != name && row->symbol != name)
+        if (predicateName(row->symbol) != name && row->symbol != name)
             continue;
         std::string line = std::string(row->symbol) + "(" + row->slots + "): " + row->does;
         if (*row->failsWhen != '\0')
@@ -295,13 +294,13 @@ std::string helpOn(const std::string& name, const PredicateLibrary& library, boo
     }
     if (rows.empty())
         for (const std::string& symbol : predicatesOf(library))
-            if (nameOf(symbol) == name || symbol == name)
+            if (predicateName(symbol) == name || symbol == name)
                 items.push_back(symbol);
-    if (items.empty() && name.find('_') != std::string::npos && name != nameOf(name)) {
+    if (items.empty() && name.find('_') != std::string::npos && name != predicateName(name)) {
         // A pattern the name does not have (sqrt_oi): the ones it has.
-        std::string patterns = helpOn(nameOf(name), library, oneLine, width);
-        if (patterns.rfind(nameOf(name) + "_", 0) == 0)
-            return "no predicate " + abridged(name) + "; " + (oneLine ? "" : nameOf(name) + " has:\n") + patterns;
+        std::string patterns = helpOn(predicateName(name), library, oneLine, width);
+        if (patterns.rfind(predicateName(name) + "_", 0) == 0)
+            return "no predicate " + abridged(name) + "; " + (oneLine ? "" : predicateName(name) + " has:\n") + patterns;
     }
     if (items.empty()) {
         if (const CommandForm* form = formOf(name))
@@ -397,7 +396,7 @@ std::vector<std::string> commandWords(const PredicateLibrary& library)
 {
     std::vector<std::string> words{"apropos", "exit", "halt", "help", "list", "quit"};
     for (const std::string& symbol : predicatesOf(library))
-        words.push_back(nameOf(symbol));
+        words.push_back(predicateName(symbol));
     return words;
 }
 

@@ -22,17 +22,6 @@ bool takes(SlotKind kind, CONSTANT::TYPE type)
     }
 }
 
-// The name of slot `k` in a row's Slots: D in "X, D (Integer), Z".
-std::string slotName(const std::string& slots, std::size_t k)
-{
-    std::size_t begin = 0;
-    for (std::size_t n = 0; n < k && begin != std::string::npos; ++n)
-        if ((begin = slots.find(',', begin)) != std::string::npos)
-            ++begin;
-    begin = begin == std::string::npos ? std::string::npos : slots.find_first_not_of(' ', begin);
-    return begin == std::string::npos ? "it" : slots.substr(begin, slots.find_first_of(" ,", begin) - begin);
-}
-
 // The name and pattern of a row's symbol.
 std::pair<std::string, std::string> split(const PredicateRow& row)
 {

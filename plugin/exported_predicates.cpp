@@ -121,6 +121,20 @@ unsigned thisMachine()
 
 } // namespace
 
+bool partsOf(const std::string& symbol, SymbolParts& parts)
+{
+    std::size_t split = symbol.rfind('_');
+    parts.name = symbol.substr(0, split);
+    parts.arity = split == std::string::npos ? 0 : symbol.size() - split - 1;
+    parts.outputs = 0;
+    if (parts.arity > 64)
+        return false;
+    for (std::size_t k = 0; k < parts.arity; ++k)
+        if (symbol[split + 1 + k] == 'o')
+            parts.outputs |= std::uint64_t{1} << k;
+    return true;
+}
+
 std::string foreignFile(const std::string& path)
 {
     // e_ident, e_type and e_machine: the first 20 bytes, laid out alike in both classes.

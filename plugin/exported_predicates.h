@@ -4,8 +4,23 @@
 
 #include "predicate_library.h"
 
+#include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
+
+// A name_pattern taken apart: addR_iio is the name addR, 3 slots, and slot 2 an output (bit k of
+// `outputs` for slot k).
+struct SymbolParts {
+    std::string name;
+    std::size_t arity = 0;
+    std::uint64_t outputs = 0;
+};
+// False for a pattern of more slots than the mask holds (64), which no call names.
+bool partsOf(const std::string& symbol, SymbolParts& parts);
+
+// The predicate's name of a name_pattern: addR of addR_iio.
+inline std::string predicateName(const std::string& symbol) { return symbol.substr(0, symbol.rfind('_')); }
 
 // Every function that the shared object at `path` defines and exports under a name of the form
 // name_pattern (a word starting with a lower-case letter, '_', then i and o letters), sorted,

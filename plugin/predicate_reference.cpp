@@ -27,6 +27,16 @@ const PredicateRow* rowFor(const std::vector<const PredicateRow*>& rows, const s
     return found == rows.end() ? nullptr : *found;
 }
 
+std::string slotName(const std::string& slots, std::size_t k)
+{
+    std::size_t begin = 0;
+    for (std::size_t n = 0; n < k && begin != std::string::npos; ++n)
+        if ((begin = slots.find(',', begin)) != std::string::npos)
+            ++begin;
+    begin = begin == std::string::npos ? std::string::npos : slots.find_first_not_of(' ', begin);
+    return begin == std::string::npos ? "it" : slots.substr(begin, slots.find_first_of(" ,", begin) - begin);
+}
+
 SlotKind slotKind(const PredicateRow& row, std::size_t k)
 {
     if (k == 0 && std::strncmp(row.symbol, "evalR_", 6) == 0)

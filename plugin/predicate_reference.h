@@ -49,6 +49,9 @@ const PredicateRow* rowFor(const std::vector<const PredicateRow*>& rows, const s
 
 // What slot `k` of a row's predicate takes: a real (a String of decimal text), a real or an
 // Integer (evalR's operands), an Integer, or evalR's formula (a String, but no real).
+// The name of slot `k` in a row's slots: D of "X, D (Integer), Z" at 1; "it" past the last.
+std::string slotName(const std::string& slots, std::size_t k);
+
 enum class SlotKind { Real, RealOrInteger, Integer, Formula };
 SlotKind slotKind(const PredicateRow& row, std::size_t k);
 

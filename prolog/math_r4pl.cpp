@@ -3,6 +3,7 @@
 // that calls '$math_r_call'(Family, A1, ..., AN); the family holds the predicates of that name
 // and arity, one per binding pattern, and the call takes the one whose pattern has an o where
 // an argument is unbound.
+#include "exported_predicates.h"
 #include "formula_faults.h"
 #include "missing_patterns.h"
 #include "plugin_terms.h"
@@ -90,15 +91,9 @@ Plugin::Plugin(const std::string& path, const std::string& module) : library(pat
 {
     std::map<std::pair<std::string, std::size_t>, Family> byName;
     for (const std::string& symbol : library.predicates()) {
-        std::size_t split = symbol.rfind('_');
-        std::string name = symbol.substr(0, split), pattern = symbol.substr(split + 1);
-        if (pattern.size() > 64) // beyond a mask; no Prolog program calls such a thing
-            continue;
-        std::uint64_t outputs = 0;
-        for (std::size_t k = 0; k < pattern.size(); ++k)
-            if (pattern[k] == 'o')
-                outputs |= std::uint64_t{1} << k;
-        byName[{name, pattern.size()}].patterns.emplace_back(outputs, library.find(symbol));
+        SymbolParts parts;
+        if (partsOf(symbol, parts))
+            byName[{parts.name, parts.arity}].patterns.emplace_back(parts.outputs, library.find(symbol));
     }
     if (byName.empty())
         throw LoadError("it exports no predicate (no function named name_pattern)");

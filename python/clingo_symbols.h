@@ -1,8 +1,10 @@
 // clingo's symbols read and made through clingo's C library, where the process has it (the
 // clingo program does): a symbol object of clingo 5.4's Python module holds the library's 64-bit
 // symbol right after its object header. Asking the object for its attributes, and calling
-// String() for a result, cost several times as much. Whether this holds is checked once, against
-// symbols that clingo's own String and Number make; where it does not, nothing is read this way.
+// String() for a result, cost several times as much (bench/README.md, "Python and clingo": the
+// costs of .type, .string and String against the whole call). Whether this holds is checked
+// once, against symbols that clingo's own String and Number make; where it does not, nothing is
+// read this way.
 #ifndef PYTHON_CLINGO_SYMBOLS_H
 #define PYTHON_CLINGO_SYMBOLS_H
 

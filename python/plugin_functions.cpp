@@ -1,29 +1,19 @@
 #include "plugin_functions.h"
 
+#include "exported_predicates.h"
+
 #include <map>
 #include <utility>
 
 namespace {
-
-std::string nameOf(const std::string& symbol) { return symbol.substr(0, symbol.rfind('_')); }
 
 // The slots' names as a signature gives them: "X, D (Integer), Z" is X, D, Z; A1, A2... where
 // the table does not describe the plug-in.
 std::vector<std::string> slotNames(const Pattern& pattern)
 {
     std::vector<std::string> names;
-    if (pattern.row != nullptr) {
-        std::string slots = pattern.row->slots;
-        for (std::size_t at = 0; at < slots.size() && names.size() < pattern.arity;) {
-            std::size_t end = slots.find(',', at);
-            std::string slot = slots.substr(at, end == std::string::npos ? std::string::npos : end - at);
-            slot = slot.substr(slot.find_first_not_of(' '));
-            names.push_back(slot.substr(0, slot.find(' ')));
-            at = end == std::string::npos ? slots.size() : end + 1;
-        }
-    }
-    for (std::size_t k = names.size(); k < pattern.arity; ++k)
-        names.push_back("A" + std::to_string(k + 1));
+    for (std::size_t k = 0; k < pattern.arity; ++k)
+        names.push_back(pattern.row != nullptr ? slotName(pattern.row->slots, k) : "A" + std::to_string(k + 1));
     return names;
 }
 
@@ -78,7 +68,7 @@ std::string nameLine(const std::string& name)
 
 std::string symbolDoc(const Pattern& pattern)
 {
-    return pattern.symbol + signatureOf(pattern) + "\n--\n\n" + (pattern.row != nullptr ? nameLine(nameOf(pattern.symbol)) : "") +
+    return pattern.symbol + signatureOf(pattern) + "\n--\n\n" + (pattern.row != nullptr ? nameLine(predicateName(pattern.symbol)) : "") +
            rowText(pattern) + returnsOf(pattern);
 }
 
@@ -149,14 +139,13 @@ PluginFunctions::PluginFunctions(const std::string& path) : library(path), terms
         Pattern pattern;
         pattern.symbol = symbol;
         pattern.predicate = library.find(symbol);
-        pattern.arity = symbol.size() - symbol.rfind('_') - 1;
-        if (pattern.arity == 0 || pattern.arity > 64) // beyond a mask; nothing calls such a thing
+        SymbolParts parts;
+        if (!partsOf(symbol, parts) || parts.arity == 0)
             continue;
+        pattern.arity = parts.arity;
+        pattern.outputs = parts.outputs;
         for (std::size_t k = 0; k < pattern.arity; ++k)
-            if (symbol[symbol.size() - pattern.arity + k] == 'o')
-                pattern.outputs |= std::uint64_t{1} << k;
-            else
-                ++pattern.inputs;
+            pattern.inputs += !pattern.isOutput(k);
         pattern.row = rowFor(rows, symbol);
         for (std::size_t k = 0; pattern.row != nullptr && k < pattern.arity; ++k)
             pattern.kinds.push_back(slotKind(*pattern.row, k));
@@ -168,7 +157,7 @@ PluginFunctions::PluginFunctions(const std::string& path) : library(path), terms
         Function function{pattern.symbol, {}, symbolDoc(pattern)};
         place(function, &pattern);
         symbols.push_back(std::move(function));
-        byName[nameOf(pattern.symbol)][pattern.arity].push_back(&pattern);
+        byName[predicateName(pattern.symbol)][pattern.arity].push_back(&pattern);
     }
     for (const auto& [name, arities] : byName) {
         Function function{name, {}, {}};
