@@ -574,7 +574,12 @@ PyObject* rows(PyObject*, PyObject*)
     PyObject* all = PyTuple_New(Py_ssize_t(PREDICATE_ROW_COUNT));
     for (std::size_t k = 0; all != nullptr && k < PREDICATE_ROW_COUNT; ++k) {
         const PredicateRow& row = PREDICATE_ROWS[k];
-        PyObject* item = Py_BuildValue("(sssss)", row.symbol, row.slots, row.failsWhen, row.does, row.example);
+        // What each slot takes, a letter a slot: r a real, n a real or an Integer, i an Integer,
+        // f a formula.
+        std::string kinds;
+        for (std::size_t slot = 0; slot < std::string(row.kinds).size(); ++slot)
+            kinds += "rnif"[int(slotKind(row, slot))];
+        PyObject* item = Py_BuildValue("(ssssss)", row.symbol, row.slots, row.failsWhen, row.does, row.example, kinds.c_str());
         if (item == nullptr)
             Py_CLEAR(all);
         else
@@ -586,7 +591,7 @@ PyObject* rows(PyObject*, PyObject*)
 PyMethodDef moduleMethods[] = {
     {"load", load, METH_O, "load(path): the plug-in at path, or ImportError saying why it is none"},
     {"default_plugin", defaultPlugin, METH_NOARGS, "default_plugin(): the path of the math_R.so to load"},
-    {"rows", rows, METH_NOARGS, "rows(): the README's table of predicates, (symbol, slots, fails when, does, example)"},
+    {"rows", rows, METH_NOARGS, "rows(): the README's table of predicates, (symbol, slots, fails when, does, example, kinds)"},
     {nullptr, nullptr, 0, nullptr},
 };
 

@@ -10,23 +10,14 @@ from math_r import _math_r  # noqa: E402
 REAL = "Real"
 
 
-def slot_kinds(slots):
-    """'X, D (Integer), Z' gives the kinds: the type each slot takes in Python."""
-    kinds = []
-    for slot in slots.split(", "):
-        if "(Integer)" in slot:
-            kinds.append("int")
-        elif slot.startswith("F"):
-            kinds.append("str")
-        else:
-            kinds.append(REAL)
-    return kinds
+# What a slot takes, by the letter of rows()' kinds, as a type of Python's.
+TYPES = {"r": REAL, "n": REAL, "i": "int", "f": "str"}
 
 
-def signature(name, symbol, slots):
+def signature(name, symbol, slots, letters):
     pattern = symbol.rsplit("_", 1)[1]
     names = [slot.split(" ")[0] for slot in slots.split(", ")]
-    kinds = slot_kinds(slots)
+    kinds = [TYPES[letter] for letter in letters]
     given = [f"{n}: {k}" for n, k, letter in zip(names, kinds, pattern) if letter == "i"]
     outputs = ["int" if k == "int" else "str" for k, letter in zip(kinds, pattern) if letter == "o"]
     if not outputs:
@@ -50,12 +41,12 @@ def main(output):
         "def load_plugin(path: str, name: Optional[str] = None) -> ModuleType: ...",
     ]
     for symbol, row in rows.items():
-        lines.append(signature(symbol, symbol, row[1]))
+        lines.append(signature(symbol, symbol, row[1], row[5]))
     for name, symbols in sorted(math_r._plugin.calls().items()):
         for symbol in symbols:
             if len(symbols) > 1:
                 lines.append("@overload")
-            lines.append(signature(name, symbol, rows[symbol][1]))
+            lines.append(signature(name, symbol, rows[symbol][1], rows[symbol][5]))
     with open(output, "w", encoding="utf-8") as stub:
         stub.write("\n".join(lines) + "\n")
 
